@@ -1,0 +1,56 @@
+#pragma once
+// Everything the program reaches of the machine: clock, keys, message pumping, the window, the
+// message box, music and sound. The real machine is SdlPlatform; tests put a virtual clock and
+// scripted keys in its place. Drawing itself is not here: the picture area paints into a plain
+// software image (window/Crt), the same in the program and in the tests.
+#include <cstdint>
+#include <string>
+
+struct SDL_Surface;
+
+enum class Key { Space, Up, Down };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Milliseconds since the program started, from a monotonic 64-bit clock.
+    virtual int64_t Clock() = 0;
+
+    // Opens the one window: caption, client size in pixels, centred on the screen, not resizable.
+    // Returns an error text, empty on success.
+    virtual std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
+                                   SDL_Surface* icon) = 0;
+
+    // Handles every pending window event (repaints, key presses, focus). Returns false when the
+    // user has asked to close the window.
+    virtual bool PumpMessages() = 0;
+
+    // Sleeps until the clock reaches deadline or a window event arrives, whichever comes first.
+    // Never spins.
+    virtual void SleepUntil(int64_t deadline) = 0;
+
+    // True when the key is down now or has been pressed since the previous query of that key; the
+    // query clears that memory. Keys count only while our window has the keyboard focus.
+    virtual bool KeyHit(Key key) = 0;
+
+    // Puts the window's client image on screen at once.
+    virtual void ShowImage(SDL_Surface* clientImage) = 0;
+
+    // A modal message box with one OK button and no icon; returns when it is dismissed. Keys
+    // pressed while it was open are forgotten.
+    virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+
+    // The music device: takes one command string ("open <path> alias MIDI", "play MIDI notify",
+    // "status MIDI mode", ...) and returns its answer text, empty when it has none. Failures are
+    // silent.
+    virtual std::string MciSendString(const std::string& command) = 0;
+
+    // Starts a sound effect without waiting, cutting the one still playing. A missing or
+    // unplayable file is silent.
+    virtual void SndPlaySound(const std::string& path) = 0;
+};
+
+// The platform in use: set once at start-up (or by a test) before anything else runs.
+Platform& System();
+void SetSystem(Platform* platform);
