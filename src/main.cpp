@@ -1,0 +1,3 @@
+#include "window/Main.h"
+
+int main(int argc, char** argv) { return Main(argc, argv); }

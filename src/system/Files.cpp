@@ -1,0 +1,111 @@
+#include "system/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "system/Errors.h"
+
+namespace {
+
+std::string programDirectory = ".";
+
+bool Exists(const std::string& path) {
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The entry of directory whose name matches name without regard to letter case, or "".
+std::string FindIgnoringCase(const std::string& directory, const std::string& name) {
+    DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
+    if (dir == nullptr) return "";
+    std::string found;
+    while (dirent* entry = ::readdir(dir)) {
+        if (SameIgnoringCase(entry->d_name, name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+}  // namespace
+
+const std::string& ProgramDirectory() { return programDirectory; }
+
+void SetProgramDirectory(const std::string& directory) {
+    programDirectory = directory;
+    // The directory is kept without a trailing separator, as asset paths add their own.
+    while (programDirectory.size() > 1 && programDirectory.back() == '/') programDirectory.pop_back();
+}
+
+std::string LocateFile(const std::string& windowsPath) {
+    std::string mapped = windowsPath;
+    for (char& c : mapped)
+        if (c == '\\') c = '/';
+    if (mapped.empty() || mapped.find('\0') != std::string::npos || Exists(mapped)) return mapped;
+
+    // Walk the components, keeping the exact name where it exists and looking for another
+    // spelling where it does not.
+    const bool absolute = mapped.front() == '/';
+    std::string current = absolute ? "" : ".";
+    size_t start = 0;
+    while (start <= mapped.size()) {
+        size_t end = mapped.find('/', start);
+        if (end == std::string::npos) end = mapped.size();
+        const std::string part = mapped.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        std::string candidate = current + "/" + part;
+        if (!Exists(candidate)) {
+            const std::string other = FindIgnoringCase(current.empty() ? "/" : current, part);
+            if (other.empty()) return mapped;
+            candidate = current + "/" + other;
+        }
+        current = candidate;
+    }
+    return absolute ? current : current.substr(2);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    const std::string real = LocateFile(path);
+    const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(path);
+        throw FileUnreadable(path, std::strerror(errno));
+    }
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw FileUnreadable(path, "not a regular file");
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            throw FileUnreadable(path, std::strerror(error));
+        }
+        content.append(buffer, size_t(got));
+    }
+    ::close(fd);
+    return content;
+}

@@ -1,0 +1,3 @@
+#include "window/Main.h"
+
+int Main(int, char**) { return 0; }

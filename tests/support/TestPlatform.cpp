@@ -1,0 +1,82 @@
+#include "support/TestPlatform.h"
+
+#include <algorithm>
+
+TestPlatform::TestPlatform() { SetSystem(this); }
+
+TestPlatform::~TestPlatform() { SetSystem(nullptr); }
+
+void TestPlatform::PressKey(int64_t at, Key key, int64_t holdFor) {
+    events.push_back({at, key, true});
+    events.push_back({at + holdFor, key, false});
+    std::stable_sort(events.begin(), events.end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.at < b.at; });
+}
+
+void TestPlatform::CloseWindowAt(int64_t at) { closeAt = at; }
+
+void TestPlatform::AnswerMci(const std::string& command, const std::string& answer) {
+    mciAnswers[command] = answer;
+}
+
+std::string TestPlatform::OpenWindow(const std::string& caption, int clientWidth,
+                                     int clientHeight, SDL_Surface*) {
+    windowCaption = caption;
+    windowWidth = clientWidth;
+    windowHeight = clientHeight;
+    return "";
+}
+
+void TestPlatform::ApplyEventsUpTo(int64_t time) {
+    while (!events.empty() && events.front().at <= time) {
+        const KeyEvent e = events.front();
+        events.erase(events.begin());
+        const int k = static_cast<int>(e.key);
+        if (e.down && !down[k]) pressedSince[k] = true;
+        down[k] = e.down;
+    }
+}
+
+int64_t TestPlatform::NextEventAfter(int64_t time) const {
+    int64_t next = INT64_MAX;
+    if (!events.empty()) next = std::max(events.front().at, time);
+    if (closeAt >= 0 && !closeSeen) next = std::min(next, std::max(closeAt, time));
+    return next;
+}
+
+bool TestPlatform::PumpMessages() {
+    ++pumps;
+    ApplyEventsUpTo(now);
+    if (closeAt >= 0 && now >= closeAt) {
+        closeSeen = true;
+        return false;
+    }
+    return true;
+}
+
+void TestPlatform::SleepUntil(int64_t deadline) {
+    ++sleeps;
+    // An event wakes the sleeper early, as a real window event would.
+    now = std::max(now, std::min(deadline, NextEventAfter(now + 1)));
+}
+
+bool TestPlatform::KeyHit(Key key) {
+    const int k = static_cast<int>(key);
+    const bool hit = down[k] || pressedSince[k];
+    pressedSince[k] = false;
+    return hit;
+}
+
+void TestPlatform::ShowImage(SDL_Surface*) { ++imagesShown; }
+
+void TestPlatform::MessageBox(const std::string& caption, const std::string& text) {
+    messageBoxes.push_back(caption + "|" + text);
+}
+
+std::string TestPlatform::MciSendString(const std::string& command) {
+    mciCommands.push_back(command);
+    auto answer = mciAnswers.find(command);
+    return answer == mciAnswers.end() ? "" : answer->second;
+}
+
+void TestPlatform::SndPlaySound(const std::string& path) { soundsPlayed.push_back(path); }

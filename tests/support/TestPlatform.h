@@ -1,0 +1,61 @@
+#pragma once
+// A machine for tests: a virtual clock that moves only when the program sleeps, keys pressed and
+// released at scripted times, a close request at a scripted time, and a record of every message
+// box, music command and sound effect. Nothing is shown; the drawing is real all the same.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "system/Platform.h"
+
+class TestPlatform : public Platform {
+public:
+    TestPlatform();
+    ~TestPlatform() override;
+
+    // Scripting, before or during a run.
+    void PressKey(int64_t at, Key key, int64_t holdFor = 1);  // down at `at`, up after holdFor ms
+    void CloseWindowAt(int64_t at);
+    void AnswerMci(const std::string& command, const std::string& answer);  // canned answers
+
+    // What happened.
+    std::vector<std::string> mciCommands;
+    std::vector<std::string> soundsPlayed;
+    std::vector<std::string> messageBoxes;  // "caption|text"
+    int pumps = 0;
+    int imagesShown = 0;
+    int sleeps = 0;
+    std::string windowCaption;
+    int windowWidth = 0, windowHeight = 0;
+
+    // Platform
+    int64_t Clock() override { return now; }
+    std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
+                           SDL_Surface* icon) override;
+    bool PumpMessages() override;
+    void SleepUntil(int64_t deadline) override;
+    bool KeyHit(Key key) override;
+    void ShowImage(SDL_Surface* clientImage) override;
+    void MessageBox(const std::string& caption, const std::string& text) override;
+    std::string MciSendString(const std::string& command) override;
+    void SndPlaySound(const std::string& path) override;
+
+    int64_t now = 0;
+
+private:
+    struct KeyEvent {
+        int64_t at;
+        Key key;
+        bool down;
+    };
+    void ApplyEventsUpTo(int64_t time);
+    int64_t NextEventAfter(int64_t time) const;
+
+    std::vector<KeyEvent> events;  // kept sorted by time
+    int64_t closeAt = -1;
+    bool closeSeen = false;
+    bool down[3] = {false, false, false};
+    bool pressedSince[3] = {false, false, false};
+    std::map<std::string, std::string> mciAnswers;
+};
