@@ -85,13 +85,13 @@ std::string ReadWholeFile(const std::string& path) {
     const std::string real = LocateFile(path);
     const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(path);
-        throw FileUnreadable(path, std::strerror(errno));
+        if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(real);
+        throw FileUnreadable(real, std::strerror(errno));
     }
     struct stat info{};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw FileUnreadable(path, "not a regular file");
+        throw FileUnreadable(real, "not a regular file");
     }
     std::string content;
     char buffer[65536];
@@ -102,7 +102,7 @@ std::string ReadWholeFile(const std::string& path) {
             if (errno == EINTR) continue;
             const int error = errno;
             ::close(fd);
-            throw FileUnreadable(path, std::strerror(error));
+            throw FileUnreadable(real, std::strerror(error));
         }
         content.append(buffer, size_t(got));
     }

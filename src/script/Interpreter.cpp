@@ -1,0 +1,116 @@
+#include "script/Interpreter.h"
+
+#include "script/Arguments.h"
+#include "script/Commands.h"
+#include "script/Scenario.h"
+#include "system/Errors.h"
+#include "system/Platform.h"
+#include "system/TextCodec.h"
+#include "window/Crt.h"
+#include "window/Pacing.h"
+
+namespace {
+
+constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
+constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
+constexpr int32_t kStepMs = 15;
+
+void ClearRows(RunState& state) {
+    for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
+    state.TextRow = 0;
+}
+
+// Where an error happened, for the message: the file, the line as an editor counts it, its text.
+std::string Location(const RunState& state) {
+    std::string where = "\nScenario " + CurrentScenarioFile() + ", line " + std::to_string(state.LineNo + 1);
+    if (state.LineNo >= 0 && state.LineNo <= kLastSlot) {
+        std::u32string text = ScriptLine[state.LineNo];
+        if (!text.empty() && text.back() == U'\\') text.pop_back();
+        if (text.size() > 60) text = text.substr(0, 60) + U"…";
+        where += ": " + ToUtf8(text);
+    }
+    return where;
+}
+
+// Runs the command or text of one character; returns false when the run is over.
+bool Dispatch(RunState& state, char32_t ch) {
+    switch (ch) {
+    case U'\\':
+    case U'\n':
+        NextRow(state);
+        return true;
+    case U'e':
+        return false;
+    case U'C':
+        ClearRows(state);
+        return true;
+    case U'G':
+        System().MessageBox("Tessaro", "ゲームオーバー！");
+        return false;
+    default:
+        return RunCommand(state, ch);
+    }
+}
+
+}  // namespace
+
+void DrawMessageWindow() {
+    Crt.LineFill(kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kDarkBlue);
+    Crt.LineOutline(kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kLightGrey);
+}
+
+void DrawMessageRows(const RunState& state) {
+    DrawMessageWindow();
+    for (int i = 0; i < kRows; ++i) {
+        Crt.CurrentX = kTextLeft;
+        Crt.CurrentY = kTextTop + kRowPitch * i;
+        Crt.Print(state.TextLine[i]);
+    }
+}
+
+void RedrawText(RunState& state) {
+    state.CharPos = Add16(state.CharPos, 1, "the character position");
+    DrawMessageRows(state);
+    KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
+    Wait(kStepMs);
+}
+
+std::u32string NextChars(const RunState& state, int k) {
+    const std::u32string& line = ScriptLine[state.LineNo];
+    const size_t from = static_cast<size_t>(state.CharPos);  // the character after CharPos
+    if (from >= line.size()) return U"";
+    return line.substr(from, static_cast<size_t>(k));
+}
+
+void NextRow(RunState& state) {
+    state.LineNo = Add16(state.LineNo, 1, "the line number");
+    state.TextRow = Add16(state.TextRow, 1, "the text row");
+    state.CharPos = 0;
+    if (state.TextRow >= kRows) ClearRows(state);
+}
+
+namespace {
+RunState run;  // lives for one run of the script; kept afterwards for those who look
+}
+
+const RunState& CurrentRun() { return run; }
+
+void RunScript() {
+    run = RunState{};
+    RunState& state = run;
+    try {
+        for (;;) {
+            if (state.LineNo < 0 || state.LineNo > kLastSlot)
+                throw SubscriptOutOfRange("line " + std::to_string(state.LineNo) + " is outside the script (0 to 500)");
+            const std::u32string& line = ScriptLine[state.LineNo];
+            // A position past the end of the line (an argument took in the end-of-line mark, or
+            // a slot was never filled) ends the line, as its mark would.
+            const size_t pos = static_cast<size_t>(state.CharPos);
+            const char32_t ch = (pos >= 1 && pos <= line.size()) ? line[pos - 1] : U'\\';
+            if (!Dispatch(state, ch)) return;
+            RedrawText(state);
+        }
+    } catch (const RunTimeError& error) {
+        throw RunTimeError(error.what() + Location(state));
+    }
+}

@@ -1,0 +1,52 @@
+#include "system/Font.h"
+
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include "system/Errors.h"
+
+namespace {
+
+constexpr int kPixelSize = 12;
+constexpr const char* kFallbackPath = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+
+// Asks fontconfig for IPA Gothic (or, failing that, any face that covers Japanese).
+std::string FontconfigJapaneseFace() {
+    std::string path;
+    if (!FcInit()) return path;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("IPAGothic:lang=ja:spacing=mono"));
+    if (pattern == nullptr) return path;
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcChar8* file = nullptr;
+    FcBool coversJapanese = FcFalse;
+    FcLangSet* langs = nullptr;
+    if (match != nullptr && FcPatternGetLangSet(match, FC_LANG, 0, &langs) == FcResultMatch)
+        coversJapanese = FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) == FcLangEqual;
+    if (match != nullptr && coversJapanese && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+        path = reinterpret_cast<const char*>(file);
+    if (match != nullptr) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return path;
+}
+
+}  // namespace
+
+TTF_Font* JapaneseFont() {
+    static TTF_Font* font = nullptr;
+    if (font != nullptr) return font;
+    if (!TTF_WasInit() && TTF_Init() != 0) throw RunTimeError(std::string("Cannot start the font renderer: ") + TTF_GetError());
+    // The fixed path first: it is the face every pixel of the box was laid out for.
+    for (const std::string& path : {std::string(kFallbackPath), FontconfigJapaneseFace()}) {
+        if (path.empty()) continue;
+        font = TTF_OpenFont(path.c_str(), kPixelSize);
+        if (font != nullptr) {
+            TTF_SetFontHinting(font, TTF_HINTING_MONO);
+            return font;
+        }
+    }
+    throw RunTimeError(std::string("No Japanese font found: tried ") + kFallbackPath +
+                       " and fontconfig's \":lang=ja\" (install fonts-ipafont-gothic)");
+}

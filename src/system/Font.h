@@ -1,0 +1,8 @@
+#pragma once
+// The picture area's font: a Japanese gothic face at 12 pixels, rendered without smoothing.
+#include <string>
+
+typedef struct _TTF_Font TTF_Font;
+
+// Opens the font once and returns it; throws RunTimeError naming what was tried when none is found.
+TTF_Font* JapaneseFont();

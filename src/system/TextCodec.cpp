@@ -1,0 +1,99 @@
+#include "system/TextCodec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// One converter for the whole run: opening iconv costs more than converting a scenario file.
+iconv_t Cp932Converter() {
+    static iconv_t converter = [] {
+        iconv_t c = iconv_open("UTF-32LE", "CP932");
+        if (c == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("CP932 conversion is not available");
+        return c;
+    }();
+    return converter;
+}
+
+}  // namespace
+
+std::u32string DecodeCp932(std::string_view bytes) {
+    iconv_t converter = Cp932Converter();
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+
+    std::u32string result;
+    result.reserve(bytes.size());
+    std::string out(bytes.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* outPtr = out.data();
+        size_t outLeft = out.size();
+        const size_t done = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        const size_t produced = out.size() - outLeft;
+        for (size_t i = 0; i + 3 < produced; i += 4) {
+            const auto b = [&](size_t k) { return char32_t(static_cast<unsigned char>(out[i + k])); };
+            result.push_back(b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24);
+        }
+        if (done != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // An invalid or incomplete sequence: mark it and step past its first byte.
+        result.push_back(kReplacement);
+        ++in;
+        --inLeft;
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    }
+    return result;
+}
+
+std::string ToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (char32_t c : text) {
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+        if (c < 0x80) {
+            out.push_back(char(c));
+        } else if (c < 0x800) {
+            out.push_back(char(0xC0 | (c >> 6)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(char(0xE0 | (c >> 12)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (c >> 18)));
+            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u32string FromUtf8(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const int length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + size_t(length) > text.size()) {
+            out.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        char32_t c = length == 1 ? byte : byte & (0xFF >> (length + 1));
+        bool valid = true;
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + size_t(k)]);
+            if ((next & 0xC0) != 0x80) valid = false;
+            c = c << 6 | (next & 0x3F);
+        }
+        out.push_back(valid ? c : kReplacement);
+        i += valid ? size_t(length) : 1;
+    }
+    return out;
+}

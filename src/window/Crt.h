@@ -1,0 +1,53 @@
+#pragma once
+// The picture area: a 300 x 300 persistent image inside a 2-pixel sunken border. Every drawing
+// operation paints into the image; the window shows it the next time messages are pumped, or at
+// once on Refresh. A background picture lies under everything drawn at run time.
+#include <cstdint>
+#include <list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct SDL_Surface;
+
+// The two colours of the classic 16-colour palette that the program uses.
+enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
+
+struct PictureArea {
+    int CurrentX = 0;
+    int CurrentY = 0;
+
+    // Sets the drawable size, opens the font and clears the image to black (no picture).
+    void Open(int width, int height);
+
+    void LineFill(int x1, int y1, int x2, int y2, int colour);
+    void LineOutline(int x1, int y1, int x2, int y2, int colour);
+    void Print(std::u32string_view text);
+    int TextWidth(std::u32string_view text);
+    void Cls();
+    void Refresh();
+    // Makes bitmap (owned by the caller) the background picture, at the top-left, unscaled; the
+    // image starts again from it.
+    void Picture(SDL_Surface* bitmap);
+
+    // Shows the image if anything was drawn since it was last shown.
+    void ShowIfChanged();
+
+    // The drawable image, for the window and for tests: 32-bit XRGB.
+    SDL_Surface* Image() const { return image; }
+    // The whole client image: the border and the drawable image inside it.
+    SDL_Surface* Client() const { return client; }
+    uint32_t PixelAt(int x, int y) const;  // 0xRRGGBB
+
+private:
+    SDL_Surface* RenderedText(const std::string& utf8);
+
+    SDL_Surface* image = nullptr;
+    SDL_Surface* background = nullptr;  // black with the picture, what Cls returns to
+    SDL_Surface* client = nullptr;
+    bool changed = false;
+    // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
+    std::unordered_map<std::string, SDL_Surface*> textCache;
+};
+
+extern PictureArea Crt;

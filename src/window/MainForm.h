@@ -1,0 +1,18 @@
+#pragma once
+// The one window: its layout at load time, its timers, and what closing it does.
+#include <cstdint>
+
+extern int ScreenWidth;
+extern int ScreenHeight;
+
+// Lays out the picture area, names the window and opens it centred; starts the window's timers.
+void MainForm_Load();
+
+// The user closed the window: the music is closed and the program ends at once.
+[[noreturn]] void MainForm_Unload();
+
+// Runs the handler of every timer whose time has come (only while messages are pumped).
+void RunDueTimers();
+
+// When the next timer is due, on the platform clock.
+int64_t NextTimerDue();

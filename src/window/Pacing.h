@@ -1,0 +1,16 @@
+#pragma once
+// Pacing and keys: the only places where the window system gets control while the story runs.
+#include <cstdint>
+
+#include "system/Platform.h"
+
+// Handles pending window messages: repaints, the close request (which ends the program at once),
+// and the window's timers that are due.
+void DoEvents();
+
+// Returns after more than ms milliseconds, pumping messages all the while and at least once.
+// Sleeps between pumps; a negative ms gives a single pump.
+void Wait(int32_t ms);
+
+// True when the key is down now or has been pressed since the previous query of it.
+bool KeyHit(Key key);

@@ -1,0 +1,96 @@
+# Shared by the tests of the real program: a private X server, a scratch story folder, waiting
+# for the window, reading its pixels, and checking results. Source it; $1 of the test is the
+# program to run.
+set -euo pipefail
+
+TESSARO=${1:?usage: $0 path/to/tessaro}
+SCRATCH=$(mktemp -d /tmp/tessaro-window-XXXXXX)
+XVFB_PID=""
+PROGRAM_PID=""
+FAILURES=0
+CHECKS=0
+
+cleanup() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$SCRATCH"
+}
+trap cleanup EXIT
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+start_x() {
+  exec 3>"$SCRATCH/display"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$SCRATCH/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$SCRATCH/display" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n1 "$SCRATCH/display")"
+  exec 3>&-
+}
+
+# Writes a scenario file from UTF-8 text, in code page 932 with CR LF line ends.
+# scenario FOLDER NAME <<< "text"
+scenario() {
+  mkdir -p "$1/Data"
+  sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$1/Data/Data$2.Dat"
+}
+
+# Starts the program on a story folder in the background; its output goes to $SCRATCH/out.
+start_program() {
+  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$TESSARO" "$@" >"$SCRATCH/out" 2>"$SCRATCH/err" &
+  PROGRAM_PID=$!
+}
+
+# Waits for the program's window and prints its id.
+wait_window() {
+  local id=""
+  for _ in $(seq 200); do
+    id=$(xdotool search --class '^tessaro$' 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  return 1
+}
+
+# Waits at most $1 seconds for the program to end and sets EXIT_STATUS (or "still running").
+# Runs in this shell, not in $(...), which cannot wait for the program.
+wait_exit() {
+  local limit=${1:-10}
+  EXIT_STATUS="still running"
+  for _ in $(seq $((limit * 20))); do
+    if ! kill -0 "$PROGRAM_PID" 2>/dev/null; then
+      set +e; wait "$PROGRAM_PID"; EXIT_STATUS=$?; set -e
+      PROGRAM_PID=""
+      return 0
+    fi
+    sleep 0.05
+  done
+}
+
+# The colour of a pixel of a window, as "r,g,b"; x and y count from the window's client origin.
+pixel() {
+  import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
+    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# The window's caption as the window manager reads it.
+caption() {
+  xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+}
+
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+  CHECKS=$((CHECKS + 1))
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected '$2', got '$3'"
+    FAILURES=$((FAILURES + 1))
+  fi
+}
+
+finish() {
+  echo "$((CHECKS - FAILURES)) passed, $FAILURES failed"
+  [ "$FAILURES" -eq 0 ]
+}
