@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
@@ -65,6 +67,31 @@ void MeasureBlock(void*, Uint8* stream, int length) {
     framesMixed += uint64_t(level.frames);
 }
 
+// While SDL looks for a device, some sound libraries (ALSA's, without a sound card) print pages of
+// their own complaints on stderr. They are held back, so that a missing device costs one line.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null < 0) return;
+        saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (saved >= 0) ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    ~QuietStderr() {
+        if (saved < 0) return;
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved = -1;
+};
+
 std::string Fail(const std::string& what) {
     openError = what;
     state = DeviceState::Failed;
@@ -81,15 +108,21 @@ std::string Fail(const std::string& what) {
 std::string OpenAudio() {
     if (state != DeviceState::Untried) return openError;
 
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return Fail(std::string("the audio system did not start: ") + SDL_GetError());
-    subsystemStarted = true;
-
-    // No format changes allowed: SDL converts to whatever the hardware wants, so the synthesizer
-    // can always render at kAudioRate.
-    if (Mix_OpenAudioDevice(kAudioRate, AUDIO_S16SYS, kAudioChannels, kBufferFrames, nullptr, 0) !=
-        0)
-        return Fail(std::string("the audio device did not open: ") + Mix_GetError());
+    std::string failure;
+    {
+        QuietStderr quiet;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            failure = std::string("the audio system did not start: ") + SDL_GetError();
+        } else {
+            subsystemStarted = true;
+            // No format changes allowed: SDL converts to whatever the hardware wants, so the
+            // synthesizer can always render at kAudioRate.
+            if (Mix_OpenAudioDevice(kAudioRate, AUDIO_S16SYS, kAudioChannels, kBufferFrames,
+                                    nullptr, 0) != 0)
+                failure = std::string("the audio device did not open: ") + Mix_GetError();
+        }
+    }
+    if (!failure.empty()) return Fail(failure);
 
     Mix_AllocateChannels(1);  // channel 0: the one sound effect
     ResetMeter();

@@ -18,9 +18,10 @@
 
 namespace {
 
-// Synthesizer loudness. FluidSynth's default (0.2) is far quieter than ordinary music; at 2.5 a
-// solo piano sits around -20 dBFS, and the few patches that are much louder (the strings of the
-// small GM soundfont are about eight times the piano) are held below full scale by the limiter.
+// Synthesizer loudness. FluidSynth's default (0.2) is far quieter than ordinary music. At 2.5 a
+// two-part piano piece on the small GM soundfont peaks at half of full scale (about -17 dBFS RMS);
+// full arrangements, and the patches that are far louder than the piano (its strings are about
+// eight times as loud), are held below full scale by the limiter instead of clipping.
 constexpr double kSynthGain = 2.5;
 
 // Frames rendered per synthesizer call; longer requests are split.

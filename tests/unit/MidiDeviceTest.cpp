@@ -1,8 +1,4 @@
 // The music device on the real synthesizer and player, heard through the mixer's output.
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;
@@ -11,231 +7,153 @@ namespace {
 
 std::string Status() { return MidiSendCommand("status MIDI mode"); }
 
-int Peak(int milliseconds) { return RecentAudioLevel(milliseconds).peak; }
-
 class MidiDeviceTest : public AudioTest {
 protected:
-    // Opens a file written to the scratch folder, unquoted.
-    void OpenPiece(const std::string& content, const std::string& name = "Bgm01.mid") {
-        MidiSendCommand("open " + folder.Write(name, content) + " alias MIDI");
+    void Open(const std::string& content) {
+        MidiSendCommand("open " + Write("Bgm01.mid", content) + " alias MIDI");
     }
 };
 
-TEST_F(MidiDeviceTest, OpeningLoadsWithoutPlaying) {
-    OpenPiece(Melody(4));
+TEST_F(MidiDeviceTest, OpenIsSilentUntilPlay) {
+    Open(Melody(4));
+    WaitForAudio(150);
     EXPECT_EQ(Status(), "stopped");
     EXPECT_EQ(MidiCurrentTick(), 0);
-    WaitForAudio(200);
-    EXPECT_EQ(Peak(200), 0);
-    EXPECT_EQ(Status(), "stopped");
-}
-
-TEST_F(MidiDeviceTest, PlayingIsHeard) {
-    OpenPiece(Melody(4));
-    MidiSendCommand("play MIDI notify");
-    EXPECT_EQ(Status(), "playing");
-    WaitForAudio(300);
-    EXPECT_GT(Peak(250), 2000);
-    EXPECT_LE(Peak(250), int(kMusicCeiling * 32768) + 1);
-    EXPECT_GT(MidiCurrentTick(), 0);
-    EXPECT_EQ(Status(), "playing");
-}
-
-TEST_F(MidiDeviceTest, StopKeepsThePlaceAndPlayResumesThere) {
-    OpenPiece(Melody(8));
-    MidiSendCommand("play MIDI notify");
-    WaitForAudio(300);
-    MidiSendCommand("stop MIDI notify");
-    EXPECT_EQ(Status(), "stopped");
-    const int stoppedAt = MidiCurrentTick();
-    EXPECT_GT(stoppedAt, 100);
-
-    WaitForAudio(200);
-    EXPECT_EQ(MidiCurrentTick(), stoppedAt);
+    EXPECT_EQ(Peak(150), 0);
 
     MidiSendCommand("play MIDI notify");
     EXPECT_EQ(Status(), "playing");
-    WaitForAudio(100);
-    EXPECT_GT(MidiCurrentTick(), stoppedAt);
-    EXPECT_GT(Peak(80), 0);
+    WaitForAudio(250);
+    EXPECT_GT(Peak(200), 2000);
+    EXPECT_LE(Peak(200), int(kMusicCeiling * 32768) + 1);
+    EXPECT_EQ(Status(), "playing");
 }
 
-TEST_F(MidiDeviceTest, StopLeavesNoNoteHanging) {
-    // An organ chord held by the pedal would sound for ten seconds.
-    OpenPiece(HeldOrgan(9600));
+TEST_F(MidiDeviceTest, StopReleasesEveryNoteAndPlayResumesWhereItStopped) {
+    Open(HeldOrgan());
     MidiSendCommand("play MIDI notify");
     WaitForAudio(200);
     ASSERT_GT(Peak(100), 1000);
     MidiSendCommand("stop MIDI notify");
-    EXPECT_TRUE(WaitUntil([] { return Peak(100) == 0; }, 1500));
+    EXPECT_EQ(Status(), "stopped");
+    const int stoppedAt = MidiCurrentTick();
+    EXPECT_GT(stoppedAt, 100);
+    EXPECT_TRUE(WaitUntil([] { return Peak(50) == 0; }, 1500));
+    EXPECT_EQ(MidiCurrentTick(), stoppedAt);
+
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(60);
+    EXPECT_EQ(Status(), "playing");
+    EXPECT_GT(MidiCurrentTick(), stoppedAt);
 }
 
-TEST_F(MidiDeviceTest, SeekToStartRewindsAndStops) {
-    OpenPiece(Melody(8));
-
-    // While playing.
+TEST_F(MidiDeviceTest, SeekToStartStopsAndRewinds) {
+    Open(Melody(8));
     MidiSendCommand("play MIDI notify");
-    WaitForAudio(400);
-    MidiSendCommand("seek MIDI to start");
+    WaitForAudio(250);
+    MidiSendCommand("seek MIDI to start");  // while playing
     EXPECT_EQ(Status(), "stopped");
     EXPECT_EQ(MidiCurrentTick(), 0);
 
-    // While stopped part-way.
     MidiSendCommand("play MIDI notify");
-    WaitForAudio(300);
+    WaitForAudio(250);
     MidiSendCommand("stop MIDI notify");
     const int stoppedAt = MidiCurrentTick();
-    MidiSendCommand("seek MIDI to start");
+    MidiSendCommand("seek MIDI to start");  // while stopped
     MidiSendCommand("play MIDI notify");
     WaitForAudio(50);
     EXPECT_EQ(Status(), "playing");
     EXPECT_LT(MidiCurrentTick(), stoppedAt);
 }
 
-TEST_F(MidiDeviceTest, FinishedPieceAnswersStoppedAndRestartsFromTheTop) {
-    OpenPiece(Melody(2));  // half a second
+TEST_F(MidiDeviceTest, FinishedPieceAnswersStoppedUntilRestarted) {
+    Open(Melody(1));  // a quarter of a second
     MidiSendCommand("play MIDI notify");
-    ASSERT_TRUE(WaitUntil([] { return Status() == "stopped"; }, 2000));
-    EXPECT_GE(MidiCurrentTick(), 480);
-
-    // Play at the end has nothing left to play.
-    MidiSendCommand("play MIDI notify");
+    ASSERT_TRUE(WaitUntil([] { return Status() == "stopped"; }, 1500));
+    MidiSendCommand("play MIDI notify");  // nothing left to play
     EXPECT_EQ(Status(), "stopped");
 
     // What the looping timer sends.
     MidiSendCommand("seek MIDI to start");
     MidiSendCommand("play MIDI from 0");
     EXPECT_EQ(Status(), "playing");
-    WaitForAudio(150);
-    EXPECT_GT(Peak(100), 2000);
-    EXPECT_LT(MidiCurrentTick(), 480);
-
-    // And once more, now that the player has long gone quiet: "from 0" alone rewinds too.
-    ASSERT_TRUE(WaitUntil([] { return Status() == "stopped"; }, 2000));
-    MidiSendCommand("play MIDI from 0 notify");
-    EXPECT_EQ(Status(), "playing");
+    WaitForAudio(100);
+    EXPECT_GT(Peak(80), 2000);
+    EXPECT_LT(MidiCurrentTick(), 240);
 }
 
-TEST_F(MidiDeviceTest, CloseStopsAndFrees) {
-    OpenPiece(Melody(8));
+TEST_F(MidiDeviceTest, CloseSilencesAndFrees) {
+    Open(Melody(8));
     MidiSendCommand("play MIDI notify");
-    WaitForAudio(200);
+    WaitForAudio(150);
     MidiSendCommand("close MIDI notify");
     EXPECT_EQ(Status(), "");
     EXPECT_EQ(MidiCurrentTick(), -1);
-    WaitForAudio(100);
+    WaitForAudio(80);
     EXPECT_EQ(Peak(50), 0);
-
     MidiSendCommand("play MIDI notify");
     EXPECT_EQ(Status(), "");
-
-    // The alias is free again.
-    OpenPiece(Melody(2), "Bgm02.mid");
-    EXPECT_EQ(Status(), "stopped");
 }
 
 TEST_F(MidiDeviceTest, PathsAsStoriesWriteThem) {
-    const std::string content = Melody(2);
-    struct Case {
-        std::string written, command;
-    };
-    const std::string spaced = folder.Write("my story/Bgm/Bgm01.mid", content);
-    folder.Write("Story/Bgm/Bgm03.mid", content);
-    std::string riff = "RIFF";
-    Put32(riff, uint32_t(12 + content.size()), false);
-    riff += "RMIDdata";
-    Put32(riff, uint32_t(content.size()), false);
-    const std::string wrapped = folder.Write("Bgm04.mid", riff + content);
-
-    const std::vector<Case> cases = {
-        {"quoted with spaces", "open \"" + spaced + "\" alias MIDI"},
-        {"unquoted with spaces", "open " + spaced + " alias MIDI"},
-        {"Windows separators, other letter case", "open " + folder.path + "\\STORY\\bgm\\BGM03.MID alias MIDI"},
-        {"RIFF-wrapped", "open " + wrapped + " alias MIDI"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.written);
-        MidiSendCommand(c.command);
+    const std::string piece = Melody(1);
+    const std::string spaced = Write("my story/Bgm/Bgm01.mid", piece);
+    Write("Story/Bgm/Bgm02.mid", piece);
+    const std::string riff = Write("Bgm03.mid", "RIFF" + Number(uint32_t(12 + piece.size()), 4, true) +
+                                   "RMIDdata" + Number(uint32_t(piece.size()), 4, true) + piece);
+    for (const std::string& command : {
+             "open \"" + spaced + "\" alias MIDI",
+             "open " + spaced + " alias MIDI",
+             "open " + folder.string() + "\\STORY\\bgm\\BGM02.MID alias MIDI",
+             "open " + riff + " alias MIDI",
+         }) {
+        SCOPED_TRACE(command);
+        MidiSendCommand(command);
         EXPECT_EQ(Status(), "stopped");
         MidiSendCommand("play MIDI notify");
-        EXPECT_EQ(Status(), "playing");
+        EXPECT_EQ(MidiSendCommand("STATUS midi MODE"), "playing");
         MidiSendCommand("close MIDI notify");
     }
 }
 
-TEST_F(MidiDeviceTest, UnusableFilesLeaveNothingOpen) {
-    const std::vector<std::string> paths = {
-        folder.path + "/Bgm/Bgm99.mid",
-        folder.Write("Bgm05.mid", "not music at all"),
-        folder.Write("Bgm06.mid", ""),
-        folder.path,
-    };
-    for (const std::string& path : paths) {
-        SCOPED_TRACE(path);
+TEST_F(MidiDeviceTest, UnusableFilesAndOtherCommandsDoNothing) {
+    for (const std::string& path : {folder.string() + "/Bgm/Bgm99.mid",
+                                    Write("Bgm05.mid", "not music at all"), folder.string()}) {
         MidiSendCommand("open " + path + " alias MIDI");
-        EXPECT_EQ(Status(), "");
         MidiSendCommand("play MIDI notify");
-        EXPECT_EQ(Status(), "");
+        EXPECT_EQ(Status(), "") << path;
     }
+    MidiSendCommand("open " + Write("Bgm01.mid", Melody(2)) + " alias OTHER");
+    EXPECT_EQ(Status(), "");
+    for (const char* ignored : {"", "play", "play OTHER", "seek MIDI to end", "status MIDI length"})
+        EXPECT_EQ(MidiSendCommand(ignored), "") << ignored;
     WaitForAudio(100);
     EXPECT_EQ(Peak(100), 0);
 }
 
-TEST_F(MidiDeviceTest, OtherCommandsAreIgnored) {
-    const std::string path = folder.Write("Bgm01.mid", Melody(2));
-    MidiSendCommand("open " + path + " alias OTHER");
-    EXPECT_EQ(Status(), "");
-    MidiSendCommand("open " + path + " alias MIDI");
-    EXPECT_EQ(MidiSendCommand("STATUS midi MODE"), "stopped");
-    for (const char* ignored : {"", "play", "play OTHER", "status MIDI length", "seek MIDI to end",
-                                "pause MIDI", "set MIDI time format ms", "close"})
-        EXPECT_EQ(MidiSendCommand(ignored), "") << ignored;
-    EXPECT_EQ(Status(), "stopped");
-}
-
-TEST(MusicLimiter, HoldsLoudMusicBelowTheCeilingAndLetsQuietMusicThrough) {
-    const int frames = kAudioRate * 2;
-    auto tone = [](int frame, float amplitude) {
-        return amplitude * float(std::sin(2 * std::numbers::pi * 220.0 * frame / kAudioRate));
-    };
-    std::vector<float> samples(size_t(frames) * 2);
-    for (int i = 0; i < frames; ++i) {
-        const float amplitude = i < kAudioRate / 2 ? 0.3f : i < kAudioRate ? 3.0f : 0.3f;
-        samples[size_t(i) * 2] = samples[size_t(i) * 2 + 1] = tone(i, amplitude);
-    }
+TEST(MusicLimiter, HoldsLoudPassagesBelowTheCeilingAndLetsQuietOnesThrough) {
+    // Half a second quiet, half a second eight times too loud, a second quiet again.
+    const size_t frames = 2 * kAudioRate;
+    auto level = [](size_t frame) { return frame >= 22050 && frame < 44100 ? 3.0f : 0.3f; };
+    std::vector<float> samples(2 * frames);
+    for (size_t i = 0; i < frames; ++i)
+        samples[2 * i] = samples[2 * i + 1] = level(i) * float(std::sin(0.03 * double(i)));
+    const std::vector<float> original = samples;
     float gain = 1.0f;
-    for (int at = 0; at < frames; at += 1024)
-        LimitMusicPeaks(&samples[size_t(at) * 2], size_t(std::min(1024, frames - at)), 2, gain);
+    for (size_t at = 0; at < frames; at += 1024)
+        LimitMusicPeaks(&samples[2 * at], std::min<size_t>(1024, frames - at), 2, gain);
 
-    float peakLoud = 0.0f;
-    for (int i = 0; i < frames; ++i) {
-        const float value = std::fabs(samples[size_t(i) * 2]);
-        ASSERT_LE(value, kMusicCeiling + 1e-6f) << "frame " << i;
-        if (i < kAudioRate / 2) {
-            ASSERT_NEAR(samples[size_t(i) * 2], tone(i, 0.3f), 1e-6f);
+    float loudPeak = 0.0f, lastPeak = 0.0f;
+    for (size_t i = 0; i < frames; ++i) {
+        ASSERT_LE(std::fabs(samples[2 * i]), kMusicCeiling + 1e-6f) << i;
+        if (i < 22050) {
+            ASSERT_EQ(samples[2 * i], original[2 * i]) << i;
         }
-        if (i >= kAudioRate / 2 && i < kAudioRate) peakLoud = std::max(peakLoud, value);
+        if (level(i) > 1) loudPeak = std::max(loudPeak, std::fabs(samples[2 * i]));
+        if (i > frames - 4410) lastPeak = std::max(lastPeak, std::fabs(samples[2 * i]));
     }
-    EXPECT_GT(peakLoud, 0.8f * kMusicCeiling);
-    // A second after the loud part the quiet tone is back to (nearly) its own level.
-    float peakAfter = 0.0f;
-    for (int i = frames - kAudioRate / 10; i < frames; ++i)
-        peakAfter = std::max(peakAfter, std::fabs(samples[size_t(i) * 2]));
-    EXPECT_NEAR(peakAfter, 0.3f, 0.03f);
-}
-
-TEST(SoundFont, TheChosenOneComesFirst) {
-    ScratchFolder folder;
-    const std::string chosen = folder.Write("mine.sf2", "x");
-    ::setenv("TESSARO_SOUNDFONT", chosen.c_str(), 1);
-    std::string tried;
-    EXPECT_EQ(FindSoundFont(&tried), chosen);
-
-    ::setenv("TESSARO_SOUNDFONT", (folder.path + "/missing.sf2").c_str(), 1);
-    const std::string fallback = FindSoundFont(&tried);
-    EXPECT_NE(fallback, folder.path + "/missing.sf2");
-    EXPECT_EQ(tried.rfind(folder.path + "/missing.sf2, /usr/share/sounds/sf2/", 0), 0u) << tried;
-    ::unsetenv("TESSARO_SOUNDFONT");
+    EXPECT_GT(loudPeak, 0.8f * kMusicCeiling);
+    EXPECT_NEAR(lastPeak, 0.3f, 0.03f);  // back to its own level
 }
 
 }  // namespace
