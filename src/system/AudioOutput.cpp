@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 
 #include "system/MidiDevice.h"
