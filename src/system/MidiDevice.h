@@ -1,0 +1,44 @@
+#pragma once
+// The music device: standard MIDI files played by a software synthesizer (FluidSynth) into the
+// shared audio device (AudioOutput.h), driven by the command strings that stories send to the
+// Windows media control interface. The device alias is always "MIDI".
+//
+//   "open <path> alias MIDI"   loads the file (the path may be in double quotes, may contain
+//                              spaces and may be Windows-style); does not start it. Ignored while
+//                              a file is open. A missing or unreadable file leaves nothing open.
+//   "play MIDI [notify]"       plays from the current position; at the end of the piece it does
+//                              nothing.
+//   "play MIDI from 0"         plays from the start.
+//   "stop MIDI [notify]"       stops, keeping the position; sounding notes are released.
+//   "seek MIDI to start"       stops and rewinds.
+//   "status MIDI mode"         answers "playing" or "stopped" ("stopped" also once the piece has
+//                              played to its end); "" when nothing is open.
+//   "close MIDI [notify]"      stops and frees the file.
+//
+// Anything else is ignored and answered with "". Failures are silent. Without an audio device the
+// commands keep their states and answers but make no sound, and a piece never ends.
+#include <cstddef>
+#include <string>
+
+std::string MidiSendCommand(const std::string& command);
+
+// The position of the open piece in MIDI ticks, or -1 when nothing is open or there is no
+// synthesizer. Before the piece first plays, and after a rewind, it is 0.
+int MidiCurrentTick();
+
+// Creates the synthesizer and loads the soundfont, and hooks it to the audio device. Called by
+// OpenAudio once the device is open. Without a soundfont, one line on stderr names the files
+// tried and the music is silent.
+void StartMidiSynth();
+
+// Closes the open file and frees the synthesizer. Called by CloseAudio.
+void StopMidiSynth();
+
+// The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
+std::string FindSoundFont(std::string* tried);
+
+// Keeps interleaved float samples within ±kMusicCeiling by turning the level down at once where
+// it would exceed it and back up slowly (over about a third of a second) afterwards. `gain` is
+// the limiter's state between blocks, 1 at rest.
+constexpr float kMusicCeiling = 0.9f;
+void LimitMusicPeaks(float* samples, size_t frames, int channels, float& gain);

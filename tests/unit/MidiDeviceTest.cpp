@@ -1,0 +1,159 @@
+// The music device on the real synthesizer and player, heard through the mixer's output.
+#include "unit/AudioTestFiles.h"
+
+using namespace audiotest;
+
+namespace {
+
+std::string Status() { return MidiSendCommand("status MIDI mode"); }
+
+class MidiDeviceTest : public AudioTest {
+protected:
+    void Open(const std::string& content) {
+        MidiSendCommand("open " + Write("Bgm01.mid", content) + " alias MIDI");
+    }
+};
+
+TEST_F(MidiDeviceTest, OpenIsSilentUntilPlay) {
+    Open(Melody(4));
+    WaitForAudio(150);
+    EXPECT_EQ(Status(), "stopped");
+    EXPECT_EQ(MidiCurrentTick(), 0);
+    EXPECT_EQ(Peak(150), 0);
+
+    MidiSendCommand("play MIDI notify");
+    EXPECT_EQ(Status(), "playing");
+    WaitForAudio(250);
+    EXPECT_GT(Peak(200), 2000);
+    EXPECT_LE(Peak(200), int(kMusicCeiling * 32768) + 1);
+    EXPECT_EQ(Status(), "playing");
+}
+
+TEST_F(MidiDeviceTest, StopReleasesEveryNoteAndPlayResumesWhereItStopped) {
+    Open(HeldOrgan());
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(200);
+    ASSERT_GT(Peak(100), 1000);
+    MidiSendCommand("stop MIDI notify");
+    EXPECT_EQ(Status(), "stopped");
+    const int stoppedAt = MidiCurrentTick();
+    EXPECT_GT(stoppedAt, 100);
+    EXPECT_TRUE(WaitUntil([] { return Peak(50) == 0; }, 1500));
+    EXPECT_EQ(MidiCurrentTick(), stoppedAt);
+
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(60);
+    EXPECT_EQ(Status(), "playing");
+    EXPECT_GT(MidiCurrentTick(), stoppedAt);
+}
+
+TEST_F(MidiDeviceTest, SeekToStartStopsAndRewinds) {
+    Open(Melody(8));
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(250);
+    MidiSendCommand("seek MIDI to start");  // while playing
+    EXPECT_EQ(Status(), "stopped");
+    EXPECT_EQ(MidiCurrentTick(), 0);
+
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(250);
+    MidiSendCommand("stop MIDI notify");
+    const int stoppedAt = MidiCurrentTick();
+    MidiSendCommand("seek MIDI to start");  // while stopped
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(50);
+    EXPECT_EQ(Status(), "playing");
+    EXPECT_LT(MidiCurrentTick(), stoppedAt);
+}
+
+TEST_F(MidiDeviceTest, FinishedPieceAnswersStoppedUntilRestarted) {
+    Open(Melody(1));  // a quarter of a second
+    MidiSendCommand("play MIDI notify");
+    ASSERT_TRUE(WaitUntil([] { return Status() == "stopped"; }, 1500));
+    MidiSendCommand("play MIDI notify");  // nothing left to play
+    EXPECT_EQ(Status(), "stopped");
+
+    // What the looping timer sends.
+    MidiSendCommand("seek MIDI to start");
+    MidiSendCommand("play MIDI from 0");
+    EXPECT_EQ(Status(), "playing");
+    WaitForAudio(100);
+    EXPECT_GT(Peak(80), 2000);
+    EXPECT_LT(MidiCurrentTick(), 240);
+}
+
+TEST_F(MidiDeviceTest, CloseSilencesAndFrees) {
+    Open(Melody(8));
+    MidiSendCommand("play MIDI notify");
+    WaitForAudio(150);
+    MidiSendCommand("close MIDI notify");
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(MidiCurrentTick(), -1);
+    WaitForAudio(80);
+    EXPECT_EQ(Peak(50), 0);
+    MidiSendCommand("play MIDI notify");
+    EXPECT_EQ(Status(), "");
+}
+
+TEST_F(MidiDeviceTest, PathsAsStoriesWriteThem) {
+    const std::string piece = Melody(1);
+    const std::string spaced = Write("my story/Bgm/Bgm01.mid", piece);
+    Write("Story/Bgm/Bgm02.mid", piece);
+    const std::string riff = Write("Bgm03.mid", "RIFF" + Number(uint32_t(12 + piece.size()), 4, true) +
+                                   "RMIDdata" + Number(uint32_t(piece.size()), 4, true) + piece);
+    for (const std::string& command : {
+             "open \"" + spaced + "\" alias MIDI",
+             "open " + spaced + " alias MIDI",
+             "open " + folder.string() + "\\STORY\\bgm\\BGM02.MID alias MIDI",
+             "open " + riff + " alias MIDI",
+         }) {
+        SCOPED_TRACE(command);
+        MidiSendCommand(command);
+        EXPECT_EQ(Status(), "stopped");
+        MidiSendCommand("play MIDI notify");
+        EXPECT_EQ(MidiSendCommand("STATUS midi MODE"), "playing");
+        MidiSendCommand("close MIDI notify");
+    }
+}
+
+TEST_F(MidiDeviceTest, UnusableFilesAndOtherCommandsDoNothing) {
+    for (const std::string& path : {folder.string() + "/Bgm/Bgm99.mid",
+                                    Write("Bgm05.mid", "not music at all"), folder.string()}) {
+        MidiSendCommand("open " + path + " alias MIDI");
+        MidiSendCommand("play MIDI notify");
+        EXPECT_EQ(Status(), "") << path;
+    }
+    MidiSendCommand("open " + Write("Bgm01.mid", Melody(2)) + " alias OTHER");
+    EXPECT_EQ(Status(), "");
+    for (const char* ignored : {"", "play", "play OTHER", "seek MIDI to end", "status MIDI length"})
+        EXPECT_EQ(MidiSendCommand(ignored), "") << ignored;
+    WaitForAudio(100);
+    EXPECT_EQ(Peak(100), 0);
+}
+
+TEST(MusicLimiter, HoldsLoudPassagesBelowTheCeilingAndLetsQuietOnesThrough) {
+    // Half a second quiet, half a second eight times too loud, a second quiet again.
+    const size_t frames = 2 * kAudioRate;
+    auto level = [](size_t frame) { return frame >= 22050 && frame < 44100 ? 3.0f : 0.3f; };
+    std::vector<float> samples(2 * frames);
+    for (size_t i = 0; i < frames; ++i)
+        samples[2 * i] = samples[2 * i + 1] = level(i) * float(std::sin(0.03 * double(i)));
+    const std::vector<float> original = samples;
+    float gain = 1.0f;
+    for (size_t at = 0; at < frames; at += 1024)
+        LimitMusicPeaks(&samples[2 * at], std::min<size_t>(1024, frames - at), 2, gain);
+
+    float loudPeak = 0.0f, lastPeak = 0.0f;
+    for (size_t i = 0; i < frames; ++i) {
+        ASSERT_LE(std::fabs(samples[2 * i]), kMusicCeiling + 1e-6f) << i;
+        if (i < 22050) {
+            ASSERT_EQ(samples[2 * i], original[2 * i]) << i;
+        }
+        if (level(i) > 1) loudPeak = std::max(loudPeak, std::fabs(samples[2 * i]));
+        if (i > frames - 4410) lastPeak = std::max(lastPeak, std::fabs(samples[2 * i]));
+    }
+    EXPECT_GT(loudPeak, 0.8f * kMusicCeiling);
+    EXPECT_NEAR(lastPeak, 0.3f, 0.03f);  // back to its own level
+}
+
+}  // namespace
