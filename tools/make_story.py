@@ -1029,7 +1029,8 @@ def make_scenarios():
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, os.pardir, "story")
-    files = {}
+    # Keep git from touching the line ends of the scenario files, or anything else here.
+    files = {".gitattributes": b"* -text\n"}
     for make in (make_scenarios, make_pictures, make_music, make_sounds):
         files.update(make())
     for relative, data in sorted(files.items()):
