@@ -1,5 +1,9 @@
 #include "system/SdlPlatform.h"
 
+#include "system/AudioOutput.h"
+#include "system/MidiDevice.h"
+#include "system/WaveDevice.h"
+
 namespace {
 
 constexpr SDL_Scancode kScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
@@ -25,6 +29,7 @@ SdlPlatform::SdlPlatform() {
 }
 
 SdlPlatform::~SdlPlatform() {
+    CloseAudio();
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_Quit();
 }
@@ -110,6 +115,12 @@ void SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     ForgetKeys();
 }
 
-std::string SdlPlatform::MciSendString(const std::string&) { return ""; }
+void SdlPlatform::StartAudio() {
+    // A missing audio device is not an error: the story runs on in silence, and OpenAudio has
+    // said why in one line.
+    OpenAudio();
+}
 
-void SdlPlatform::SndPlaySound(const std::string&) {}
+std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }
+
+void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }

@@ -11,6 +11,9 @@ public:
     SdlPlatform();
     ~SdlPlatform() override;
     const std::string& Error() const { return error; }
+    // Opens the audio device and the synthesizer; done once the window is up, so that loading
+    // the soundfont does not hold back the first frame.
+    void StartAudio();
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,

@@ -69,6 +69,7 @@ int Main(int argc, char** argv) {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
+        platform.StartAudio();
         LoadScenario(U"00");
         RunScript();
         return 0;
