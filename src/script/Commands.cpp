@@ -1,7 +1,18 @@
 #include "script/Commands.h"
 
+#include "script/Flags.h"
+#include "script/Waits.h"
+
 bool RunCommand(RunState& state, char32_t ch) {
     switch (ch) {
+    case U'P': PageWait(state); return true;
+    case U'T': TimedWait(state); return true;
+    case U'D': Chain(state); return true;
+    case U'J': Jump(state); return true;
+    case U'Q': Question(state); return true;
+    case U'S': SetFlag(state); return true;
+    case U'R': ResetFlag(state); return true;
+    case U'F': Branch(state); return true;
     default:
         state.TextLine[state.TextRow].push_back(ch);
         return true;

@@ -15,11 +15,6 @@ constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
 constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 constexpr int32_t kStepMs = 15;
 
-void ClearRows(RunState& state) {
-    for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
-    state.TextRow = 0;
-}
-
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
 std::string Location(const RunState& state) {
     std::string where = "\nScenario " + CurrentScenarioFile() + ", line " + std::to_string(state.LineNo + 1);
@@ -53,6 +48,11 @@ bool Dispatch(RunState& state, char32_t ch) {
 }
 
 }  // namespace
+
+void ClearRows(RunState& state) {
+    for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
+    state.TextRow = 0;
+}
 
 void DrawMessageWindow() {
     Crt.LineFill(kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kDarkBlue);

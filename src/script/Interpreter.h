@@ -39,5 +39,8 @@ void RedrawText(RunState& state);
 // The next k characters after the command letter (fewer where the line ends sooner).
 std::u32string NextChars(const RunState& state, int k);
 
+// Empties rows 0 to 4; text goes on at row 0.
+void ClearRows(RunState& state);
+
 // Moves to the next line and the next row; the sixth row starts again on an empty box.
 void NextRow(RunState& state);

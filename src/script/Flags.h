@@ -1,0 +1,25 @@
+#pragma once
+// The story's flags and the commands that steer it: set and reset a flag, branch on one within a
+// line, jump to another line, chain to another scenario file.
+#include <cstdint>
+
+#include "script/Interpreter.h"
+
+constexpr int16_t kTrue = -1, kFalse = 0;
+
+// 256 story flags, all False at start; never reset, not even by loading another file. Flag 255
+// also holds the answer of the last question (True for the first answer).
+extern int16_t Flag[256];
+
+// "S" + 2 hex digits: the flag becomes True.
+void SetFlag(RunState& state);
+// "R" + 2 hex digits: the flag becomes False.
+void ResetFlag(RunState& state);
+// "F" + 2 hex digits: goes on after the first "a" (flag True) or "b" (False) found in this line
+// from the "F" itself on; with no such label, at the end of the line.
+void Branch(RunState& state);
+// "J" + a decimal number: goes on at the start of that line; the text rows stay as they are.
+void Jump(RunState& state);
+// "D" + 2 characters: loads that scenario file and starts at its line 0, on the next text row,
+// with the picture area cleared down to its background picture.
+void Chain(RunState& state);
