@@ -1,10 +1,7 @@
 // Stories run with the real music and sound devices, heard through the mixer's output. The test
 // clock moves with the sound mixed, so these take real time: their files are short.
-#include <filesystem>
-
 #include "common/Bgm.h"
 #include "support/Story.h"
-#include "system/Files.h"
 #include "unit/AudioTestFiles.h"
 #include "window/Pacing.h"
 
@@ -105,16 +102,6 @@ TEST_F(HeardStory, SecondEffectCutsTheFirst) {
     // The first would sound for over a second more; once the second has ended, all is quiet.
     Wait(250);
     EXPECT_EQ(Peak(100), 0);
-}
-
-TEST_F(HeardStory, MusicFromAFolderWithSpaces) {
-    const std::filesystem::path folder = story.folder / "my story";
-    std::filesystem::create_directories(folder);
-    SetProgramDirectory(folder.string());
-    story.Write("my story/Bgm/Bgm01.mid", Melody(2));
-    story.Write("my story/Data/Data00.Dat", "B01X\r\n");
-    ASSERT_EQ(story.Run(), "");
-    EXPECT_EQ(Status(), "playing");
 }
 
 }  // namespace

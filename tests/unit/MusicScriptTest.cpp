@@ -113,27 +113,21 @@ TEST(MusicTimer, RestartsAFinishedPieceOnlyWhileLooping) {
     const auto status = std::find(sent.begin(), sent.end(), kStatus);
     EXPECT_EQ(Commands(status, sent.end()), (Commands{kStatus, kRestart[0], kRestart[1]}));
 
+    // Only an answer that begins with "stopped", in any letter case, means it has finished.
+    sent.clear();
+    story.platform.AnswerMci(kStatus, "playing");
+    Wait(1000);
+    EXPECT_EQ(sent, Commands{kStatus});
+    story.platform.AnswerMci(kStatus, "STOPPED ");
+    Wait(1000);
+    EXPECT_TRUE(Restarted(sent));
+
     // After "Z" a stopped piece is left alone.
     sent.clear();
     story.Scenario("00", "Z" + kLongText + "\n");
     story.Run();
     EXPECT_EQ(Count(sent, kStatus), 1);
     EXPECT_FALSE(Restarted(sent));
-}
-
-TEST(MusicTimer, OnlyAnAnswerThatBeginsWithStoppedCounts) {
-    const std::pair<std::string, bool> answers[] = {
-        {"stopped", true}, {"STOPPED", true}, {"Stopped and more", true},
-        {"playing", false}, {"", false}, {"stoppe", false}, {"paused", false}};
-    for (const auto& [answer, restarts] : answers) {
-        SCOPED_TRACE(answer);
-        Story story;
-        story.platform.AnswerMci(kStatus, answer);
-        story.Scenario("00", "B01X\n");
-        story.Run();
-        Wait(1000);
-        EXPECT_EQ(Restarted(story.platform.mciCommands), restarts);
-    }
 }
 
 TEST(MusicTimer, ClosingTheWindowClosesTheMusicFirstAndEndsTheProgram) {
