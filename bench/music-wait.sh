@@ -42,7 +42,7 @@ ticks_per_second=$(getconf CLK_TCK)
 start_ticks=$(cpu_ticks)
 start_time=$(date +%s.%N)
 sleep "$seconds"
-kill -0 "$PROGRAM_PID" 2>/dev/null || { echo "the program ended during the measurement"; cat "$SCRATCH/err"; exit 1; }
+kill -0 "$PROGRAM_PID" 2>/dev/null || { echo "the program ended during the measurement (does this build have the timed wait T?)"; cat "$SCRATCH/err"; exit 1; }
 end_ticks=$(cpu_ticks)
 end_time=$(date +%s.%N)
 
