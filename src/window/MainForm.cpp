@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "common/Bgm.h"
 #include "system/Errors.h"
 #include "system/Platform.h"
 #include "window/Crt.h"
@@ -13,8 +14,29 @@ int ScreenWidth = 0;
 int ScreenHeight = 0;
 
 namespace {
+
 constexpr int kBorder = 2;
-}
+
+// The window's one timer, Bgm_Check: it ticks once a second, but only while messages are pumped.
+// A tick that comes due while nobody pumps runs once, at the next pump, not once for every
+// second missed; the ticks after it keep their one-second beat.
+struct WindowTimer {
+    int64_t interval;
+    void (*handler)();
+    int64_t due = std::numeric_limits<int64_t>::max();
+
+    void Start() { due = System().Clock() + interval; }
+    void RunIfDue() {
+        const int64_t now = System().Clock();
+        if (now < due) return;
+        due += interval * ((now - due) / interval + 1);
+        handler();
+    }
+};
+
+WindowTimer Bgm_Check{1000, Bgm_Check_Timer};
+
+}  // namespace
 
 void MainForm_Load() {
     Crt.Open(ScreenWidth, ScreenHeight);
@@ -24,10 +46,14 @@ void MainForm_Load() {
     SDL_FreeSurface(icon);
     if (!error.empty()) throw RunTimeError(error);
     Crt.Refresh();
+    Bgm_Check.Start();
 }
 
-void MainForm_Unload() { throw ProgramEnd{0}; }
+void MainForm_Unload() {
+    BgmClose();
+    throw ProgramEnd{0};
+}
 
-void RunDueTimers() {}
+void RunDueTimers() { Bgm_Check.RunIfDue(); }
 
-int64_t NextTimerDue() { return std::numeric_limits<int64_t>::max(); }
+int64_t NextTimerDue() { return Bgm_Check.due; }

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "common/Bgm.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
@@ -32,6 +33,7 @@ Story::Story() {
     folder = ::mkdtemp(pattern);
     SetProgramDirectory(folder.string());
     for (auto& slot : ScriptLine) slot.clear();
+    BgmLoop = 0;
     ScreenWidth = ScreenHeight = 300;
     MainForm_Load();
 }

@@ -1,6 +1,12 @@
 #include "support/TestPlatform.h"
 
+#include <SDL.h>
+
 #include <algorithm>
+
+#include "system/AudioOutput.h"
+#include "system/MidiDevice.h"
+#include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 
@@ -17,6 +23,12 @@ void TestPlatform::CloseWindowAt(int64_t at) { closeAt = at; }
 
 void TestPlatform::AnswerMci(const std::string& command, const std::string& answer) {
     mciAnswers[command] = answer;
+}
+
+void TestPlatform::UseRealAudio() {
+    OpenAudio();
+    realAudio = true;
+    audioFramesAtZero = int64_t(AudioFramesMixed()) - now * kAudioRate / 1000;
 }
 
 std::string TestPlatform::OpenWindow(const std::string& caption, int clientWidth,
@@ -57,7 +69,14 @@ bool TestPlatform::PumpMessages() {
 void TestPlatform::SleepUntil(int64_t deadline) {
     ++sleeps;
     // An event wakes the sleeper early, as a real window event would.
-    now = std::max(now, std::min(deadline, NextEventAfter(now + 1)));
+    const int64_t wake = std::max(now, std::min(deadline, NextEventAfter(now + 1)));
+    if (realAudio) {
+        const int64_t frames = audioFramesAtZero + wake * kAudioRate / 1000;
+        // A device that has stalled is given up on after a while rather than waited on forever.
+        const uint64_t giveUp = SDL_GetTicks64() + 2000 + uint64_t(wake - now) * 4;
+        while (int64_t(AudioFramesMixed()) < frames && SDL_GetTicks64() < giveUp) SDL_Delay(2);
+    }
+    now = wake;
 }
 
 bool TestPlatform::KeyHit(Key key) {
@@ -75,8 +94,12 @@ void TestPlatform::MessageBox(const std::string& caption, const std::string& tex
 
 std::string TestPlatform::MciSendString(const std::string& command) {
     mciCommands.push_back(command);
+    if (realAudio) return MidiSendCommand(command);
     auto answer = mciAnswers.find(command);
     return answer == mciAnswers.end() ? "" : answer->second;
 }
 
-void TestPlatform::SndPlaySound(const std::string& path) { soundsPlayed.push_back(path); }
+void TestPlatform::SndPlaySound(const std::string& path) {
+    soundsPlayed.push_back(path);
+    if (realAudio) PlayWaveFile(path);
+}

@@ -18,6 +18,10 @@ public:
     void PressKey(int64_t at, Key key, int64_t holdFor = 1);  // down at `at`, up after holdFor ms
     void CloseWindowAt(int64_t at);
     void AnswerMci(const std::string& command, const std::string& answer);  // canned answers
+    // From now on music and sound effects go to the real audio devices (and are still recorded),
+    // and the clock moves with the sound: a sleep lasts until the device has mixed that much more
+    // output, so the script's pace and what is heard keep in step.
+    void UseRealAudio();
 
     // What happened.
     std::vector<std::string> mciCommands;
@@ -58,4 +62,6 @@ private:
     bool down[3] = {false, false, false};
     bool pressedSince[3] = {false, false, false};
     std::map<std::string, std::string> mciAnswers;
+    bool realAudio = false;
+    int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0
 };
