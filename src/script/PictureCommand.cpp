@@ -13,7 +13,7 @@ void PictureCommand(RunState& state) {
     const std::string name = "Pic" + ToUtf8(NextChars(state, 2)) + ".bmp";
     const std::string path = LocateFile(ProgramDirectory() + "\\Picture\\" + name);
     struct stat info{};
-    if (::stat(path.c_str(), &info) != 0) throw FileNotFound(path);
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) throw FileNotFound(path);
     SDL_Surface* bitmap = S_ISREG(info.st_mode) ? SDL_LoadBMP(path.c_str()) : nullptr;
     if (bitmap == nullptr)
         throw InvalidPicture(path, S_ISREG(info.st_mode) ? SDL_GetError() : "not a file");

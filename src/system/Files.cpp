@@ -83,6 +83,8 @@ std::string LocateFile(const std::string& windowsPath) {
 
 std::string ReadWholeFile(const std::string& path) {
     const std::string real = LocateFile(path);
+    // A name read from a script may hold a NUL, which no file name can.
+    if (real.find('\0') != std::string::npos) throw FileNotFound(real);
     const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(real);

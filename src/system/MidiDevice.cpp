@@ -328,6 +328,8 @@ void StartMidiSynth() {
     fluid_settings_setint(music.settings, "synth.cpu-cores", 1);
     fluid_settings_setint(music.settings, "synth.lock-memory", 0);
     fluid_settings_setstr(music.settings, "player.timing-source", "sample");
+    fluid_settings_setint(music.settings, "synth.polyphony", 64);
+    fluid_settings_setint(music.settings, "synth.dynamic-sample-loading", 1);
     music.synth = new_fluid_synth(music.settings);
     if (music.synth == nullptr) {
         delete_fluid_settings(music.settings);

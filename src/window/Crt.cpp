@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "system/Errors.h"
 #include "system/Font.h"
@@ -73,13 +74,16 @@ void PictureArea::Open(int width, int height) {
         SDL_FreeSurface(image);
         SDL_FreeSurface(background);
         SDL_FreeSurface(client);
+        SDL_FreeSurface(lastShown);
         image = NewImage(width, height);
         background = NewImage(width, height);
         client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
+        lastShown = NewImage(width + 2 * kBorder, height + 2 * kBorder);
     }
     SDL_FillRect(background, nullptr, 0);
     SDL_FillRect(client, nullptr, 0);
     DrawSunkenBorder(client);
+    shownOnce = false;
     CurrentX = CurrentY = 0;
     Cls();
 }
@@ -138,8 +142,14 @@ void PictureArea::Cls() {
 void PictureArea::Refresh() {
     SDL_Rect inside{kBorder, kBorder, image->w, image->h};
     SDL_BlitSurface(image, nullptr, client, &inside);
-    System().ShowImage(client);
     changed = false;
+    // Waiting loops repaint the same box twenty times a second; the screen already shows it,
+    // and sending it to the window system again is most of what a wait would cost.
+    const size_t bytes = size_t(client->pitch) * size_t(client->h);
+    if (shownOnce && std::memcmp(client->pixels, lastShown->pixels, bytes) == 0) return;
+    std::memcpy(lastShown->pixels, client->pixels, bytes);
+    shownOnce = true;
+    System().ShowImage(client);
 }
 
 void PictureArea::ShowIfChanged() {

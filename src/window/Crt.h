@@ -45,6 +45,8 @@ private:
     SDL_Surface* image = nullptr;
     SDL_Surface* background = nullptr;  // black with the picture, what Cls returns to
     SDL_Surface* client = nullptr;
+    SDL_Surface* lastShown = nullptr;  // what the window was last given, to skip showing it again
+    bool shownOnce = false;
     bool changed = false;
     // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
     std::unordered_map<std::string, SDL_Surface*> textCache;
