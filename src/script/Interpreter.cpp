@@ -7,6 +7,7 @@
 #include "system/Platform.h"
 #include "system/TextCodec.h"
 #include "window/Crt.h"
+#include "window/MainForm.h"
 #include "window/Pacing.h"
 
 namespace {
@@ -40,7 +41,7 @@ bool Dispatch(RunState& state, char32_t ch) {
         ClearRows(state);
         return true;
     case U'G':
-        System().MessageBox("Tessaro", "ゲームオーバー！");
+        System().MessageBox("Tessaro", "ゲームオーバー！", RunDueTimers);
         return false;
     default:
         return RunCommand(state, ch);

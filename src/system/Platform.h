@@ -38,8 +38,11 @@ public:
     virtual void ShowImage(SDL_Surface* clientImage) = 0;
 
     // A modal message box with one OK button and no icon; returns when it is dismissed. Keys
-    // pressed while it was open are forgotten.
-    virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+    // pressed while it was open are forgotten. While it is open, whileOpen (when given) is called
+    // every 100 ms or so, from another thread, with the caller's thread blocked in here: it keeps
+    // the window's timers ticking.
+    virtual void MessageBox(const std::string& caption, const std::string& text,
+                            void (*whileOpen)() = nullptr) = 0;
 
     // The music device: takes one command string ("open <path> alias MIDI", "play MIDI notify",
     // "status MIDI mode", ...) and returns its answer text, empty when it has none. Failures are

@@ -1,5 +1,10 @@
 #include "system/SdlPlatform.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
 #include "system/WaveDevice.h"
@@ -107,8 +112,28 @@ void SdlPlatform::ForgetKeys() {
     for (bool& pressed : pressedSince) pressed = false;
 }
 
-void SdlPlatform::MessageBox(const std::string& caption, const std::string& text) {
+void SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
+                             void (*whileOpen)()) {
+    // SDL runs the box's own event loop on this thread; what must go on meanwhile runs beside it,
+    // sleeping between calls, and is stopped before this thread does anything else.
+    std::mutex lock;
+    std::condition_variable dismissed;
+    bool open = true;
+    std::thread beside;
+    if (whileOpen != nullptr) {
+        beside = std::thread([&] {
+            std::unique_lock<std::mutex> guard(lock);
+            while (!dismissed.wait_for(guard, std::chrono::milliseconds(100), [&] { return !open; }))
+                whileOpen();
+        });
+    }
     SDL_ShowSimpleMessageBox(0, caption.c_str(), text.c_str(), window);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        open = false;
+    }
+    dismissed.notify_all();
+    if (beside.joinable()) beside.join();
     // Keys pressed to dismiss the box, or while it was open, are not the story's.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);

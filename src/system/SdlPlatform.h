@@ -22,7 +22,8 @@ public:
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
     void ShowImage(SDL_Surface* clientImage) override;
-    void MessageBox(const std::string& caption, const std::string& text) override;
+    void MessageBox(const std::string& caption, const std::string& text,
+                    void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
 

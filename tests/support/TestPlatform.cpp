@@ -88,8 +88,13 @@ bool TestPlatform::KeyHit(Key key) {
 
 void TestPlatform::ShowImage(SDL_Surface*) { ++imagesShown; }
 
-void TestPlatform::MessageBox(const std::string& caption, const std::string& text) {
+void TestPlatform::MessageBox(const std::string& caption, const std::string& text,
+                              void (*whileOpen)()) {
     messageBoxes.push_back(caption + "|" + text);
+    for (const int64_t closed = now + messageBoxOpenFor; now < closed;) {
+        now = std::min(closed, now + 100);
+        if (whileOpen != nullptr) whileOpen();
+    }
 }
 
 std::string TestPlatform::MciSendString(const std::string& command) {

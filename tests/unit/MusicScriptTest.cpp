@@ -130,6 +130,18 @@ TEST(MusicTimer, RestartsAFinishedPieceOnlyWhileLooping) {
     EXPECT_FALSE(Restarted(sent));
 }
 
+TEST(MusicTimer, KeepsTickingWhileTheGameOverBoxIsOpen) {
+    Story story;
+    story.platform.AnswerMci(kStatus, "stopped");
+    story.platform.messageBoxOpenFor = 2500;
+    story.Scenario("00", "B01XG\n");
+    story.Run();
+    ASSERT_EQ(story.platform.messageBoxes.size(), 1u);
+    // The story reached "G" within its first second; every tick came while the box was open.
+    EXPECT_EQ(Count(story.platform.mciCommands, kStatus), 2);
+    EXPECT_TRUE(Restarted(story.platform.mciCommands));
+}
+
 TEST(MusicTimer, ClosingTheWindowClosesTheMusicFirstAndEndsTheProgram) {
     Story story;
     story.Scenario("00", "B01X" + kLongText + "\n");
