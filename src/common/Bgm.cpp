@@ -1,14 +1,12 @@
 #include "common/Bgm.h"
 
+#include "common/Boolean.h"
 #include "system/Files.h"
 #include "system/Platform.h"
 
 int16_t BgmLoop = 0;
 
 namespace {
-
-constexpr int16_t kTrue = -1;
-constexpr int16_t kFalse = 0;
 
 // The device splits its open command at blanks, so a path with spaces goes in double quotes.
 std::string DevicePath(const std::string& path) {

@@ -3,9 +3,8 @@
 // line, jump to another line, chain to another scenario file.
 #include <cstdint>
 
+#include "common/Boolean.h"
 #include "script/Interpreter.h"
-
-constexpr int16_t kTrue = -1, kFalse = 0;
 
 // 256 story flags, all False at start; never reset, not even by loading another file. Flag 255
 // also holds the answer of the last question (True for the first answer).

@@ -17,10 +17,10 @@ constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 constexpr int32_t kStepMs = 15;
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
-std::string Location(const RunState& state) {
-    std::string where = "\nScenario " + CurrentScenarioFile() + ", line " + std::to_string(state.LineNo + 1);
-    if (state.LineNo >= 0 && state.LineNo <= kLastSlot) {
-        std::u32string text = ScriptLine[state.LineNo];
+std::string Location(int16_t lineNo) {
+    std::string where = "\nScenario " + CurrentScenarioFile() + ", line " + std::to_string(lineNo + 1);
+    if (lineNo >= 0 && lineNo <= kLastSlot) {
+        std::u32string text = ScriptLine[size_t(lineNo)];
         if (!text.empty() && text.back() == U'\\') text.pop_back();
         if (text.size() > 60) text = text.substr(0, 60) + U"…";
         where += ": " + ToUtf8(text);
@@ -99,10 +99,15 @@ const RunState& CurrentRun() { return run; }
 void RunScript() {
     run = RunState{};
     RunState& state = run;
+    int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {
-            if (state.LineNo < 0 || state.LineNo > kLastSlot)
-                throw SubscriptOutOfRange("line " + std::to_string(state.LineNo) + " is outside the script (0 to 500)");
+            if (state.LineNo < 0 || state.LineNo > kLastSlot) {
+                throw RunTimeError(SubscriptOutOfRange("line index " + std::to_string(state.LineNo) +
+                                                       " is outside the script (0 to 500)").what() +
+                                   Location(lastLine));
+            }
+            lastLine = state.LineNo;
             const std::u32string& line = ScriptLine[state.LineNo];
             // A position past the end of the line (an argument took in the end-of-line mark, or
             // a slot was never filled) ends the line, as its mark would.
@@ -112,6 +117,7 @@ void RunScript() {
             RedrawText(state);
         }
     } catch (const RunTimeError& error) {
-        throw RunTimeError(error.what() + Location(state));
+        if (state.LineNo < 0 || state.LineNo > kLastSlot) throw;  // already placed
+        throw RunTimeError(error.what() + Location(state.LineNo));
     }
 }

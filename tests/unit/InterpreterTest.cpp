@@ -76,4 +76,32 @@ TEST(RunScript, ClosingTheWindowEndsTheProgramAtOnce) {
     EXPECT_LT(Row(0).size(), std::string("長い長い長い長い長い文章です").size());
 }
 
+TEST(RunScript, AnArgumentThatTakesInTheEndOfLineMarkEndsTheLine) {
+    Story story;
+    // "S1\" reads "1\" as its index and steps past the mark; the next line still runs, at once.
+    story.Scenario("00", "前S1\n次T5\n末\n");
+    EXPECT_EQ(story.Run(), "");
+    EXPECT_EQ(Row(0), "前");
+    EXPECT_EQ(Row(1), "次");
+    EXPECT_EQ(Row(2), "末");
+    EXPECT_LT(story.platform.now, 1000);
+}
+
+TEST(RunScript, RunningOffTheStoreNamesTheLineThatLedThere) {
+    Story story;
+    story.Scenario("00", "一\n二J501\n");
+    const std::string error = story.Run();
+    EXPECT_EQ(error, "Subscript out of range: line index 501 is outside the script (0 to 500)\n"
+                     "Scenario Data00.Dat, line 2: 二J501");
+}
+
+TEST(RunScript, NeverFilledSlotsAreEmptyLinesUpToTheEndOfTheStore) {
+    Story story;
+    story.Scenario("00", "J498\n");
+    const std::string error = story.Run();
+    // Slots 498 to 500 were never filled: each is passed as an empty line, then the store ends.
+    EXPECT_EQ(error.rfind("Subscript out of range: line index 501", 0), 0u) << error;
+    EXPECT_NE(error.find("line 501: "), std::string::npos) << error;
+}
+
 }  // namespace
