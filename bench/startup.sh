@@ -24,7 +24,10 @@ for run in 1 2 3; do
   start=$(date +%s%N)
   SDL_AUDIODRIVER=dummy "$program" "$scratch/story" >/dev/null 2>&1 &
   pid=$!
-  until xdotool search --onlyvisible --class '^tessaro$' >/dev/null 2>&1; do sleep 0.002; done
+  for _ in $(seq 2500); do
+    timeout 1 xdotool search --onlyvisible --class '^tessaro$' >/dev/null 2>&1 && break
+    sleep 0.002
+  done
   shown=$(date +%s%N)
   sleep 2
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
