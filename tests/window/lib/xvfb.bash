@@ -46,11 +46,14 @@ start_program() {
 # Waits for the program's window and prints its id.
 wait_window() {
   local id=""
-  for _ in $(seq 200); do
-    id=$(xdotool search --class '^tessaro$' 2>/dev/null | head -n1 || true)
+  for _ in $(seq 400); do
+    id=$(timeout 2 xdotool search --class '^tessaro$' 2>/dev/null | head -n1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.05
   done
+  echo "FAILED: no window; the program said:" >&2
+  cat "$SCRATCH/err" >&2
+  kill -0 "$PROGRAM_PID" 2>/dev/null && echo "(it is still running)" >&2 || echo "(it has ended)" >&2
   return 1
 }
 
