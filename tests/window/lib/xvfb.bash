@@ -17,10 +17,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY. Without -noreset the server resets
+# each time its last client leaves, and a program started at that moment can lose its window.
 start_x() {
   exec 3>"$SCRATCH/display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$SCRATCH/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$SCRATCH/display" ] && break
