@@ -30,6 +30,14 @@ SdlPlatform::SdlPlatform() {
         error = std::string("Cannot open the display: ") + SDL_GetError();
         return;
     }
+    // With no display SDL falls back to drawing into memory, and the story would play unseen.
+    // That is only wanted when someone asked for it by name.
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if ((driver == "offscreen" || driver == "dummy") && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        error = "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
+        SDL_Quit();
+        return;
+    }
     start = SDL_GetTicks64();
 }
 

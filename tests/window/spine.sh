@@ -29,4 +29,12 @@ check "box inside" "0,0,128" "$(pixel "$window" 290 260)"
 
 wait_exit 15
 check "exit status at the end mark" 0 "$EXIT_STATUS"
+
+# Without a display there is nothing to play on: a message, not an unseen story.
+set +e
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 10 "$TESSARO" "$story" 2>&1 >/dev/null)
+status=$?
+set -e
+check "exit status without a display" 1 "$status"
+check "message without a display" yes "$(grep -q 'Cannot open the display' <<<"$message" && echo yes || echo no)"
 finish
