@@ -118,6 +118,18 @@ TEST(LoadScenario, MissingFileNamesThePath) {
     EXPECT_EQ(error, "File not found: " + story.folder.string() + "/Data/Data00.Dat");
 }
 
+TEST(LoadScenario, ANameWithANulFindsNoFile) {
+    Story story;
+    // Cut at the NUL, the path would name this file instead.
+    story.Write("Data/Data", "not the story\r\n");
+    try {
+        LoadScenario(std::u32string(U"\0\0", 2));
+        FAIL() << "loaded " << Slot(0);
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("File not found", 0), 0u) << error.what();
+    }
+}
+
 TEST(LoadScenario, ADirectoryIsNotAScenario) {
     Story story;
     std::filesystem::create_directories(story.folder / "Data/Data00.Dat");
