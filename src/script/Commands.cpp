@@ -4,9 +4,15 @@
 #include "script/PictureCommand.h"
 #include "script/SoundCommands.h"
 #include "script/Waits.h"
+#include "system/Platform.h"
+#include "window/MainForm.h"
 
 bool RunCommand(RunState& state, char32_t ch) {
     switch (ch) {
+    case U'\\':
+    case U'\n': NextRow(state); return true;  // the end-of-line mark, or a line feed inside a line
+    case U'e': return false;
+    case U'C': ClearRows(state); return true;
     case U'P': PageWait(state); return true;
     case U'T': TimedWait(state); return true;
     case U'W': SoundEffectCommand(state); return true;
@@ -19,6 +25,10 @@ bool RunCommand(RunState& state, char32_t ch) {
     case U'Q': Question(state); return true;
     case U'S': SetFlag(state); return true;
     case U'R': ResetFlag(state); return true;
+    case U'G':
+        // The game-over box; the music timer goes on ticking while it is open.
+        System().MessageBox("Tessaro", "ゲームオーバー！", RunDueTimers);
+        return false;
     case U'F': Branch(state); return true;
     default:
         // Everything else is story text, typed into the current row.

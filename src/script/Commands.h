@@ -1,5 +1,5 @@
 #pragma once
-// The commands beyond text, rows and endings, each in the file of its own kind.
+// The command letters: each character of a line is one of them, or story text.
 #include "script/Interpreter.h"
 
 // Runs the command that ch names, or types ch into the current row; false ends the run.

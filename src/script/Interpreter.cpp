@@ -4,16 +4,13 @@
 #include "script/Commands.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
-#include "system/Platform.h"
 #include "system/TextCodec.h"
 #include "window/Crt.h"
-#include "window/MainForm.h"
 #include "window/Pacing.h"
 
 namespace {
 
 constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
-constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 constexpr int32_t kStepMs = 15;
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
@@ -26,26 +23,6 @@ std::string Location(int16_t lineNo) {
         where += ": " + ToUtf8(text);
     }
     return where;
-}
-
-// Runs the command or text of one character; returns false when the run is over.
-bool Dispatch(RunState& state, char32_t ch) {
-    switch (ch) {
-    case U'\\':
-    case U'\n':
-        NextRow(state);
-        return true;
-    case U'e':
-        return false;
-    case U'C':
-        ClearRows(state);
-        return true;
-    case U'G':
-        System().MessageBox("Tessaro", "ゲームオーバー！", RunDueTimers);
-        return false;
-    default:
-        return RunCommand(state, ch);
-    }
 }
 
 }  // namespace
@@ -113,7 +90,7 @@ void RunScript() {
             // a slot was never filled) ends the line, as its mark would.
             const size_t pos = static_cast<size_t>(state.CharPos);
             const char32_t ch = (pos >= 1 && pos <= line.size()) ? line[pos - 1] : U'\\';
-            if (!Dispatch(state, ch)) return;
+            if (!RunCommand(state, ch)) return;
             RedrawText(state);
         }
     } catch (const RunTimeError& error) {

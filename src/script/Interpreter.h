@@ -19,7 +19,9 @@ struct RunState {
     int16_t ChoiceCursor = 0;
 };
 
+// The message box's rows: five of them, the first at (15, 210), 15 pixels apart.
 constexpr int kRows = 5;
+constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 
 // Runs the loaded scenario until "e" or "G" (or until the window is closed, which ends the program).
 void RunScript();

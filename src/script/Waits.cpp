@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 constexpr int kAnswerLeft = 30;
 constexpr int kCursorGap = 5;         // between the row's text and "▲"
 constexpr double kBlinkMs = 70;       // a phase lasts more than this
