@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr const char* kNoDisplay =
+    "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
+
 constexpr SDL_Scancode kScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
 
 int KeyIndex(SDL_Scancode code) {
@@ -26,6 +29,11 @@ SdlPlatform::SdlPlatform() {
     // and slows the first frame; a 300 x 300 software surface needs none of it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+    if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+        error = kNoDisplay;
+        return;
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = std::string("Cannot open the display: ") + SDL_GetError();
         return;
@@ -33,8 +41,8 @@ SdlPlatform::SdlPlatform() {
     // With no display SDL falls back to drawing into memory, and the story would play unseen.
     // That is only wanted when someone asked for it by name.
     const std::string driver = SDL_GetCurrentVideoDriver();
-    if ((driver == "offscreen" || driver == "dummy") && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
-        error = "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
+    if ((driver == "offscreen" || driver == "dummy") && !driverChosen) {
+        error = kNoDisplay;
         SDL_Quit();
         return;
     }
