@@ -168,22 +168,19 @@ void Open(const std::string& path) {
     LoadPlayer();
 }
 
-void Play(bool fromStart) {
-    if (!music.open) return;
-    if (fromStart) {
-        Stop();
-        LoadPlayer();
-    } else if (AtEnd()) {
-        return;  // the position is at the end: nothing left to play
-    }
-    if (music.player != nullptr && fluid_player_play(music.player) != FLUID_OK) return;
-    music.playing = true;
-}
-
+// Stops and goes back to the start: a fresh player is the one sure way to its first tick.
 void Rewind() {
     if (!music.open) return;
     Stop();
     LoadPlayer();
+}
+
+void Play(bool fromStart) {
+    if (!music.open) return;
+    if (fromStart) Rewind();
+    else if (AtEnd()) return;  // the position is at the end: nothing left to play
+    if (music.player != nullptr && fluid_player_play(music.player) != FLUID_OK) return;
+    music.playing = true;
 }
 
 std::string Status() {

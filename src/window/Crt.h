@@ -3,7 +3,6 @@
 // operation paints into the image; the window shows it the next time messages are pumped, or at
 // once on Refresh. A background picture lies under everything drawn at run time.
 #include <cstdint>
-#include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>

@@ -15,12 +15,7 @@ cp "$(dirname "$0")/../../story/Picture/Pic01.bmp" "$story/Picture/Pic01.bmp"
 start_program "$story"
 window=$(wait_window) || { echo "FAILED: no window"; exit 1; }
 
-box=""
-for _ in $(seq 100); do
-  box=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Tessaro".*/\1/p' | head -n1)
-  [ -n "$box" ] && break
-  sleep 0.05
-done
+box=$(wait_message_box)
 check "the error box" yes "$([ -n "$box" ] && echo yes || echo no)"
 # The first picture stays behind the box: the story failed at the second "L", not before.
 # (A pixel of the first picture that tells it from the others, client = picture area + 2.)

@@ -42,13 +42,7 @@ sleep 1
 type_into "$window" Down
 sleep 0.3
 type_into "$window" space
-box=""
-for _ in $(seq 100); do
-  # The box's name is set in a way that xdotool's search does not read; xwininfo does.
-  box=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Tessaro".*/\1/p' | head -n1)
-  [ -n "$box" ] && break
-  sleep 0.05
-done
+box=$(wait_message_box)
 check "second answer: the game-over box" yes "$([ -n "$box" ] && echo yes || echo no)"
 [ -n "$box" ] && { sleep 0.3; type_into "$box" Return; }
 end_run "exit after the game-over box"

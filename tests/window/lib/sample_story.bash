@@ -36,12 +36,6 @@ look() {
                                       "$SCRATCH/story/expected-pixels.txt")
 }
 
-# The game-over box: a second top-level window captioned "Tessaro" (xdotool's search does not read
-# the name that SDL gives it; xwininfo does).
-game_over_box() {
-  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Tessaro".*/\1/p' | head -n1
-}
-
 # Plays on: presses Space in the window every ~0.3 s (a Space that comes while text is typing or
 # during a timed wait is forgotten by the next step, so only the page waits and questions take
 # them) until the program ends or the game-over box shows, at most $1 seconds. Each look at the
@@ -55,7 +49,7 @@ play_on() {
       FAILURES=$((FAILURES + 1))
       return 1
     fi
-    GAME_OVER_BOX=$(game_over_box)
+    GAME_OVER_BOX=$(message_box)
     if [ -n "$GAME_OVER_BOX" ]; then
       GAME_OVER_SHOWN=$(now)
       return 0

@@ -79,6 +79,23 @@ pixel() {
     sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
 }
 
+# The program's message box (game over, or an error): a second top-level window captioned
+# "Tessaro". xdotool's search does not read the name SDL gives it; xwininfo does.
+message_box() {
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Tessaro".*/\1/p' | head -n1
+}
+
+# Waits up to 5 s for the message box and prints its id (nothing when it never came).
+wait_message_box() {
+  local box=""
+  for _ in $(seq 100); do
+    box=$(message_box)
+    [ -n "$box" ] && break
+    sleep 0.05
+  done
+  echo "$box"
+}
+
 # The window's caption as the window manager reads it.
 caption() {
   xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
