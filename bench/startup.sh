@@ -1,38 +1,30 @@
 #!/usr/bin/env bash
-# Start-up and footprint of the real program in a virtual X server: the time from launch until
-# the window is on screen, and the resident memory while a long line of text types.
-# Usage: bench/startup.sh [path/to/tessaro]   (targets: under 100 ms, under 25 MB)
-set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$here/build/tessaro}
-scratch=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
+# Start-up of the real program in a private X server (started with -noreset): the time from exec
+# to the window on screen, and to the story's first character on screen, read from the program's
+# timing trace (TESSARO_TRACE). Medians of $RUNS runs (5).
+# Usage: bench/startup.sh [path/to/tessaro]
+source "$(dirname "$0")/lib/bench.bash"
+tracer="python3 $BENCH_REPO/bench/lib/trace.py"
 
-exec 3>"$scratch/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$scratch/display")"
+start_x
+story="$SCRATCH/story"
+scenario "$story" 00 <<<"$(for _ in $(seq 12); do echo "長い文章が一文字ずつ流れていきます。"; done)"
 
-mkdir -p "$scratch/story/Data"
-python3 - "$scratch/story/Data/Data00.Dat" <<'PY'
-import sys
-text = "長い文章が一文字ずつ流れていきます。" * 3
-open(sys.argv[1], "wb").write(("\r\n".join([text] * 12) + "\r\n").encode("cp932"))
-PY
-
-for run in 1 2 3; do
-  start=$(date +%s%N)
-  SDL_AUDIODRIVER=dummy "$program" "$scratch/story" >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 2500); do
-    timeout 1 xdotool search --onlyvisible --class '^tessaro$' >/dev/null 2>&1 && break
-    sleep 0.002
+windows=() firsts=()
+for _ in $(seq "$RUNS"); do
+  start_traced "$story"
+  # Two steps traced: the first one's frame is in.
+  for _ in $(seq 500); do
+    steps=$(grep -c ' step$' "$SCRATCH/trace" 2>/dev/null || true)
+    [ "${steps:-0}" -ge 2 ] && break
+    sleep 0.02
   done
-  shown=$(date +%s%N)
-  sleep 2
-  rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-  hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
-  kill "$pid"; wait "$pid" 2>/dev/null || true
-  printf 'run %d: window on screen after %d ms; resident %.1f MB (peak %.1f MB)\n' \
-    "$run" $(( (shown - start) / 1000000 )) "$(echo "$rss / 1024" | bc -l)" "$(echo "$hwm / 1024" | bc -l)"
+  read -r window first < <($tracer startup "$SCRATCH/trace" "$SCRATCH/exec") ||
+    { echo "FAILED: no first character within 10 s; the program said:"; cat "$SCRATCH/err"; exit 1; }
+  stop_program
+  windows+=("$window") firsts+=("$first")
+  sleep 0.5
 done
+figure "exec -> window on screen" "$(median "${windows[@]}")" ms 45 "${windows[@]}"
+figure "exec -> first character on screen" "$(median "${firsts[@]}")" ms 45 "${firsts[@]}"
+bench_finish

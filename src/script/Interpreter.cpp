@@ -4,6 +4,7 @@
 #include "script/Commands.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
+#include "system/Platform.h"
 #include "system/TextCodec.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
@@ -50,6 +51,7 @@ void RedrawText(RunState& state) {
     state.CharPos = Add16(state.CharPos, 1, "the character position");
     DrawMessageRows(state);
     KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
+    System().Trace("step");
     Wait(kStepMs);
 }
 

@@ -52,6 +52,10 @@ public:
     // Starts a sound effect without waiting, cutting the one still playing. A missing or
     // unplayable file is silent.
     virtual void SndPlaySound(const std::string& path) = 0;
+
+    // Notes a moment worth timing ("step": a step's drawing is done and its wait begins) in the
+    // trace the benchmarks ask for; a machine that keeps no trace ignores it.
+    virtual void Trace(const char* /*event*/) {}
 };
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.

@@ -7,6 +7,7 @@
 
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
+#include "system/TraceFile.h"
 #include "system/WaveDevice.h"
 
 namespace {
@@ -47,6 +48,7 @@ SdlPlatform::SdlPlatform() {
         return;
     }
     start = SDL_GetTicks64();
+    OpenTraceFile();
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -65,6 +67,7 @@ std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
     if (icon != nullptr) SDL_SetWindowIcon(window, icon);
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
+    NoteInTrace("window");
     return "";
 }
 
@@ -122,6 +125,7 @@ void SdlPlatform::Paint() {
     if (surface == nullptr) return;
     SDL_BlitSurface(shown, nullptr, surface, nullptr);
     SDL_UpdateWindowSurface(window);
+    NoteInTrace("frame");
 }
 
 void SdlPlatform::ForgetKeys() {
@@ -165,3 +169,5 @@ void SdlPlatform::StartAudio() {
 std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }
 
 void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }
+
+void SdlPlatform::Trace(const char* event) { NoteInTrace(event); }

@@ -26,6 +26,7 @@ public:
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    void Trace(const char* event) override;
 
 private:
     void Paint();

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# What the real program costs while the story waits at a page for Space (the cursor blinking), in
+# a private X server: CPU of all its threads and their wakeups (voluntary and involuntary context
+# switches) per second over $SECONDS_MEASURED seconds (20), and its resident memory; once for a
+# story without sound and once with the music playing. Medians of $RUNS runs (5).
+# Usage: bench/page-wait.sh [path/to/tessaro]
+# SDL_AUDIODRIVER picks the audio driver (dummy by default: it takes the sound at the pace of a
+# real device and throws it away).
+source "$(dirname "$0")/lib/bench.bash"
+SECONDS_MEASURED=${SECONDS_MEASURED:-20}
+
+start_x
+silent="$SCRATCH/silent" music="$SCRATCH/music"
+scenario "$silent" 00 <<<"ページの終わりで待ちますP"
+mkdir -p "$music/Bgm"
+cp "$BENCH_REPO/story/Bgm/Bgm01.mid" "$music/Bgm/"
+scenario "$music" 00 <<<"B01X音楽を聴きながら待ちますP"
+
+measure() {  # measure STORY: prints "cpu-percent wakeups-per-second rss-MB threads"
+  start_traced "$1"
+  wait_trace 10 step >/dev/null || exit 1
+  sleep 2  # past the text, into the page wait
+  local c0 s0 t0 c1 s1 t1
+  c0=$(cpu_ns) s0=$(switches) t0=$(date +%s%N)
+  sleep "$SECONDS_MEASURED"
+  c1=$(cpu_ns) s1=$(switches) t1=$(date +%s%N)
+  kill -0 "$PROGRAM_PID" 2>/dev/null || { echo "FAILED: the program ended"; cat "$SCRATCH/err"; exit 1; }
+  awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t=$((t1 - t0)) -v r="$(rss_kb)" -v n="$(threads)" \
+    'BEGIN { printf "%.3f %.1f %.1f %d\n", 100 * c / t, s / (t / 1e9), r / 1024, n }'
+  stop_program
+}
+
+for name in silent music; do
+  cpus=() wakeups=() rss=()
+  for _ in $(seq "$RUNS"); do
+    read -r cpu wake mb count < <(measure "${!name}")
+    cpus+=("$cpu") wakeups+=("$wake") rss+=("$mb")
+  done
+  if [ "$name" = silent ]; then
+    echo "page wait, no sound ($count threads):"
+    figure "  CPU, % of one core" "$(median "${cpus[@]}")" % 0.25 "${cpus[@]}"
+    figure "  wakeups per second" "$(median "${wakeups[@]}")" /s 25 "${wakeups[@]}"
+    figure "  resident memory" "$(median "${rss[@]}")" MB 22 "${rss[@]}"
+  else
+    echo "page wait, music playing ($count threads):"
+    figure "  CPU, % of one core" "$(median "${cpus[@]}")" % 2.0 "${cpus[@]}"
+    note "  wakeups per second" "$(median "${wakeups[@]}")" /s "${wakeups[@]}"
+    figure "  resident memory" "$(median "${rss[@]}")" MB 30 "${rss[@]}"
+  fi
+done
+bench_finish
