@@ -24,6 +24,15 @@ enum class DeviceState { Untried, Open, Failed };
 DeviceState state = DeviceState::Untried;
 std::string openError;
 bool subsystemStarted = false;
+SDL_AudioDeviceID device = 0;
+bool paused = false;
+
+// SDL_mixer opens its device without saying which one it is; ours is the only one open.
+SDL_AudioDeviceID MixerDevice() {
+    for (SDL_AudioDeviceID id = 1; id <= 16; ++id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) return id;
+    return 0;
+}
 
 // The meter: the level of each mixed block, newest last, in a ring.
 struct BlockLevel {
@@ -124,6 +133,8 @@ std::string OpenAudio() {
     if (!failure.empty()) return Fail(failure);
 
     Mix_AllocateChannels(1);  // channel 0: the one sound effect
+    device = MixerDevice();
+    paused = false;
     ResetMeter();
     Mix_SetPostMix(MeasureBlock, nullptr);
     state = DeviceState::Open;
@@ -133,6 +144,14 @@ std::string OpenAudio() {
 }
 
 bool AudioIsOpen() { return state == DeviceState::Open; }
+
+void PauseAudio(bool pause) {
+    if (state != DeviceState::Open || device == 0 || paused == pause) return;
+    SDL_PauseAudioDevice(device, pause ? 1 : 0);
+    paused = pause;
+}
+
+bool AudioIsPaused() { return state == DeviceState::Open && paused; }
 
 void CloseAudio() {
     StopMidiSynth();
@@ -147,6 +166,8 @@ void CloseAudio() {
     }
     state = DeviceState::Untried;
     openError.clear();
+    device = 0;
+    paused = false;
 }
 
 AudioLevel RecentAudioLevel(int milliseconds) {

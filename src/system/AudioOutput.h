@@ -20,6 +20,11 @@ std::string OpenAudio();
 // True between a successful OpenAudio and CloseAudio.
 bool AudioIsOpen();
 
+// Stops or restarts the mixing (the device's own thread then writes silence without asking the
+// music or the effects for anything). The device opens running. Without an open device, nothing.
+void PauseAudio(bool pause);
+bool AudioIsPaused();
+
 // Closes the music device, stops and frees the sound effect, closes the audio device and releases
 // SDL's audio subsystem. OpenAudio may be called again afterwards.
 void CloseAudio();

@@ -188,18 +188,20 @@ std::string Status() {
     return music.playing && !Finished() ? "playing" : "stopped";
 }
 
+// The piece plays, or notes still ring out after it.
+bool Sounding() {
+    return music.synth != nullptr &&
+           ((music.player != nullptr && fluid_player_get_status(music.player) == FLUID_PLAYER_PLAYING) ||
+            fluid_synth_get_active_voice_count(music.synth) > 0);
+}
+
 // --- rendering, on the audio thread ---
 
 void RenderMusic(void*, Uint8* stream, int length) {
     auto* out = reinterpret_cast<int16_t*>(stream);
     const int samples = length / int(sizeof(int16_t));
     std::lock_guard<std::mutex> guard(music.lock);
-    const bool sounding =
-        music.synth != nullptr &&
-        ((music.player != nullptr &&
-          fluid_player_get_status(music.player) == FLUID_PLAYER_PLAYING) ||
-         fluid_synth_get_active_voice_count(music.synth) > 0);
-    if (!sounding) {
+    if (!Sounding()) {
         std::fill(out, out + samples, int16_t(0));
         music.limiterGain = 1.0f;
         return;
@@ -287,6 +289,11 @@ std::string MidiSendCommand(const std::string& command) {
         Close();
     }
     return "";
+}
+
+bool MidiIsSounding() {
+    std::unique_lock<std::mutex> guard(music.lock, std::try_to_lock);
+    return !guard.owns_lock() || Sounding();
 }
 
 int MidiCurrentTick() {

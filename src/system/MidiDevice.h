@@ -26,6 +26,10 @@ std::string MidiSendCommand(const std::string& command);
 // synthesizer. Before the piece first plays, and after a rewind, it is 0.
 int MidiCurrentTick();
 
+// True while the piece plays or the synthesizer's notes still ring out: the audio device must run
+// to render them. Never waits: while the audio thread is rendering, the answer is yes.
+bool MidiIsSounding();
+
 // Creates the synthesizer and loads the soundfont, and hooks it to the audio device. Called by
 // OpenAudio once the device is open. Without a soundfont, one line on stderr names the files
 // tried and the music is silent.

@@ -35,7 +35,7 @@ std::string ExecutableDirectory(const char* argv0) {
     return self.parent_path().string();
 }
 
-// Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
+// Start-up leaves freed memory behind (the libraries' and the font's set-up); give it
 // back so the long quiet run that follows is small.
 void ReturnFreedMemory() {
 #ifdef __GLIBC__
@@ -80,7 +80,6 @@ int Main(int argc, char** argv) {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
-        platform.StartAudio();
         ReturnFreedMemory();
         LoadScenario(U"00");
         RunScript();
