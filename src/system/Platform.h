@@ -7,6 +7,7 @@
 #include <string>
 
 struct SDL_Surface;
+struct SDL_Rect;
 
 enum class Key { Space, Up, Down };
 
@@ -34,8 +35,9 @@ public:
     // query clears that memory. Keys count only while our window has the keyboard focus.
     virtual bool KeyHit(Key key) = 0;
 
-    // Puts the window's client image on screen at once.
-    virtual void ShowImage(SDL_Surface* clientImage) = 0;
+    // Puts the window's client image on screen at once; only the changed rectangle of it differs
+    // from what the window showed before. The window repaints from the image when uncovered.
+    virtual void ShowImage(SDL_Surface* clientImage, const SDL_Rect& changed) = 0;
 
     // A modal message box with one OK button and no icon; returns when it is dismissed. Keys
     // pressed while it was open are forgotten. While it is open, whileOpen (when given) is called

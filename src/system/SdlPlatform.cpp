@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "system/AudioOutput.h"
+#include "system/AudioWhileSounding.h"
+#include "system/EventWait.h"
 #include "system/MidiDevice.h"
 #include "system/TraceFile.h"
 #include "system/WaveDevice.h"
@@ -47,17 +49,20 @@ SdlPlatform::SdlPlatform() {
         SDL_Quit();
         return;
     }
-    start = SDL_GetTicks64();
+    start = std::chrono::steady_clock::now();
     OpenTraceFile();
 }
 
 SdlPlatform::~SdlPlatform() {
     CloseAudio();
+    presenter.Disconnect();
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_Quit();
 }
 
-int64_t SdlPlatform::Clock() { return static_cast<int64_t>(SDL_GetTicks64() - start); }
+int64_t SdlPlatform::Clock() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
 
 std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
                                     int clientHeight, SDL_Surface* icon) {
@@ -80,7 +85,7 @@ bool SdlPlatform::PumpMessages() {
             break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested = true;
-            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint();
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint(nullptr);
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ForgetKeys();
             break;
         case SDL_KEYDOWN: {
@@ -92,14 +97,17 @@ bool SdlPlatform::PumpMessages() {
             break;
         }
     }
+    RunAudioOnlyWhileSounding();
     return !closeRequested;
 }
 
 void SdlPlatform::SleepUntil(int64_t deadline) {
-    const int64_t left = deadline - Clock();
-    if (left <= 0) return;
-    // Waits on the window system's connection: an event or the deadline wakes us, nothing spins.
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<int64_t>(left, 1 << 30)));
+    const int64_t now = Clock();
+    if (deadline <= now) return;
+    // The very moment the millisecond clock reaches the deadline: a wait that ends a little late
+    // on a 1 ms clock ends a whole millisecond late, and the rhythm of the text stumbles.
+    deadline = std::min(deadline, now + (int64_t(1) << 40));
+    WaitForEventsUntil(window, start + std::chrono::milliseconds(deadline));
 }
 
 bool SdlPlatform::KeyHit(Key key) {
@@ -114,17 +122,15 @@ bool SdlPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void SdlPlatform::ShowImage(SDL_Surface* clientImage) {
+void SdlPlatform::ShowImage(SDL_Surface* clientImage, const SDL_Rect& changed) {
     shown = clientImage;
-    Paint();
+    Paint(&changed);
 }
 
-void SdlPlatform::Paint() {
+// Sends the changed part of the image (all of it when changed is null) to the window.
+void SdlPlatform::Paint(const SDL_Rect* changed) {
     if (window == nullptr || shown == nullptr) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (surface == nullptr) return;
-    SDL_BlitSurface(shown, nullptr, surface, nullptr);
-    SDL_UpdateWindowSurface(window);
+    presenter.Present(window, shown, changed);
     NoteInTrace("frame");
 }
 
@@ -160,14 +166,15 @@ void SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     ForgetKeys();
 }
 
-void SdlPlatform::StartAudio() {
-    // A missing audio device is not an error: the story runs on in silence, and OpenAudio has
-    // said why in one line.
-    OpenAudio();
+std::string SdlPlatform::MciSendString(const std::string& command) {
+    std::string answer = MidiSendCommand(command);
+    RunAudioOnlyWhileSounding();
+    return answer;
 }
 
-std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }
-
-void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }
+void SdlPlatform::SndPlaySound(const std::string& path) {
+    PlayWaveFile(path);
+    RunAudioOnlyWhileSounding();
+}
 
 void SdlPlatform::Trace(const char* event) { NoteInTrace(event); }

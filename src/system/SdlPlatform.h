@@ -1,9 +1,13 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, SDL's message box, and the audio back end for music and effects.
+// that wake on window events, SDL's message box, and the audio back end for music and effects,
+// whose device opens at the first sound the story asks for and mixes only while one sounds.
 #include <SDL.h>
 
+#include <chrono>
+
 #include "system/Platform.h"
+#include "system/WindowPresenter.h"
 
 class SdlPlatform : public Platform {
 public:
@@ -11,9 +15,6 @@ public:
     SdlPlatform();
     ~SdlPlatform() override;
     const std::string& Error() const { return error; }
-    // Opens the audio device and the synthesizer; done once the window is up, so that loading
-    // the soundfont does not hold back the first frame.
-    void StartAudio();
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -21,7 +22,7 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(SDL_Surface* clientImage) override;
+    void ShowImage(SDL_Surface* clientImage, const SDL_Rect& changed) override;
     void MessageBox(const std::string& caption, const std::string& text,
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -29,13 +30,14 @@ public:
     void Trace(const char* event) override;
 
 private:
-    void Paint();
+    void Paint(const SDL_Rect* changed);
     void ForgetKeys();
 
     std::string error;
     SDL_Window* window = nullptr;
     SDL_Surface* shown = nullptr;  // the last image put on screen, repainted when uncovered
-    Uint64 start = 0;
+    WindowPresenter presenter;
+    std::chrono::steady_clock::time_point start;  // the clock's zero
     bool closeRequested = false;
     bool pressedSince[3] = {false, false, false};
 };

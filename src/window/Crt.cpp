@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <utility>
 
 #include "system/Errors.h"
 #include "system/Font.h"
@@ -74,35 +74,35 @@ void PictureArea::Open(int width, int height) {
         SDL_FreeSurface(image);
         SDL_FreeSurface(background);
         SDL_FreeSurface(client);
-        SDL_FreeSurface(lastShown);
         image = NewImage(width, height);
         background = NewImage(width, height);
         client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
-        lastShown = NewImage(width + 2 * kBorder, height + 2 * kBorder);
     }
     SDL_FillRect(background, nullptr, 0);
     SDL_FillRect(client, nullptr, 0);
     DrawSunkenBorder(client);
-    shownOnce = false;
+    noted.clear();
+    painted.clear();
+    unshown = SDL_Rect{0, 0, client->w, client->h};  // the border too, the first time
     CurrentX = CurrentY = 0;
     Cls();
 }
 
+void PictureArea::Note(Operation operation) { noted.push_back(std::move(operation)); }
+
 void PictureArea::LineFill(int x1, int y1, int x2, int y2, int colour) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
-    Fill(image, left, top, std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PaletteColour(colour));
-    changed = true;
+    Note({Operation::Fill, left, top, std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PaletteColour(colour), {}});
 }
 
 void PictureArea::LineOutline(int x1, int y1, int x2, int y2, int colour) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int right = std::max(x1, x2), bottom = std::max(y1, y2);
     const uint32_t rgb = PaletteColour(colour);
-    Fill(image, left, top, right - left + 1, 1, rgb);
-    Fill(image, left, bottom, right - left + 1, 1, rgb);
-    Fill(image, left, top, 1, bottom - top + 1, rgb);
-    Fill(image, right, top, 1, bottom - top + 1, rgb);
-    changed = true;
+    Note({Operation::Fill, left, top, right - left + 1, 1, rgb, {}});
+    Note({Operation::Fill, left, bottom, right - left + 1, 1, rgb, {}});
+    Note({Operation::Fill, left, top, 1, bottom - top + 1, rgb, {}});
+    Note({Operation::Fill, right, top, 1, bottom - top + 1, rgb, {}});
 }
 
 SDL_Surface* PictureArea::RenderedText(const std::string& utf8) {
@@ -118,13 +118,8 @@ SDL_Surface* PictureArea::RenderedText(const std::string& utf8) {
 }
 
 void PictureArea::Print(std::u32string_view text) {
-    const std::string utf8 = Printable(text);
-    if (utf8.empty()) return;
-    SDL_Surface* rendered = RenderedText(utf8);
-    if (rendered == nullptr) return;
-    SDL_Rect at{CurrentX, CurrentY, rendered->w, rendered->h};
-    SDL_BlitSurface(rendered, nullptr, image, &at);
-    changed = true;
+    std::string utf8 = Printable(text);
+    if (!utf8.empty()) Note({Operation::Text, CurrentX, CurrentY, 0, 0, 0, std::move(utf8)});
 }
 
 int PictureArea::TextWidth(std::u32string_view text) {
@@ -134,29 +129,71 @@ int PictureArea::TextWidth(std::u32string_view text) {
     return width;
 }
 
-void PictureArea::Cls() {
-    SDL_BlitSurface(background, nullptr, image, nullptr);
-    changed = true;
+void PictureArea::Cls() { Note({Operation::Clear, 0, 0, image->w, image->h, 0, {}}); }
+
+// Paints one operation into the image; returns the rectangle of the image it may have changed.
+SDL_Rect PictureArea::PaintOperation(const Operation& operation) {
+    SDL_Rect area{operation.x, operation.y, operation.w, operation.h};
+    switch (operation.kind) {
+    case Operation::Fill:
+        SDL_FillRect(image, &area, operation.colour);
+        break;
+    case Operation::Text: {
+        SDL_Surface* rendered = RenderedText(operation.text);
+        if (rendered == nullptr) return SDL_Rect{};
+        area.w = rendered->w;
+        area.h = rendered->h;
+        SDL_Rect at = area;  // the blit clips its own copy
+        SDL_BlitSurface(rendered, nullptr, image, &at);
+        break;
+    }
+    case Operation::Clear:
+        SDL_BlitSurface(background, nullptr, image, nullptr);
+        break;
+    }
+    return area;
+}
+
+void PictureArea::Paint() {
+    if (noted.empty()) return;
+    if (noted == painted) {
+        noted.clear();
+        return;
+    }
+    const SDL_Rect whole{0, 0, image->w, image->h};
+    for (const Operation& operation : noted) {
+        const SDL_Rect area = PaintOperation(operation);
+        SDL_Rect inside, shown;
+        if (!SDL_IntersectRect(&area, &whole, &inside)) continue;
+        inside.x += kBorder;
+        inside.y += kBorder;
+        SDL_UnionRect(&unshown, &inside, &shown);
+        unshown = shown;
+    }
+    painted.swap(noted);
+    noted.clear();
 }
 
 void PictureArea::Refresh() {
-    SDL_Rect inside{kBorder, kBorder, image->w, image->h};
-    SDL_BlitSurface(image, nullptr, client, &inside);
-    changed = false;
-    // Waiting loops repaint the same box twenty times a second; the screen already shows it,
-    // and sending it to the window system again is most of what a wait would cost.
-    const size_t bytes = size_t(client->pitch) * size_t(client->h);
-    if (shownOnce && std::memcmp(client->pixels, lastShown->pixels, bytes) == 0) return;
-    std::memcpy(lastShown->pixels, client->pixels, bytes);
-    shownOnce = true;
-    System().ShowImage(client);
+    Paint();
+    if (SDL_RectEmpty(&unshown)) return;  // the window shows all there is
+    SDL_Rect from{unshown.x - kBorder, unshown.y - kBorder, unshown.w, unshown.h};
+    SDL_Rect to = unshown;
+    const SDL_Rect whole{0, 0, image->w, image->h};
+    if (SDL_IntersectRect(&from, &whole, &from)) {
+        to.x = from.x + kBorder;
+        to.y = from.y + kBorder;
+        SDL_BlitSurface(image, &from, client, &to);
+    }
+    const SDL_Rect changed = unshown;
+    unshown = SDL_Rect{};
+    System().ShowImage(client, changed);
 }
 
-void PictureArea::ShowIfChanged() {
-    if (changed) Refresh();
-}
+void PictureArea::ShowIfChanged() { Refresh(); }
 
 void PictureArea::Picture(SDL_Surface* bitmap) {
+    Paint();
     SDL_FillRect(background, nullptr, 0);
     if (bitmap != nullptr) {
         // A picture is copied as it is: an alpha channel in a 32-bit file is not a transparency.
@@ -164,10 +201,17 @@ void PictureArea::Picture(SDL_Surface* bitmap) {
         SDL_Rect at{0, 0, bitmap->w, bitmap->h};
         SDL_BlitSurface(bitmap, nullptr, background, &at);
     }
+    painted.clear();  // a clearing now paints other pixels than the last one did
     Cls();
 }
 
-uint32_t PictureArea::PixelAt(int x, int y) const {
+SDL_Surface* PictureArea::Image() {
+    Paint();
+    return image;
+}
+
+uint32_t PictureArea::PixelAt(int x, int y) {
+    if (image != nullptr) Paint();
     if (image == nullptr || x < 0 || y < 0 || x >= image->w || y >= image->h) return 0;
     const auto* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
     return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;

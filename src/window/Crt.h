@@ -2,10 +2,13 @@
 // The picture area: a 300 x 300 persistent image inside a 2-pixel sunken border. Every drawing
 // operation paints into the image; the window shows it the next time messages are pumped, or at
 // once on Refresh. A background picture lies under everything drawn at run time.
+#include <SDL_rect.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct SDL_Surface;
 
@@ -33,20 +36,34 @@ struct PictureArea {
     void ShowIfChanged();
 
     // The drawable image, for the window and for tests: 32-bit XRGB.
-    SDL_Surface* Image() const { return image; }
+    SDL_Surface* Image();
     // The whole client image: the border and the drawable image inside it.
     SDL_Surface* Client() const { return client; }
-    uint32_t PixelAt(int x, int y) const;  // 0xRRGGBB
+    uint32_t PixelAt(int x, int y);  // 0xRRGGBB
 
 private:
+    // Drawing is noted, and painted into the image only when the image is shown or looked at.
+    // Every operation sets pixels to values fixed by its arguments, so painting the same list of
+    // operations twice in a row changes nothing: a waiting loop that redraws the same box twenty
+    // times a second costs no painting and sends nothing to the window.
+    struct Operation {
+        enum Kind { Fill, Text, Clear } kind;
+        int x, y, w, h;
+        uint32_t colour;
+        std::string text;  // UTF-8, for Text
+        bool operator==(const Operation&) const = default;
+    };
+    void Note(Operation operation);
+    void Paint();
+    SDL_Rect PaintOperation(const Operation& operation);
     SDL_Surface* RenderedText(const std::string& utf8);
 
     SDL_Surface* image = nullptr;
     SDL_Surface* background = nullptr;  // black with the picture, what Cls returns to
     SDL_Surface* client = nullptr;
-    SDL_Surface* lastShown = nullptr;  // what the window was last given, to skip showing it again
-    bool shownOnce = false;
-    bool changed = false;
+    std::vector<Operation> noted;    // drawn since the last painting
+    std::vector<Operation> painted;  // what the last painting did
+    SDL_Rect unshown{};              // in client coordinates: painted but not yet on the window
     // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
     std::unordered_map<std::string, SDL_Surface*> textCache;
 };

@@ -86,7 +86,7 @@ bool TestPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void TestPlatform::ShowImage(SDL_Surface*) { ++imagesShown; }
+void TestPlatform::ShowImage(SDL_Surface*, const SDL_Rect&) { ++imagesShown; }
 
 void TestPlatform::MessageBox(const std::string& caption, const std::string& text,
                               void (*whileOpen)()) {

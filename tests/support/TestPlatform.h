@@ -40,7 +40,7 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(SDL_Surface* clientImage) override;
+    void ShowImage(SDL_Surface* clientImage, const SDL_Rect& changed) override;
     void MessageBox(const std::string& caption, const std::string& text,
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;

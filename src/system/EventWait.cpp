@@ -1,0 +1,66 @@
+#include "system/EventWait.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <time.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The X server's connection, where SDL's events come from; -1 when the window lives elsewhere.
+int DisplayConnection(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+        return ConnectionNumber(info.info.x11.display);
+#else
+    (void)window;
+#endif
+    return -1;
+}
+
+timespec ToTimespec(Clock::duration time) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(time);
+    return timespec{static_cast<time_t>(seconds.count()),
+                    static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(time - seconds).count())};
+}
+
+}  // namespace
+
+void WaitForEventsUntil(SDL_Window* window, Clock::time_point until) {
+    static SDL_Window* known = nullptr;
+    static int connection = -1;
+    if (window != known) {
+        known = window;
+        connection = DisplayConnection(window);
+        // The kernel may let a sleep run on by this much to gather wakeups; by default that is
+        // 50 us, a visible share of the unevenness of a 15 ms rhythm.
+        prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);
+    }
+
+    // Events that have come in since the last pump, read from the connection into SDL's queue
+    // already, would not wake a wait on the connection.
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    const Clock::duration left = until - Clock::now();
+    if (left <= Clock::duration::zero()) return;
+
+    if (connection >= 0) {
+        pollfd display{connection, POLLIN, 0};
+        const timespec timeout = ToTimespec(left);
+        ppoll(&display, 1, &timeout, nullptr);
+        return;
+    }
+    // Elsewhere SDL waits in whole milliseconds: wait on its events until shortly before the
+    // moment, then sleep the rest precisely.
+    const auto wholeMs = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() - 1;
+    if (wholeMs > 0 && SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<long long>(wholeMs, 1 << 30))) == 1)
+        return;
+    const timespec at = ToTimespec(until.time_since_epoch());
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+}
