@@ -14,6 +14,7 @@ constexpr SDL_Color kInk{0, 0, 0, 255};
 constexpr SDL_Color kButtonFace{250, 250, 250, 255};
 constexpr SDL_Color kButtonPressed{208, 208, 208, 255};
 constexpr SDL_Color kButtonEdge{96, 96, 96, 255};
+constexpr SDL_Color kBoxEdge{128, 128, 128, 255};  // tells the box from a light picture without a frame
 constexpr int kFocusInset = 3;
 
 Uint32 Mapped(SDL_Surface* surface, SDL_Color c) { return SDL_MapRGB(surface->format, c.r, c.g, c.b); }
@@ -100,6 +101,7 @@ void DrawMessageBoxWindow(const MessageBoxWindow& box) {
     TTF_Font* font = JapaneseFontOfSize(layout.fontPixels);  // opened when the box was
     const int scale = layout.fontPixels / MessageBoxFontPixels(1);
     Fill(surface, 0, 0, surface->w, surface->h, kFace);
+    Outline(surface, {0, 0, surface->w, surface->h}, kBoxEdge);
     for (size_t i = 0; i < layout.lines.size(); ++i)
         Print(surface, font, layout.lines[i], layout.textLeft,
               layout.textTop + static_cast<int>(i) * layout.lineHeight);
