@@ -50,8 +50,10 @@ double DecimalValue(std::u32string_view text) {
     // Collect the longest prefix that reads as a number and let from_chars do the arithmetic:
     // unlike strtod it reads a decimal point whatever the user's locale writes.
     std::string number;
-    if (i < s.size() && s[i] == U'+') ++i;
-    if (i < s.size() && s[i] == U'-') number.push_back(char(s[i++]));
+    if (i < s.size() && s[i] == U'+')
+        ++i;  // from_chars takes no plus sign
+    else if (i < s.size() && s[i] == U'-')
+        number.push_back(char(s[i++]));
     size_t integerDigits = 0;  // before the point, leading zeros aside: the size of the number
     bool anyDigit = false;
     while (i < s.size() && s[i] >= U'0' && s[i] <= U'9') {
@@ -78,8 +80,9 @@ double DecimalValue(std::u32string_view text) {
         return value;
     // Out of range: too large a number overflows, as strtod's HUGE_VAL does; too small is zero.
     const size_t e = number.find('e');
-    const long exponent =
-        e == std::string::npos ? 0 : std::clamp(std::strtol(number.c_str() + e + 1, nullptr, 10), -99999L, 99999L);
+    const long exponent = e == std::string::npos
+                              ? 0
+                              : std::clamp(std::strtol(number.c_str() + e + 1, nullptr, 10), -99999L, 99999L);
     const bool tooLarge = static_cast<long>(integerDigits) + exponent > 0;
     const double size = tooLarge ? HUGE_VAL : 0.0;
     return number[0] == '-' ? -size : size;

@@ -60,6 +60,7 @@ TEST(DecimalValue, ReadsAPointWhateverTheLocale) {
     EXPECT_EQ(DecimalValue(U"-1e999"), -HUGE_VAL);
     EXPECT_EQ(DecimalValue(U"1e-999"), 0) << "too small a number is nothing";
     EXPECT_EQ(DecimalValue(U"+2.5"), 2.5);
+    EXPECT_EQ(DecimalValue(U"+-2"), 0) << "one sign at most";
     EXPECT_EQ(DecimalValue(U"1e99999999999999999999"), HUGE_VAL);
 }
 
