@@ -136,8 +136,9 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     MessageBoxWindow box;
     const std::string failed = OpenMessageBoxWindow(box, caption, text, window, kMessageBoxScale);
     if (!failed.empty()) {
-        // The text itself has gone to standard error already where it reports a failure.
-        std::fprintf(stderr, "tessaro: %s\n", failed.c_str());
+        // The text itself has gone to standard error already where it reports a failure; why the
+        // box could not show it is added, unless that is the same story (no font for either).
+        if (failed != text) std::fprintf(stderr, "tessaro: %s\n", failed.c_str());
         return true;
     }
     const Uint32 boxId = SDL_GetWindowID(box.window);
@@ -206,6 +207,8 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     SDL_HideWindow(box.window);
     if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
     dismissedBox = box.window;
+    // The focus goes back to the story's window, as a dialogue hands it back to its owner.
+    if (window != nullptr) SDL_SetWindowInputFocus(window);
     // Keys pressed to dismiss the box, or while it was open, are not the story's.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
