@@ -10,7 +10,10 @@
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 
-TestPlatform::~TestPlatform() { SetSystem(nullptr); }
+TestPlatform::~TestPlatform() {
+    SetSystem(nullptr);
+    SDL_FreeSurface(screen);
+}
 
 void TestPlatform::PressKey(int64_t at, Key key, int64_t holdFor) {
     events.push_back({at, key, true});
@@ -86,7 +89,22 @@ bool TestPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void TestPlatform::ShowImage(SDL_Surface*, const SDL_Rect&) { ++imagesShown; }
+void TestPlatform::ShowImage(SDL_Surface* clientImage, const SDL_Rect& changed) {
+    ++imagesShown;
+    if (screen == nullptr || screen->w != clientImage->w || screen->h != clientImage->h) {
+        SDL_FreeSurface(screen);
+        screen = SDL_CreateRGBSurfaceWithFormat(0, clientImage->w, clientImage->h, 32, SDL_PIXELFORMAT_XRGB8888);
+        SDL_FillRect(screen, nullptr, 0x123456);  // nothing of ours yet
+    }
+    SDL_Rect from = changed, to = changed;
+    SDL_BlitSurface(clientImage, &from, screen, &to);
+}
+
+uint32_t TestPlatform::ScreenAt(int x, int y) const {
+    if (screen == nullptr || x < 0 || y < 0 || x >= screen->w || y >= screen->h) return 0x123456;
+    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(screen->pixels) + y * screen->pitch)[x] &
+           0xFFFFFF;
+}
 
 bool TestPlatform::MessageBox(const std::string& caption, const std::string& text,
                               WhileOpen whileOpen) {

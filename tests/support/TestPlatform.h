@@ -29,6 +29,8 @@ public:
     std::vector<std::string> messageBoxes;  // "caption|text"
     int pumps = 0;
     int imagesShown = 0;
+    // What the window shows: each image shown updates only its changed rectangle of it.
+    uint32_t ScreenAt(int x, int y) const;  // 0xRRGGBB, in client coordinates
     int sleeps = 0;
     std::string windowCaption;
     int windowWidth = 0, windowHeight = 0;
@@ -67,4 +69,5 @@ private:
     std::map<std::string, std::string> mciAnswers;
     bool realAudio = false;
     int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0
+    SDL_Surface* screen = nullptr;  // made at the first image shown
 };

@@ -2,6 +2,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "script/Interpreter.h"
 #include "support/Story.h"
 #include "window/Crt.h"
@@ -111,6 +114,38 @@ TEST(Picture, FileThatIsNotABitmapStopsTheProgramNamingIt) {
     const std::string error = story.Run();
     EXPECT_EQ(error.rfind("Invalid picture: " + story.folder.string() + "/Picture/Pic01.bmp (", 0), 0u)
         << error;
+}
+
+// The window is sent only the rectangle that changed; whatever a story draws, what the window
+// shows at the end is the whole image.
+TEST(PictureArea, TheChangedRectangleKeepsTheWindowWhole) {
+    struct Case {
+        const char* what;
+        const char* script;
+        std::vector<std::pair<int64_t, Key>> keys;
+    };
+    const Case cases[] = {
+        {"rows, row 4 below the box, text past the edge, a sixth line",
+         "一行目\n二行目\n三行目\n四行目\n五行目の文章はとても長くて箱の右の端を越えて続いていく\n六行目C消えたP\n",
+         {{3000, Key::Space}}},
+        {"a page wait's blinking cursor, then the next page", "待ちますP次へP\n", {{900, Key::Space}, {1800, Key::Space}}},
+        {"a cursor on row 4, left below the box", "\n\n\n\n最後の行P続きP\n", {{900, Key::Space}, {1500, Key::Space}}},
+        {"pictures, one after the other and under a page", "L01一枚目L02二枚目P\nL01戻るP\n", {{900, Key::Space}, {1500, Key::Space}}},
+        {"a question, the arrow moved", "Q問い\nはい\nいいえ\n答えたP\n", {{800, Key::Down}, {1200, Key::Space}, {2000, Key::Space}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Story story;
+        WritePicture(story, "Picture/Pic01.bmp", 300, 300, 24);
+        WritePicture(story, "Picture/Pic02.bmp", 120, 80, 8);
+        story.Scenario("00", c.script);
+        for (const auto& [at, key] : c.keys) story.platform.PressKey(at, key);
+        EXPECT_EQ(story.Run(), "");
+        int stale = 0;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) stale += story.platform.ScreenAt(x + 2, y + 2) != Crt.PixelAt(x, y);
+        EXPECT_EQ(stale, 0) << "pixels the window was never sent";
+    }
 }
 
 }  // namespace
