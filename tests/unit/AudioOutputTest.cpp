@@ -1,6 +1,7 @@
 // Without an audio device, sound is silent but everything answers and the program carries on.
 #include <cstdlib>
 
+#include "system/AudioWhileSounding.h"
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;
@@ -37,6 +38,50 @@ TEST_F(AudioOutputTest, WithoutADeviceCommandsStillAnswer) {
     CloseAudio();
     ::setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
     EXPECT_EQ(OpenAudio(), "");  // and a device that comes back is used again
+}
+
+// The device mixes only while something sounds, and pausing it between sounds changes nothing
+// that is heard: "Z" keeps the position, "X" goes on from there, an effect plays to its end.
+TEST_F(AudioOutputTest, MixesOnlyWhileSomethingSounds) {
+    struct Resume {
+        ~Resume() { PauseAudio(false); }  // the next tests wait on sound being mixed
+    } resume;
+    const auto pausedSoon = [] {
+        return WaitUntil([] {
+            RunAudioOnlyWhileSounding();
+            return AudioIsPaused();
+        }, 3000);
+    };
+    MidiSendCommand("open " + Write("Bgm01.mid", Melody(16)) + " alias MIDI");
+    RunAudioOnlyWhileSounding();
+    EXPECT_TRUE(AudioIsPaused()) << "a piece opened but not playing";
+
+    MidiSendCommand("play MIDI notify");
+    RunAudioOnlyWhileSounding();
+    EXPECT_FALSE(AudioIsPaused());
+    WaitForAudio(500);
+    EXPECT_GT(Peak(100), 1000);
+    MidiSendCommand("stop MIDI notify");
+    const int stoppedAt = MidiCurrentTick();
+    EXPECT_TRUE(pausedSoon()) << "once the last notes have rung out";
+    EXPECT_EQ(MidiCurrentTick(), stoppedAt);
+
+    MidiSendCommand("play MIDI notify");
+    RunAudioOnlyWhileSounding();
+    EXPECT_FALSE(AudioIsPaused());
+    WaitForAudio(250);
+    EXPECT_GT(MidiCurrentTick(), stoppedAt);
+    EXPECT_LT(MidiCurrentTick(), stoppedAt + 480) << "X goes on from where Z stopped";
+    MidiSendCommand("close MIDI notify");
+    EXPECT_TRUE(pausedSoon());
+
+    PlayWaveFile(Write("Wave01.wav", ToneWave(300, 8000)));
+    RunAudioOnlyWhileSounding();
+    EXPECT_FALSE(AudioIsPaused());
+    WaitForAudio(150);
+    EXPECT_NEAR(Peak(100), 8000, 400);
+    EXPECT_TRUE(pausedSoon()) << "after the effect";
+    EXPECT_FALSE(WaveIsPlaying());
 }
 
 }  // namespace
