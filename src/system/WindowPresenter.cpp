@@ -34,7 +34,7 @@ struct WindowPresenter::X11 {
 struct WindowPresenter::X11 {};
 #endif
 
-void WindowPresenter::Disconnect() {
+void WindowPresenter::DropX11() {
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (x11 != nullptr) {
         x11->ForgetImage();
@@ -43,6 +43,10 @@ void WindowPresenter::Disconnect() {
 #endif
     delete x11;
     x11 = nullptr;
+}
+
+void WindowPresenter::Disconnect() {
+    DropX11();
     connected = nullptr;
     surfaceFilled = nullptr;
 }
@@ -74,7 +78,12 @@ void WindowPresenter::Present(SDL_Window* window, SDL_Surface* image, const SDL_
             x11->ForgetImage();
             x11->image = XCreateImage(x11->display, nullptr, 24, ZPixmap, 0, static_cast<char*>(image->pixels),
                                       unsigned(image->w), unsigned(image->h), 32, image->pitch);
-            if (x11->image == nullptr) return;
+            if (x11->image == nullptr || x11->image->bits_per_pixel != 32) {
+                // A server that packs its pixels otherwise is served by SDL's own path.
+                DropX11();
+                PresentThroughSdl(window, image, area);
+                return;
+            }
             x11->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
             x11->pixels = image;
         }

@@ -17,6 +17,7 @@ public:
 
 private:
     void Connect(SDL_Window* window);
+    void DropX11();
     void PresentThroughSdl(SDL_Window* window, SDL_Surface* image, const SDL_Rect* area);
 
     SDL_Window* connected = nullptr;
