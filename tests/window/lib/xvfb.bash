@@ -21,7 +21,7 @@ trap cleanup EXIT
 # each time its last client leaves, and a program started at that moment can lose its window.
 start_x() {
   exec 3>"$SCRATCH/display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$SCRATCH/display" ] && break
