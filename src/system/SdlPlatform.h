@@ -1,6 +1,6 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, SDL's message box, and the audio back end for music and effects.
+// that wake on window events, our own message box, and the audio back end for music and effects.
 #include <SDL.h>
 
 #include "system/Platform.h"
@@ -27,8 +27,8 @@ public:
     bool SkipHeld() override;
     bool PointerMoved(int& x, int& y) override;
     void ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed = nullptr) override;
-    void MessageBox(const std::string& caption, const std::string& text,
-                    void (*whileOpen)() = nullptr) override;
+    bool MessageBox(const std::string& caption, const std::string& text,
+                    WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
 
@@ -37,10 +37,12 @@ private:
     void ForgetKeys();
     bool HasFocus() const;
     void ToggleFullscreen();
+    int ShownScale() const;  // the message boxes are drawn as much larger as the image is
     void NotePointer(int windowX, int windowY);
 
     std::string error;
     SDL_Window* window = nullptr;
+    SDL_Window* dismissedBox = nullptr;  // the last message box, hidden, destroyed at the end
     SDL_Surface* shown = nullptr;  // the last image put on screen, repainted when uncovered
     Uint64 start = 0;
     bool closeRequested = false;
