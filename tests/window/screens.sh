@@ -3,7 +3,7 @@
 # with real keys and pixels. At --scale 2 every pixel of the 1x image is a 2 x 2 block; F11 and
 # Alt+Enter go fullscreen and back without losing the question; a click on the second answer
 # takes it; Enter, keypad Enter and a click end page waits; Ctrl held runs through text and page
-# waits but stops at a question.
+# waits but stops at a question. The game-over box grows with the window.
 XVFB_SCREEN=1280x1024x24
 source "$(dirname "$0")/lib/xvfb.bash"
 start_x
@@ -118,4 +118,17 @@ check "Ctrl held: stopped at the question" yes "$(still_running)"
 timeout 5 xdotool windowfocus --sync "$window" keyup ctrl key space
 wait_exit 5
 check "one Space answers it" 0 "$EXIT_STATUS"
+
+box_size() {  # box_size [OPTION...]: the game-over box's "WIDTH HEIGHT"
+  scenario "$story" 00 <<<"G"
+  start_program "$@" "$story"
+  wait_window >/dev/null || { echo "FAILED: no window"; exit 1; }
+  local box
+  box=$(wait_message_box)
+  [ -n "$box" ] && geometry "$box" | awk '{ print $3, $4 }'
+  kill "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=""
+}
+read -r w1 h1 <<<"$(box_size)"
+read -r w2 h2 <<<"$(box_size --scale 2)"
+check "the box at --scale 2" "$((2 * w1))x$((2 * h1))" "${w2}x${h2}"
 finish
