@@ -91,7 +91,12 @@ std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
     if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
     if (icon != nullptr) SDL_SetWindowIcon(window, icon);
     SDL_ShowWindow(window);
-    if (screenMode.fullscreen) ToggleFullscreen();
+    if (screenMode.fullscreen) {
+        // Shown first, so that a window manager has framed it (or not) by the time it goes
+        // fullscreen, and it has a windowed place to come back to.
+        SDL_PumpEvents();
+        ToggleFullscreen();
+    }
     SDL_RaiseWindow(window);
     return "";
 }
@@ -231,10 +236,13 @@ void SdlPlatform::ToggleFullscreen() {
     if (fullscreen) {
         SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
         SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
-        // Without a window manager nobody acts on the fullscreen request, so the window covers
-        // the screen by itself first; with one, the request then does the rest (panels, focus).
+        // A window manager gives the window a frame and acts on the fullscreen request. Without
+        // one nobody does: the window then covers the screen by itself, and goes back by itself.
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+        fullscreenByHand = top + left + bottom + right == 0;
         SDL_Rect screen{};
-        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
+        if (fullscreenByHand && SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
             SDL_SetWindowBordered(window, SDL_FALSE);
             SDL_SetWindowPosition(window, screen.x, screen.y);
             SDL_SetWindowSize(window, screen.w, screen.h);
@@ -242,9 +250,11 @@ void SdlPlatform::ToggleFullscreen() {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
         SDL_SetWindowFullscreen(window, 0);
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
-        SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+        if (fullscreenByHand) {
+            SDL_SetWindowBordered(window, SDL_TRUE);
+            SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+            SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+        }
     }
     Paint();
 }

@@ -52,6 +52,7 @@ private:
     int windowScale = 1;     // the scale of the window when it is not fullscreen
     bool fullscreen = false;
     SDL_Rect windowedPlace{0, 0, 0, 0};  // where the window was before it went fullscreen
+    bool fullscreenByHand = false;  // no window manager: the window covered the screen itself
     Placement placed;        // where the image lay when it was last painted
     SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
     SDL_Rect paintedSize{0, 0, 0, 0};
