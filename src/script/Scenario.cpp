@@ -21,30 +21,47 @@ void Store(size_t slot, std::u32string text, const std::string& path) {
     ScriptLine[slot] = std::move(text);
 }
 
+std::string FileName(const std::u32string& name) { return "Data" + ToUtf8(name) + ".Dat"; }
+
 }  // namespace
 
 const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 
-void LoadScenario(const std::u32string& name) {
-    const std::string fileName = "Data" + ToUtf8(name) + ".Dat";
-    const std::string path = ProgramDirectory() + "\\Data\\" + fileName;
-    std::string bytes = ReadWholeFile(path);
-    currentScenarioFile = fileName;
+std::string ScenarioPath(const std::u32string& name) { return ProgramDirectory() + "\\Data\\" + FileName(name); }
+
+ScenarioFile ReadScenario(const std::u32string& name) {
+    ScenarioFile file;
+    file.path = ScenarioPath(name);
+    file.bytes = ReadWholeFile(file.path);
+    file.path = LocateFile(file.path);
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.
-    if (!bytes.empty() && bytes.back() == kCtrlZ) bytes.pop_back();
+    std::string_view all(file.bytes);
+    if (!all.empty() && all.back() == kCtrlZ) all.remove_suffix(1);
 
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line. Neither byte can be
     // part of a two-byte Shift-JIS character, so the split is made before decoding.
-    size_t slot = 0;
     size_t start = 0;
-    const std::string_view all(bytes);
     while (start < all.size()) {
         size_t end = all.find('\r', start);
         if (end == std::string_view::npos) end = all.size();
-        Store(slot++, DecodeCp932(all.substr(start, end - start)) + U"\\", path);
-        start = end + 1;
+        ScenarioFileLine line;
+        line.offset = start;
+        line.length = end - start;
+        line.text = DecodeCp932(all.substr(start, end - start), &line.invalid);
+        start = end;
+        if (start < all.size()) ++start;
         if (start < all.size() && all[start] == '\n') ++start;
+        line.end = std::string(all.substr(end, start - end));
+        file.lines.push_back(std::move(line));
     }
-    Store(slot, U"e", path);
+    return file;
+}
+
+void LoadScenario(const std::u32string& name) {
+    ScenarioFile file = ReadScenario(name);
+    currentScenarioFile = FileName(name);
+    size_t slot = 0;
+    for (ScenarioFileLine& line : file.lines) Store(slot++, std::move(line.text) + U"\\", file.path);
+    Store(slot, U"e", file.path);
 }

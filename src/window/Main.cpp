@@ -21,9 +21,12 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: tessaro [STORY-FOLDER]\n"
+    "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
+    "       tessaro convert SOURCE.txt DATA.Dat     (UTF-8 text to a scenario file)\n"
     "Plays the sound novel in STORY-FOLDER (by default the folder that holds this program):\n"
     "its Data, Picture, Bgm and Wave folders. Space turns the page, Up and Down choose an\n"
-    "answer, Space confirms it; closing the window ends the story.\n"
+    "answer, Space confirms it; closing the window ends the story. A story folder named check\n"
+    "or convert is played as a path: tessaro ./check\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
