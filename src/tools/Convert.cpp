@@ -97,14 +97,20 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
                 resolved.push_back(c);
                 continue;
             }
+            // The longest label that the name starts with, so "J*seabJ*top" finds "sea" before the
+            // branch label "b".
             size_t end = i + 2;
             while (end < line.text.size() && IsNameCharacter(line.text[end])) ++end;
-            const std::u32string name = line.text.substr(i + 2, end - i - 2);
-            const auto found = labels.find(name);
+            const std::u32string written = line.text.substr(i + 2, end - i - 2);
+            auto found = labels.end();
+            for (size_t length = written.size(); length > 0 && found == labels.end(); --length) {
+                found = labels.find(written.substr(0, length));
+                if (found != labels.end()) end = i + 2 + length;
+            }
             if (found == labels.end()) {
-                fail(line.number, i, "no label \"" + ToUtf8(name) + "\" for this jump");
+                fail(line.number, i, "no label \"" + ToUtf8(written) + "\" for this jump");
             } else if (found->second.first > 999) {
-                fail(line.number, i, "label \"" + ToUtf8(name) + "\" stands past line 999");
+                fail(line.number, i, "label \"" + ToUtf8(found->first) + "\" stands past line 999");
             } else {
                 char digits[8];
                 std::snprintf(digits, sizeof digits, "J%03zu", found->second.first);
@@ -115,10 +121,12 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
         std::string encoded;
         size_t failedAt = 0;
         if (!EncodeCp932(line.text, encoded, failedAt)) {
-            if (line.text[failedAt] != kReplacement)
-                fail(line.number, failedAt,
-                     "\"" + ToUtf8(std::u32string(1, line.text[failedAt])) + "\" (" + CodePoint(line.text[failedAt]) +
-                         ") has no code page 932 form");
+            // Every character that has no form, not just the first.
+            for (size_t i = failedAt; i < line.text.size(); ++i) {
+                const char32_t c = line.text[i];
+                if (c != kReplacement && !EncodeCp932(std::u32string_view(&line.text[i], 1), encoded, failedAt))
+                    fail(line.number, i, "\"" + ToUtf8(std::u32string(1, c)) + "\" (" + CodePoint(c) + ") has no code page 932 form");
+            }
             continue;
         }
         EncodeCp932(resolved, encoded, failedAt);
