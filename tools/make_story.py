@@ -323,7 +323,33 @@ def sea(morning):
             c.put(x, int(y) + dy, wet, 0.8 - 0.2 * dy)
         c.put(x, int(y) - 1, (250, 250, 245), 0.85)
         c.put(x, int(y) - 2, (250, 250, 245), 0.35)
+    if morning:
+        harbour(c)
     return c
+
+
+def harbour(c):
+    """The morning harbour: a stone quay across the water on the right, and the fishing boats
+    moored side by side along it, all of them home."""
+    quay_top = 170
+    c.polygon([(128, quay_top), (299, quay_top - 6), (299, quay_top + 6), (128, quay_top + 9)],
+              (150, 146, 136))
+    c.polygon([(128, quay_top + 9), (299, quay_top + 6), (299, quay_top + 10), (128, quay_top + 13)],
+              (96, 96, 96))
+    for x in range(140, 299, 26):
+        top = quay_top - 6 * (x - 128) / 171
+        c.rect(x, int(top) - 3, x + 3, int(top) + 1, (70, 66, 60))
+    hulls = [(0.0, (236, 236, 228)), (1.0, (60, 96, 160))]
+    for i, x in enumerate(range(138, 290, 30)):
+        waterline = int(quay_top - 6 * (x + 12 - 128) / 171) - 2
+        hull = (200, 60, 52) if i % 2 else hulls[i % 3 == 2][1]
+        c.polygon([(x, waterline - 7), (x + 24, waterline - 7), (x + 20, waterline), (x + 3, waterline)],
+                  hull)
+        c.rect(x + 1, waterline - 8, x + 24, waterline - 7, (240, 240, 232))
+        c.rect(x + 12, waterline - 14, x + 20, waterline - 7, (236, 232, 220))
+        c.rect(x + 13, waterline - 12, x + 15, waterline - 10, (60, 80, 110))
+        c.rect(x + 7, waterline - 26, x + 8, waterline - 7, (70, 66, 60))
+        c.line(x + 8, waterline - 25, x + 22, waterline - 14, (90, 86, 80))
 
 
 def room_at_night():
@@ -410,8 +436,11 @@ def lighthouse(lit):
         if rng.random() < 0.15:
             for dx, dy in [(1, 0), (-1, 0), (0, 1), (0, -1)]:
                 c.put(sx + dx, sy + dy, (120, 130, 190))
+    # The full moon, as the room's window shows it the same night.
+    c.disc(262, 36, 15, (34, 40, 86))
     c.disc(262, 36, 11, (236, 232, 206))
-    c.disc(257, 32, 10, (6, 10, 34))
+    for mx, my, mr in [(258, 33, 2.5), (266, 40, 2), (265, 31, 1.5)]:
+        c.disc(mx, my, mr, (214, 206, 176))
     if lit:
         beam = (255, 242, 180)
         c.polygon([(110, 42), (300, 10), (300, 74), (110, 50)], beam, 0.28)
@@ -851,8 +880,8 @@ DATA00 = [
     "祖母は目を細めて、私の肩をぽんとたたいた。P",
     "C居間の棚に、古い写真が一枚かざってある。",
     "岬の灯台の前で笑う、若いころの祖父だ。",
-    "祖父は長いあいだ、あの灯台の灯台守だった。",
-    "「あの灯りも、おじいさんと一緒に」",
+    "祖父は長いあいだ、あの灯台の灯台守だった。P",
+    "C「あの灯りも、おじいさんと一緒に」",
     "「眠ってしまったみたいでねえ」P",
     "C祖母は引き出しから、小さな鍵を取りだした。",
     "「これを、あんたに渡してくれって」",
@@ -905,10 +934,10 @@ DATA01 = [
     "CL06翌朝、港はなんだか騒がしかった。",
     "「ゆうべの霧で、船が一艘、沖で迷ったそうだ」",
     "「明け方になって、やっと帰ってきたらしいよ」",
-    *variant("01", "あの漁師の船だったと、あとで聞いた。",
-             "灯りがあれば、と祖父なら言っただろう。", "boat"),
-    "岬の灯台は、今日も黙って立っている。P",
-    "C私は、ポケットの鍵をにぎりしめた。PG",
+    *variant("01", "あの漁師の船だったと、あとで聞いた。P",
+             "灯りがあれば、と祖父なら言っただろう。P", "boat"),
+    "C岬の灯台は、今日も黙って立っている。",
+    "私は、ポケットの鍵をにぎりしめた。PG",
 ]
 
 DATA02 = [
