@@ -141,10 +141,10 @@ private:
         const char32_t after = index + 1 < text.size() ? text[index + 1] : U'\0';
         if (command.letter == U'e') return IsAsciiLower(before) || IsAsciiLetter(after) || after == U' ';
         if (command.length == 0) return IsAsciiLower(after) || after == U' ';
-        for (const char32_t c : std::u32string_view(text).substr(index + 1, size_t(command.length))) {
-            if (command.kind == ArgumentKind::FlagIndex && c >= U'a' && c <= U'f') continue;
+        // Lower-case hexadecimal digits count too: flag numbers are written in upper case, and
+        // "See" is far more likely than flag EE.
+        for (const char32_t c : std::u32string_view(text).substr(index + 1, size_t(command.length)))
             if (c == U' ' || IsAsciiLower(c)) return true;
-        }
         return false;
     }
 
@@ -232,8 +232,11 @@ private:
         case U'G': FlushRow(s); return false;
         case U'S':
         case U'R': return true;
-        case U'T': return FitsOrReport(s, at, argument, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max(), "wait");
+        case U'T':
+            // The player stops here; the rest is still worth reading.
+            FitsOrReport(s, at, argument, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+                         "wait");
+            return true;
         case U'W':
         case U'B':
             if (!textLike && !AssetExists(command.letter == U'W' ? "Wave" : "Bgm",
@@ -245,11 +248,11 @@ private:
                            (command.letter == U'W' ? ".wav" : ".mid") + " (it stays silent)");
             return true;
         case U'L':
-            if (AssetExists("Picture", "Pic" + ToUtf8(argument) + ".bmp")) return true;
-            Report(s, at, Severity::Error,
-                   "\"L" + ToUtf8(argument) + "\": there is no Picture/Pic" + ToUtf8(argument) +
-                       ".bmp, and the player stops here" + (textLike ? " (is this text?)" : ""));
-            return false;
+            if (!AssetExists("Picture", "Pic" + ToUtf8(argument) + ".bmp"))
+                Report(s, at, Severity::Error,
+                       "\"L" + ToUtf8(argument) + "\": there is no Picture/Pic" + ToUtf8(argument) +
+                           ".bmp, and the player stops here" + (textLike ? " (is this text?)" : ""));
+            return true;
         case U'D': return Chain(s, at, argument, textLike);
         case U'J': return JumpTo(s, at, argument);
         case U'F': Branch(s, at, argument); return false;
@@ -258,22 +261,20 @@ private:
         return true;
     }
 
-    bool FitsOrReport(const State& s, size_t at, const std::u32string& argument, int64_t low, int64_t high,
+    void FitsOrReport(const State& s, size_t at, const std::u32string& argument, int64_t low, int64_t high,
                       const char* what) {
         try {
             RoundedValue(argument, low, high, what);
-            return true;
         } catch (const RunTimeError&) {
             Report(s, at, Severity::Error,
                    "the number " + Quoted(argument) + " does not fit the " + what + " (" + std::to_string(low) +
                        " to " + std::to_string(high) + "): the player stops here");
-            return false;
         }
     }
 
     // A command whose argument took in the end-of-line mark: the player goes on as it would.
     bool FollowShortArgument(State& s, const CommandLetter& command) {
-        if (command.letter == U'D' || command.letter == U'L' || command.letter == U'F') return false;
+        if (command.letter == U'D' || command.letter == U'F') return false;
         if (command.letter == U'J') {
             const std::u32string& text = s.file->lines[s.line];
             return JumpTo(s, s.index, text.substr(s.index + 1) + U"\\", false);
