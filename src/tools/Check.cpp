@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "script/Arguments.h"
 #include "script/Commands.h"
@@ -22,6 +23,26 @@ namespace {
 constexpr int kRowWidth = 280;     // from x = 15 to the box's inner right edge
 constexpr int kAnswerWidth = 265;  // answers start 15 pixels further right
 constexpr size_t kStatesPerPlace = 8;
+
+// Widths of text as the box draws it. Measuring a whole row with the font costs a glyph load
+// for each character; the sum of single characters' widths (each measured once) is exact for
+// this face to within a few pixels, so only rows that come near the limit are measured whole.
+class TextWidths {
+public:
+    int Of(std::u32string_view text, int limit) {
+        int estimate = 0;
+        for (const char32_t c : text) {
+            auto known = single.find(c);
+            if (known == single.end()) known = single.emplace(c, Crt.TextWidth(std::u32string_view(&c, 1))).first;
+            estimate += known->second;
+        }
+        return estimate + kMargin < limit ? estimate : Crt.TextWidth(text);
+    }
+
+private:
+    static constexpr int kMargin = 24;
+    std::unordered_map<char32_t, int> single;
+};
 
 // Where the script stands, with what the box holds: the same line reached with other rows is
 // another state.
@@ -84,7 +105,7 @@ private:
 
     // The row as it leaves the screen or stays: wider than the box runs past its right edge.
     void FlushRow(State& s) {
-        if (!s.rowText.empty() && Crt.TextWidth(s.rowText) > kRowWidth) {
+        if (!s.rowText.empty() && widths.Of(s.rowText, kRowWidth) > kRowWidth) {
             size_t low = 1, high = s.rowText.size();  // the shortest prefix that is too wide
             while (low < high) {
                 const size_t middle = (low + high) / 2;
@@ -369,7 +390,7 @@ private:
         CheckedFile& file = *s.file;
         const auto tooWide = [&](size_t line, size_t from, int width) {
             const std::u32string_view shown = std::u32string_view(file.lines[line]).substr(from);
-            if (Crt.TextWidth(shown) > width)
+            if (widths.Of(shown, width) > width)
                 findings.push_back(file.At(line, from, Severity::Warning,
                                            "the " + std::string(line == s.line ? "question" : "answer") +
                                                " is wider than the box: it runs past the right edge"));
@@ -385,6 +406,7 @@ private:
     }
 
     StoryFiles& files;
+    TextWidths widths;
     std::deque<State> pending;
     std::set<State> seen;
     std::map<std::tuple<CheckedFile*, size_t, size_t>, size_t> statesAt;
