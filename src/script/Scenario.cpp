@@ -14,13 +14,6 @@ std::string currentScenarioFile;
 
 constexpr char kCtrlZ = 0x1A;
 
-// Stores one slot; a file too long for the store is a subscript error.
-void Store(size_t slot, std::u32string text, const std::string& path) {
-    if (slot > kLastSlot)
-        throw SubscriptOutOfRange("more than 500 lines in " + LocateFile(path));
-    ScriptLine[slot] = std::move(text);
-}
-
 std::string FileName(const std::u32string& name) { return "Data" + ToUtf8(name) + ".Dat"; }
 
 }  // namespace
@@ -60,8 +53,11 @@ ScenarioFile ReadScenario(const std::u32string& name) {
 
 void LoadScenario(const std::u32string& name) {
     ScenarioFile file = ReadScenario(name);
+    // A file too long for the store is a subscript error. It is found before anything is
+    // stored, so the error names the line that chained here, as a missing file's does.
+    if (file.lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + file.path);
     currentScenarioFile = FileName(name);
     size_t slot = 0;
-    for (ScenarioFileLine& line : file.lines) Store(slot++, std::move(line.text) + U"\\", file.path);
-    Store(slot, U"e", file.path);
+    for (ScenarioFileLine& line : file.lines) ScriptLine[slot++] = std::move(line.text) + U"\\";
+    ScriptLine[slot] = U"e";  // the end mark after the last line
 }
