@@ -58,6 +58,9 @@ void LoadScenario(const std::u32string& name) {
     if (file.lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + file.path);
     currentScenarioFile = FileName(name);
     size_t slot = 0;
-    for (ScenarioFileLine& line : file.lines) ScriptLine[slot++] = std::move(line.text) + U"\\";
-    ScriptLine[slot] = U"e";  // the end mark after the last line
+    for (ScenarioFileLine& line : file.lines) {
+        line.text.push_back(U'\\');  // the end-of-line mark
+        ScriptLine[slot++] = std::move(line.text);
+    }
+    ScriptLine[slot] = std::u32string(1, U'e');  // the end mark after the last line
 }
