@@ -23,6 +23,7 @@ namespace {
 constexpr int kRowWidth = 280;     // from x = 15 to the box's inner right edge
 constexpr int kAnswerWidth = 265;  // answers start 15 pixels further right
 constexpr size_t kStatesPerPlace = 8;
+constexpr double kReadingPauseMs = 500;
 
 // Widths of text as the box draws it. Measuring a whole row with the font costs a glyph load
 // for each character; the sum of single characters' widths (each measured once) is exact for
@@ -254,9 +255,13 @@ private:
         case U'S':
         case U'R': return true;
         case U'T':
-            // The player stops here; the rest is still worth reading.
-            FitsOrReport(s, at, argument, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                         "wait");
+            // A pause of half a second or more is the author's way of letting the text be read
+            // before it is cleared; a number that does not fit stops the player, but the rest is
+            // still worth reading.
+            if (FitsOrReport(s, at, argument, std::numeric_limits<int32_t>::min(),
+                             std::numeric_limits<int32_t>::max(), "wait") &&
+                DecimalValue(argument) >= kReadingPauseMs)
+                s.unread = false;
             return true;
         case U'W':
         case U'B':
@@ -282,14 +287,16 @@ private:
         return true;
     }
 
-    void FitsOrReport(const State& s, size_t at, const std::u32string& argument, int64_t low, int64_t high,
+    bool FitsOrReport(const State& s, size_t at, const std::u32string& argument, int64_t low, int64_t high,
                       const char* what) {
         try {
             RoundedValue(argument, low, high, what);
+            return true;
         } catch (const RunTimeError&) {
             Report(s, at, Severity::Error,
                    "the number " + Quoted(argument) + " does not fit the " + what + " (" + std::to_string(low) +
                        " to " + std::to_string(high) + "): the player stops here");
+            return false;
         }
     }
 
