@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # What the real program costs while the story waits at a page for Space (the cursor blinking), in
 # a private X server: CPU of all its threads and their wakeups (voluntary and involuntary context
-# switches) per second over $SECONDS_MEASURED seconds (20), and its resident memory; once for a
-# story without sound and once with the music playing. Medians of $RUNS runs (5).
+# switches) per second over $SECONDS_MEASURED seconds (20), and its resident memory; for a story
+# without sound, the same at --scale 3, and with the music playing. Medians of $RUNS runs (5).
 # Usage: bench/page-wait.sh [path/to/tessaro]
 # SDL_AUDIODRIVER picks the audio driver (dummy by default: it takes the sound at the pace of a
 # real device and throws it away).
+XVFB_SCREEN=1920x1280x24  # room for the window at --scale 3
 source "$(dirname "$0")/lib/bench.bash"
 SECONDS_MEASURED=${SECONDS_MEASURED:-20}
 
@@ -16,8 +17,8 @@ mkdir -p "$music/Bgm"
 cp "$BENCH_REPO/story/Bgm/Bgm01.mid" "$music/Bgm/"
 scenario "$music" 00 <<<"B01X音楽を聴きながら待ちますP"
 
-measure() {  # measure STORY: prints "cpu-percent wakeups-per-second rss-MB threads"
-  start_traced "$1"
+measure() {  # measure [OPTION...] STORY: prints "cpu-percent wakeups-per-second rss-MB threads"
+  start_traced "$@"
   wait_trace 10 step >/dev/null || exit 1
   sleep 2  # past the text, into the page wait
   local c0 s0 t0 c1 s1 t1
@@ -30,10 +31,11 @@ measure() {  # measure STORY: prints "cpu-percent wakeups-per-second rss-MB thre
   stop_program
 }
 
-for name in silent music; do
+for name in silent scaled music; do
   cpus=() wakeups=() rss=()
   for _ in $(seq "$RUNS"); do
-    read -r cpu wake mb count < <(measure "${!name}")
+    if [ "$name" = scaled ]; then story=("--scale" 3 "$silent"); else story=("${!name}"); fi
+    read -r cpu wake mb count < <(measure "${story[@]}")
     cpus+=("$cpu") wakeups+=("$wake") rss+=("$mb")
   done
   if [ "$name" = silent ]; then
@@ -41,6 +43,11 @@ for name in silent music; do
     figure "  CPU, % of one core" "$(median "${cpus[@]}")" % 0.25 "${cpus[@]}"
     figure "  wakeups per second" "$(median "${wakeups[@]}")" /s 25 "${wakeups[@]}"
     figure "  resident memory" "$(median "${rss[@]}")" MB 22 "${rss[@]}"
+  elif [ "$name" = scaled ]; then
+    echo "page wait, no sound, --scale 3 ($count threads):"
+    figure "  CPU, % of one core" "$(median "${cpus[@]}")" % 1.0 "${cpus[@]}"
+    note "  wakeups per second" "$(median "${wakeups[@]}")" /s "${wakeups[@]}"
+    note "  resident memory" "$(median "${rss[@]}")" MB "${rss[@]}"
   else
     echo "page wait, music playing ($count threads):"
     figure "  CPU, % of one core" "$(median "${cpus[@]}")" % 2.0 "${cpus[@]}"

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
 constexpr int32_t kStepMs = 15;
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
@@ -52,7 +51,7 @@ void RedrawText(RunState& state) {
     DrawMessageRows(state);
     KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
     System().Trace("step");
-    Wait(kStepMs);
+    SkippableWait(kStepMs);
 }
 
 std::u32string NextChars(const RunState& state, int k) {

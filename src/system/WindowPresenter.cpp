@@ -6,14 +6,6 @@
 #include <X11/Xutil.h>
 #endif
 
-namespace {
-
-// The frame that SDL's own path puts on the window ends in a round trip to the X server; the
-// program then sleeps until the server has drawn it, one more wakeup for every frame.
-SDL_Rect Whole(SDL_Surface* image) { return SDL_Rect{0, 0, image->w, image->h}; }
-
-}  // namespace
-
 #if defined(SDL_VIDEO_DRIVER_X11)
 struct WindowPresenter::X11 {
     Display* display;
@@ -48,7 +40,6 @@ void WindowPresenter::DropX11() {
 void WindowPresenter::Disconnect() {
     DropX11();
     connected = nullptr;
-    surfaceFilled = nullptr;
 }
 
 void WindowPresenter::Connect(SDL_Window* window) {
@@ -61,7 +52,7 @@ void WindowPresenter::Connect(SDL_Window* window) {
     Display* display = info.info.x11.display;
     XWindowAttributes attributes;
     if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) return;
-    // Our pixels are 32-bit XRGB; only a visual that takes them as they are is drawn directly.
+    // Only a visual that takes 32-bit XRGB pixels as they are is drawn directly.
     const Visual* visual = attributes.visual;
     if (attributes.depth != 24 || visual->red_mask != 0xFF0000 || visual->green_mask != 0x00FF00 ||
         visual->blue_mask != 0x0000FF)
@@ -70,40 +61,30 @@ void WindowPresenter::Connect(SDL_Window* window) {
 #endif
 }
 
-void WindowPresenter::Present(SDL_Window* window, SDL_Surface* image, const SDL_Rect* area) {
+void WindowPresenter::Update(SDL_Window* window, SDL_Surface* surface, const SDL_Rect* area) {
     if (window != connected) Connect(window);
 #if defined(SDL_VIDEO_DRIVER_X11)
-    if (x11 != nullptr) {
-        if (x11->pixels != image) {
+    if (x11 != nullptr && surface->format->format == SDL_PIXELFORMAT_RGB888) {
+        if (x11->pixels != surface) {  // SDL made a new surface (the window changed size)
             x11->ForgetImage();
-            x11->image = XCreateImage(x11->display, nullptr, 24, ZPixmap, 0, static_cast<char*>(image->pixels),
-                                      unsigned(image->w), unsigned(image->h), 32, image->pitch);
-            if (x11->image == nullptr || x11->image->bits_per_pixel != 32) {
-                // A server that packs its pixels otherwise is served by SDL's own path.
-                DropX11();
-                PresentThroughSdl(window, image, area);
-                return;
+            x11->image = XCreateImage(x11->display, nullptr, 24, ZPixmap, 0, static_cast<char*>(surface->pixels),
+                                      unsigned(surface->w), unsigned(surface->h), 32, surface->pitch);
+            if (x11->image != nullptr && x11->image->bits_per_pixel == 32) {
+                x11->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
+                x11->pixels = surface;
+            } else {
+                DropX11();  // a server that packs its pixels otherwise: SDL's way below
             }
-            x11->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
-            x11->pixels = image;
         }
-        const SDL_Rect part = area != nullptr ? *area : Whole(image);
-        XPutImage(x11->display, x11->window, x11->gc, x11->image, part.x, part.y, part.x, part.y,
-                  unsigned(part.w), unsigned(part.h));
-        XFlush(x11->display);
-        return;
+        if (x11 != nullptr) {
+            const SDL_Rect part = area != nullptr ? *area : SDL_Rect{0, 0, surface->w, surface->h};
+            XPutImage(x11->display, x11->window, x11->gc, x11->image, part.x, part.y, part.x, part.y,
+                      unsigned(part.w), unsigned(part.h));
+            XFlush(x11->display);
+            return;
+        }
     }
 #endif
-    PresentThroughSdl(window, image, area);
-}
-
-void WindowPresenter::PresentThroughSdl(SDL_Window* window, SDL_Surface* image, const SDL_Rect* area) {
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (surface == nullptr) return;
-    if (surface != surfaceFilled) area = nullptr;  // a new surface holds nothing of ours yet
-    surfaceFilled = surface;
-    SDL_Rect part = area != nullptr ? *area : Whole(image);
-    SDL_Rect to = part;
-    SDL_BlitSurface(image, &part, surface, &to);
-    SDL_UpdateWindowSurfaceRects(window, &part, 1);
+    if (area != nullptr) SDL_UpdateWindowSurfaceRects(window, area, 1);
+    else SDL_UpdateWindowSurface(window);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "system/Errors.h"
@@ -16,7 +17,7 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = 2;
+constexpr int kBorder = kCrtBorder;
 constexpr size_t kTextCacheLimit = 64;
 
 uint32_t PaletteColour(int colour) {
@@ -66,6 +67,32 @@ std::string Printable(std::u32string_view text) {
     return ToUtf8(shown);
 }
 
+// The smallest rectangle of the client image that holds every pixel of the area (in client
+// coordinates) in which the image differs from what the client image holds; false when none.
+bool DifferingPart(const SDL_Surface* image, const SDL_Surface* client, const SDL_Rect& area, SDL_Rect& part) {
+    auto row = [](const SDL_Surface* s, int x, int y) {
+        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + size_t(y) * size_t(s->pitch)) + x;
+    };
+    const auto now = [&](int y) { return row(image, area.x - kBorder, y - kBorder); };
+    const auto before = [&](int y) { return row(client, area.x, y); };
+    const size_t rowBytes = size_t(area.w) * 4;
+    int top = area.y, bottom = area.y + area.h - 1;
+    while (top <= bottom && std::memcmp(now(top), before(top), rowBytes) == 0) ++top;
+    if (top > bottom) return false;
+    while (std::memcmp(now(bottom), before(bottom), rowBytes) == 0) --bottom;
+    int left = area.w, right = -1;
+    for (int y = top; y <= bottom; ++y) {
+        const uint32_t* a = now(y);
+        const uint32_t* b = before(y);
+        for (int x = 0; x < left; ++x)
+            if (a[x] != b[x]) left = x;
+        for (int x = area.w - 1; x > right; --x)
+            if (a[x] != b[x]) right = x;
+    }
+    part = SDL_Rect{area.x + left, top, right - left + 1, bottom - top + 1};
+    return true;
+}
+
 }  // namespace
 
 void PictureArea::Open(int width, int height) {
@@ -83,7 +110,8 @@ void PictureArea::Open(int width, int height) {
     DrawSunkenBorder(client);
     noted.clear();
     painted.clear();
-    unshown = SDL_Rect{0, 0, client->w, client->h};  // the border too, the first time
+    unshown = SDL_Rect{};
+    shownOnce = false;  // the first time, all of it, border and all
     CurrentX = CurrentY = 0;
     Cls();
 }
@@ -176,18 +204,20 @@ void PictureArea::Paint() {
 
 void PictureArea::Refresh() {
     Paint();
-    if (SDL_RectEmpty(&unshown)) return;  // the window shows all there is
-    SDL_Rect from{unshown.x - kBorder, unshown.y - kBorder, unshown.w, unshown.h};
-    SDL_Rect to = unshown;
-    const SDL_Rect whole{0, 0, image->w, image->h};
-    if (SDL_IntersectRect(&from, &whole, &from)) {
-        to.x = from.x + kBorder;
-        to.y = from.y + kBorder;
+    // Of what was painted, only what differs from what the window was last given goes to it: a
+    // typed character is a few pixels, and the window may be eight times larger. The first time,
+    // all of it goes, border and all.
+    SDL_Rect part{};
+    const bool first = !shownOnce;
+    const bool differs = !SDL_RectEmpty(&unshown) && DifferingPart(image, client, unshown, part);
+    unshown = SDL_Rect{};
+    if (!differs && !first) return;
+    if (differs) {
+        SDL_Rect from{part.x - kBorder, part.y - kBorder, part.w, part.h}, to = part;
         SDL_BlitSurface(image, &from, client, &to);
     }
-    const SDL_Rect changed = unshown;
-    unshown = SDL_Rect{};
-    System().ShowImage(client, changed);
+    shownOnce = true;
+    System().ShowImage(client, first ? nullptr : &part);
 }
 
 void PictureArea::ShowIfChanged() { Refresh(); }

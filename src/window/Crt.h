@@ -15,6 +15,9 @@ struct SDL_Surface;
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
 
+// The sunken border's width: the drawable image's (0, 0) is the client image's (2, 2).
+constexpr int kCrtBorder = 2;
+
 struct PictureArea {
     int CurrentX = 0;
     int CurrentY = 0;
@@ -63,7 +66,8 @@ private:
     SDL_Surface* client = nullptr;
     std::vector<Operation> noted;    // drawn since the last painting
     std::vector<Operation> painted;  // what the last painting did
-    SDL_Rect unshown{};              // in client coordinates: painted but not yet on the window
+    SDL_Rect unshown{};            // in client coordinates: painted but not yet on the window
+    bool shownOnce = false;
     // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
     std::unordered_map<std::string, SDL_Surface*> textCache;
 };
