@@ -10,17 +10,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The X server's connection, where SDL's events come from; -1 when the window lives elsewhere.
-int DisplayConnection(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+using DisplayHandle = Display*;
+#else
+using DisplayHandle = void*;
+#endif
+
+// The X server's connection, where SDL's events come from; null when the window lives elsewhere.
+DisplayHandle DisplayOf(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
-        return ConnectionNumber(info.info.x11.display);
+        return info.info.x11.display;
 #else
     (void)window;
 #endif
-    return -1;
+    return nullptr;
 }
 
 timespec ToTimespec(Clock::duration time) {
@@ -33,28 +39,30 @@ timespec ToTimespec(Clock::duration time) {
 
 void WaitForEventsUntil(SDL_Window* window, Clock::time_point until) {
     static SDL_Window* known = nullptr;
-    static int connection = -1;
+    static DisplayHandle display = nullptr;
     if (window != known) {
         known = window;
-        connection = DisplayConnection(window);
+        display = DisplayOf(window);
         // The kernel may let a sleep run on by this much to gather wakeups; by default that is
         // 50 us, a visible share of the unevenness of a 15 ms rhythm.
         prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);
     }
 
-    // Events that have come in since the last pump, read from the connection into SDL's queue
-    // already, would not wake a wait on the connection.
-    SDL_PumpEvents();
+    // Events already read from the connection, into SDL's queue or Xlib's, would not wake a wait
+    // on it.
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
     const Clock::duration left = until - Clock::now();
     if (left <= Clock::duration::zero()) return;
 
-    if (connection >= 0) {
-        pollfd display{connection, POLLIN, 0};
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (display != nullptr) {
+        if (QLength(display) > 0) return;
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
         const timespec timeout = ToTimespec(left);
-        ppoll(&display, 1, &timeout, nullptr);
+        ppoll(&connection, 1, &timeout, nullptr);
         return;
     }
+#endif
     // Elsewhere SDL waits in whole milliseconds: wait on its events until shortly before the
     // moment, then sleep the rest precisely.
     const auto wholeMs = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() - 1;

@@ -1,5 +1,9 @@
 #include "system/SdlPlatform.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 
@@ -365,13 +369,24 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
 
 std::string SdlPlatform::MciSendString(const std::string& command) {
     std::string answer = MidiSendCommand(command);
-    RunAudioOnlyWhileSounding();
+    AfterSoundCommand();
     return answer;
 }
 
 void SdlPlatform::SndPlaySound(const std::string& path) {
     PlayWaveFile(path);
+    AfterSoundCommand();
+}
+
+void SdlPlatform::AfterSoundCommand() {
     RunAudioOnlyWhileSounding();
+    // Loading the soundfont leaves freed memory behind; it goes back once the device is open.
+    if (!audioOpened && AudioIsOpen()) {
+        audioOpened = true;
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    }
 }
 
 void SdlPlatform::Trace(const char* event) { NoteInTrace(event); }

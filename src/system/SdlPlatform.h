@@ -37,6 +37,7 @@ public:
 private:
     void Paint(const SDL_Rect* changed = nullptr);
     void ForgetKeys();
+    void AfterSoundCommand();
     bool HasFocus() const;
     void ToggleFullscreen();
     int ShownScale() const;  // the message boxes are drawn as much larger as the image is
@@ -49,6 +50,7 @@ private:
     WindowPresenter presenter;
     std::chrono::steady_clock::time_point start;  // the clock's zero
     bool closeRequested = false;
+    bool audioOpened = false;
     bool pressedSince[3] = {false, false, false};
 
     ScreenMode screenMode;

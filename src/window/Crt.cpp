@@ -151,9 +151,14 @@ void PictureArea::Print(std::u32string_view text) {
 }
 
 int PictureArea::TextWidth(std::u32string_view text) {
-    const std::string utf8 = Printable(text);
+    std::string utf8 = Printable(text);
+    // The page wait measures the same row every other pass; shaping it each time costs more than
+    // the rest of the pass.
+    if (auto known = widthCache.find(utf8); known != widthCache.end()) return known->second;
     int width = 0, height = 0;
-    if (utf8.empty() || TTF_SizeUTF8(JapaneseFont(), utf8.c_str(), &width, &height) != 0) return 0;
+    if (utf8.empty() || TTF_SizeUTF8(JapaneseFont(), utf8.c_str(), &width, &height) != 0) width = 0;
+    if (widthCache.size() >= kTextCacheLimit) widthCache.clear();
+    widthCache.emplace(std::move(utf8), width);
     return width;
 }
 

@@ -70,6 +70,7 @@ private:
     bool shownOnce = false;
     // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
     std::unordered_map<std::string, SDL_Surface*> textCache;
+    std::unordered_map<std::string, int> widthCache;
 };
 
 extern PictureArea Crt;
