@@ -6,6 +6,9 @@
 #include <sys/prctl.h>
 #include <time.h>
 
+#include <algorithm>
+#include <cerrno>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
