@@ -240,11 +240,6 @@ void PictureArea::Picture(SDL_Surface* bitmap) {
     Cls();
 }
 
-SDL_Surface* PictureArea::Image() {
-    Paint();
-    return image;
-}
-
 uint32_t PictureArea::PixelAt(int x, int y) {
     if (image != nullptr) Paint();
     if (image == nullptr || x < 0 || y < 0 || x >= image->w || y >= image->h) return 0;
