@@ -2,8 +2,9 @@
 
 #include <string_view>
 
+#include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/Platform.h"
 #include "system/TextCodec.h"
 
 std::array<std::u32string, kLastSlot + 1> ScriptLine;
@@ -17,7 +18,7 @@ constexpr char kCtrlZ = 0x1A;
 // Stores one slot; a file too long for the store is a subscript error.
 void Store(size_t slot, std::u32string text, const std::string& path) {
     if (slot > kLastSlot)
-        throw SubscriptOutOfRange("more than 500 lines in " + LocateFile(path));
+        throw SubscriptOutOfRange("more than 500 lines in " + System().FindFile(path));
     ScriptLine[slot] = std::move(text);
 }
 
@@ -27,8 +28,8 @@ const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 
 void LoadScenario(const std::u32string& name) {
     const std::string fileName = "Data" + ToUtf8(name) + ".Dat";
-    const std::string path = ProgramDirectory() + "\\Data\\" + fileName;
-    std::string bytes = ReadWholeFile(path);
+    const std::string path = AssetPath("Data", fileName);
+    std::string bytes = System().ReadFile(path);
     currentScenarioFile = fileName;
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.

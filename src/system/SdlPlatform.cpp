@@ -6,7 +6,10 @@
 #include <thread>
 
 #include "system/AudioOutput.h"
+#include "system/Files.h"
 #include "system/MidiDevice.h"
+#include "system/PictureFile.h"
+#include "system/Process.h"
 #include "system/WaveDevice.h"
 
 namespace {
@@ -165,3 +168,17 @@ void SdlPlatform::StartAudio() {
 std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }
 
 void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }
+
+std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+
+std::shared_ptr<SDL_Surface> SdlPlatform::LoadPicture(const std::string& windowsPath) {
+    return LoadPictureFile(windowsPath);
+}
+
+std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }
+
+// Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); giving it
+// back keeps the long quiet run that follows small.
+void SdlPlatform::TrimMemory() { ReturnFreedMemory(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, SDL's message box, and the audio back end for music and effects.
+// that wake on window events, SDL's message box, the audio back end for music and effects, and
+// the files, pictures and process of a POSIX system.
 #include <SDL.h>
 
 #include "system/Platform.h"
@@ -26,6 +27,11 @@ public:
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    std::string FindFile(const std::string& windowsPath) override;
+    std::string ReadFile(const std::string& windowsPath) override;
+    std::shared_ptr<SDL_Surface> LoadPicture(const std::string& windowsPath) override;
+    std::string ProgramFolder(const char* argv0) override;
+    void TrimMemory() override;
 
 private:
     void Paint();

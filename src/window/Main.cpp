@@ -1,19 +1,13 @@
 #include "window/Main.h"
 
-#include <unistd.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <clocale>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "system/SdlPlatform.h"
 #include "window/MainForm.h"
 
@@ -26,22 +20,6 @@ constexpr const char* kUsage =
     "answer, Space confirms it; closing the window ends the story.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
-
-// The folder that holds the executable.
-std::string ExecutableDirectory(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) self = std::filesystem::absolute(argv0, error);
-    return self.parent_path().string();
-}
-
-// Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
-// back so the long quiet run that follows is small.
-void ReturnFreedMemory() {
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
 
 // A failure that stops the program: the same text in a message box and on standard error.
 int Fail(Platform* platform, const std::string& text) {
@@ -71,17 +49,16 @@ int Main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    SetProgramDirectory(argument.empty() ? ExecutableDirectory(argv[0]) : argument);
-
     SdlPlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
+    SetProgramDirectory(argument.empty() ? platform.ProgramFolder(argv[0]) : argument);
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
         platform.StartAudio();
-        ReturnFreedMemory();
+        platform.TrimMemory();
         LoadScenario(U"00");
         RunScript();
         return 0;

@@ -9,7 +9,7 @@
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "system/TextCodec.h"
 #include "window/MainForm.h"
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "system/AudioOutput.h"
+#include "system/Files.h"
 #include "system/MidiDevice.h"
+#include "system/PictureFile.h"
 #include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
@@ -108,3 +110,15 @@ void TestPlatform::SndPlaySound(const std::string& path) {
     soundsPlayed.push_back(path);
     if (realAudio) PlayWaveFile(path);
 }
+
+std::string TestPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+
+std::shared_ptr<SDL_Surface> TestPlatform::LoadPicture(const std::string& windowsPath) {
+    return LoadPictureFile(windowsPath);
+}
+
+std::string TestPlatform::ProgramFolder(const char*) { return "."; }
+
+void TestPlatform::TrimMemory() {}
