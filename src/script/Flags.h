@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "common/Boolean.h"
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // 256 story flags, all False at start; never reset, not even by loading another file. Flag 255
 // also holds the answer of the last question (True for the first answer).

@@ -1,6 +1,6 @@
 #pragma once
 // The music and sound effect commands of the script.
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // "B" + 2 characters: opens music file "Bgm" + the characters + ".mid" (closing the one open).
 void MusicFileCommand(RunState& state);

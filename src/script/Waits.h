@@ -1,7 +1,7 @@
 #pragma once
 // The commands that hold the story: the page wait for Space under a blinking cursor, the timed
 // pause, and the two-way question answered with Up, Down and Space.
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // "P": redraws the box every 50 ms with "▲" blinking after the current row's text until Space is
 // seen. A Space pressed while the text was still typing, or held down, ends it at once.
