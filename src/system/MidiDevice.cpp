@@ -263,7 +263,7 @@ std::string MidiSendCommand(const std::string& command) {
     if (verb == "open") {
         const std::string path = OpenPath(command);
         if (path.empty()) return "";
-        OpenAudio();
+        StartMidiSynth();
         std::lock_guard<std::mutex> guard(music.lock);
         Open(path);
         return "";
@@ -312,8 +312,10 @@ std::string FindSoundFont(std::string* tried) {
 }
 
 void StartMidiSynth() {
+    if (!OpenAudio().empty()) return;
+    ReleaseBeforeClose(StopMidiSynth);
     std::unique_lock<std::mutex> guard(music.lock);
-    if (music.synth != nullptr || !AudioIsOpen()) return;
+    if (music.synth != nullptr) return;
     QuietenSynthLog();
 
     // Only the synthesizer: no audio or MIDI driver of FluidSynth's own is ever created, so

@@ -26,9 +26,9 @@ std::string MidiSendCommand(const std::string& command);
 // synthesizer. Before the piece first plays, and after a rewind, it is 0.
 int MidiCurrentTick();
 
-// Creates the synthesizer and loads the soundfont, and hooks it to the audio device. Called by
-// OpenAudio once the device is open. Without a soundfont, one line on stderr names the files
-// tried and the music is silent.
+// Asks for the audio device, then creates the synthesizer, loads the soundfont and hooks it to
+// the device; once only. The first "open" command calls it. Without a device nothing happens;
+// without a soundfont, one line on stderr names the files tried and the music is silent.
 void StartMidiSynth();
 
 // Closes the open file and frees the synthesizer. Called by CloseAudio.

@@ -162,7 +162,7 @@ void SdlPlatform::MessageBox(const std::string& caption, const std::string& text
 void SdlPlatform::StartAudio() {
     // A missing audio device is not an error: the story runs on in silence, and OpenAudio has
     // said why in one line.
-    OpenAudio();
+    StartMidiSynth();
 }
 
 std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }

@@ -13,7 +13,8 @@ public:
     ~SdlPlatform() override;
     const std::string& Error() const { return error; }
     // Opens the audio device and the synthesizer; done once the window is up, so that loading
-    // the soundfont does not hold back the first frame.
+    // the soundfont does not hold back the first frame, and before the memory is trimmed, so that
+    // what loading it left behind is given back.
     void StartAudio();
 
     int64_t Clock() override;

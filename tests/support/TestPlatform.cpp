@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
 #include "system/Files.h"
 #include "system/MidiDevice.h"
@@ -28,7 +29,7 @@ void TestPlatform::AnswerMci(const std::string& command, const std::string& answ
 }
 
 void TestPlatform::UseRealAudio() {
-    OpenAudio();
+    OpenAudioWithMeter();
     realAudio = true;
     audioFramesAtZero = int64_t(AudioFramesMixed()) - now * kAudioRate / 1000;
 }
