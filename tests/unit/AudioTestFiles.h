@@ -18,6 +18,7 @@
 #include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
+#include "system/MidiRender.h"
 #include "system/WaveDevice.h"
 
 namespace audiotest {
