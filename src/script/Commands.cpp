@@ -4,8 +4,7 @@
 #include "script/PictureCommand.h"
 #include "script/SoundCommands.h"
 #include "script/Waits.h"
-#include "system/Platform.h"
-#include "window/MainForm.h"
+#include "window/Pacing.h"
 
 bool RunCommand(RunState& state, char32_t ch) {
     switch (ch) {
@@ -27,7 +26,7 @@ bool RunCommand(RunState& state, char32_t ch) {
     case U'R': ResetFlag(state); return true;
     case U'G':
         // The game-over box; the music timer goes on ticking while it is open.
-        System().MessageBox("Tessaro", "ゲームオーバー！", RunDueTimers);
+        ShowMessage("ゲームオーバー！");
         return false;
     case U'F': Branch(state); return true;
     default:

@@ -6,7 +6,6 @@
 #include "script/Flags.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
-#include "system/Platform.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -21,7 +20,7 @@ constexpr int32_t kQuestionPassMs = 100;
 constexpr int16_t kFirstAnswer = 15, kSecondAnswer = 30;  // the arrow's offset from the question
 
 // The millisecond clock as the blink reads it: a 32-bit signed count.
-int32_t Clock32() { return static_cast<int32_t>(System().Clock()); }
+int32_t Clock32() { return static_cast<int32_t>(ClockMs()); }
 
 void PrintAt(int x, int y, std::u32string_view text) {
     Crt.CurrentX = x;

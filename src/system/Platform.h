@@ -14,6 +14,9 @@ struct SDL_Surface;
 
 enum class Key { Space, Up, Down };
 
+// The caption of every message box the program shows.
+constexpr const char* kMessageBoxCaption = "Tessaro";
+
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -16,7 +16,6 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = 2;
 constexpr size_t kTextCacheLimit = 64;
 
 uint32_t PaletteColour(int colour) {
@@ -77,8 +76,8 @@ void PictureArea::Open(int width, int height) {
         SDL_FreeSurface(lastShown);
         image = NewImage(width, height);
         background = NewImage(width, height);
-        client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
-        lastShown = NewImage(width + 2 * kBorder, height + 2 * kBorder);
+        client = NewImage(width + 2 * kCrtBorder, height + 2 * kCrtBorder);
+        lastShown = NewImage(width + 2 * kCrtBorder, height + 2 * kCrtBorder);
     }
     SDL_FillRect(background, nullptr, 0);
     SDL_FillRect(client, nullptr, 0);
@@ -140,7 +139,7 @@ void PictureArea::Cls() {
 }
 
 void PictureArea::Refresh() {
-    SDL_Rect inside{kBorder, kBorder, image->w, image->h};
+    SDL_Rect inside{kCrtBorder, kCrtBorder, image->w, image->h};
     SDL_BlitSurface(image, nullptr, client, &inside);
     changed = false;
     // Waiting loops repaint the same box twenty times a second; the screen already shows it,

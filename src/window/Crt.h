@@ -9,6 +9,10 @@
 
 struct SDL_Surface;
 
+// The width of the sunken border around the picture area: the window's client area is the area
+// and this much on every side.
+constexpr int kCrtBorder = 2;
+
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
 

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
 // A failure that stops the program: the same text in a message box and on standard error.
 int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
-    if (platform != nullptr) platform->MessageBox("Tessaro", text);
+    if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
 }
 

@@ -23,3 +23,7 @@ void Wait(int32_t ms) {
 }
 
 bool KeyHit(Key key) { return System().KeyHit(key); }
+
+int64_t ClockMs() { return System().Clock(); }
+
+void ShowMessage(const std::string& text) { System().MessageBox(kMessageBoxCaption, text, RunDueTimers); }

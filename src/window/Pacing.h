@@ -1,6 +1,7 @@
 #pragma once
 // Pacing and keys: the only places where the window system gets control while the story runs.
 #include <cstdint>
+#include <string>
 
 #include "system/Platform.h"
 
@@ -14,3 +15,10 @@ void Wait(int32_t ms);
 
 // True when the key is down now or has been pressed since the previous query of it.
 bool KeyHit(Key key);
+
+// Milliseconds on the program's clock, as the waiting loops read it.
+int64_t ClockMs();
+
+// A modal message box captioned kMessageBoxCaption; the window's timers go on ticking while it is
+// open, though nothing else of the window does.
+void ShowMessage(const std::string& text);
