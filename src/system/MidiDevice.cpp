@@ -191,6 +191,23 @@ void RenderMusic(void*, Uint8* stream, int length) {
                reinterpret_cast<int16_t*>(stream), length / int(sizeof(int16_t)));
 }
 
+// The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
+std::string FindSoundFont(std::string* tried) {
+    std::vector<std::string> candidates;
+    if (const char* chosen = std::getenv("TESSARO_SOUNDFONT"); chosen != nullptr && *chosen)
+        candidates.emplace_back(chosen);
+    candidates.insert(candidates.end(), std::begin(kSystemSoundFonts), std::end(kSystemSoundFonts));
+    if (tried != nullptr) tried->clear();
+    for (const std::string& candidate : candidates) {
+        if (tried != nullptr) *tried += (tried->empty() ? "" : ", ") + candidate;
+        if (FILE* file = std::fopen(candidate.c_str(), "rb")) {
+            std::fclose(file);
+            return candidate;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string MidiSendCommand(const std::string& command) {
@@ -219,22 +236,6 @@ int MidiCurrentTick() {
     std::lock_guard<std::mutex> guard(music.lock);
     if (music.player == nullptr) return -1;
     return fluid_player_get_current_tick(music.player);
-}
-
-std::string FindSoundFont(std::string* tried) {
-    std::vector<std::string> candidates;
-    if (const char* chosen = std::getenv("TESSARO_SOUNDFONT"); chosen != nullptr && *chosen)
-        candidates.emplace_back(chosen);
-    candidates.insert(candidates.end(), std::begin(kSystemSoundFonts), std::end(kSystemSoundFonts));
-    if (tried != nullptr) tried->clear();
-    for (const std::string& candidate : candidates) {
-        if (tried != nullptr) *tried += (tried->empty() ? "" : ", ") + candidate;
-        if (FILE* file = std::fopen(candidate.c_str(), "rb")) {
-            std::fclose(file);
-            return candidate;
-        }
-    }
-    return "";
 }
 
 void StartMidiSynth() {

@@ -33,6 +33,3 @@ void StartMidiSynth();
 
 // Closes the open file and frees the synthesizer. Called by CloseAudio.
 void StopMidiSynth();
-
-// The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
-std::string FindSoundFont(std::string* tried);

@@ -36,8 +36,6 @@ struct PictureArea {
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
-    // The drawable image, for the window and for tests: 32-bit XRGB.
-    SDL_Surface* Image() const { return image; }
     // The whole client image: the border and the drawable image inside it.
     SDL_Surface* Client() const { return client; }
     uint32_t PixelAt(int x, int y) const;  // 0xRRGGBB
