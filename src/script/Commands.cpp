@@ -1,6 +1,6 @@
 #include "script/Commands.h"
 
-#include "script/Flags.h"
+#include "script/Steering.h"
 #include "script/PictureCommand.h"
 #include "script/SoundCommands.h"
 #include "script/Waits.h"

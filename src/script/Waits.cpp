@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "script/Arguments.h"
-#include "script/Flags.h"
+#include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "window/Crt.h"
