@@ -6,7 +6,7 @@
 #include "system/TextCodec.h"
 #include "window/Crt.h"
 
-void PictureCommand(RunState& state) {
+void ShowPicture(RunState& state) {
     const std::string name = "Pic" + ToUtf8(NextChars(state, 2)) + ".bmp";
     Crt.Picture(System().LoadPicture(AssetPath("Picture", name)).get());
     Crt.Refresh();

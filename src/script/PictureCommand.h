@@ -5,4 +5,4 @@
 // Makes the bitmap the background of the picture area, at its top-left corner and unscaled, and
 // shows it at once. A missing file stops the program with FileNotFound, a file that is not a
 // readable bitmap with InvalidPicture.
-void PictureCommand(RunState& state);
+void ShowPicture(RunState& state);

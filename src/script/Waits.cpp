@@ -35,7 +35,7 @@ void DropLastCharacter(std::u32string& text) {
 
 }  // namespace
 
-void PageWait(RunState& state) {
+void WaitForPage(RunState& state) {
     for (;;) {
         DrawMessageRows(state);
         // The last phase change is kept in single precision; the sum is formed in double.
@@ -53,14 +53,14 @@ void PageWait(RunState& state) {
     }
 }
 
-void TimedWait(RunState& state) {
+void Pause(RunState& state) {
     const auto ms = RoundedValue(NextChars(state, 3), std::numeric_limits<int32_t>::min(),
                                  std::numeric_limits<int32_t>::max(), "the wait");
     Wait(static_cast<int32_t>(ms));
     state.CharPos = Add16(state.CharPos, 3, "the character position");
 }
 
-void Question(RunState& state) {
+void AskQuestion(RunState& state) {
     Wait(kQuestionDelayMs);
     ClearRows(state);
 
