@@ -1,8 +1,8 @@
 #include "script/Commands.h"
 
-#include "script/Steering.h"
 #include "script/PictureCommand.h"
 #include "script/SoundCommands.h"
+#include "script/Steering.h"
 #include "script/Waits.h"
 #include "window/Pacing.h"
 
@@ -25,7 +25,8 @@ bool RunCommand(RunState& state, char32_t ch) {
     case U'S': SetFlag(state); return true;
     case U'R': ResetFlag(state); return true;
     case U'G':
-        // The game-over box; the music timer goes on ticking while it is open.
+        // The game-over box; the music timer goes on ticking while it is open, and closing the
+        // window meanwhile ends the program as it does anywhere else.
         ShowMessage("ゲームオーバー！");
         return false;
     case U'F': Branch(state); return true;

@@ -26,4 +26,6 @@ bool KeyHit(Key key) { return System().KeyHit(key); }
 
 int64_t ClockMs() { return System().Clock(); }
 
-void ShowMessage(const std::string& text) { System().MessageBox(kMessageBoxCaption, text, RunDueTimers); }
+void ShowMessage(const std::string& text) {
+    if (!System().MessageBox(kMessageBoxCaption, text, RunTimersWhileBoxOpen)) MainForm_Unload();
+}

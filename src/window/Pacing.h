@@ -20,5 +20,5 @@ bool KeyHit(Key key);
 int64_t ClockMs();
 
 // A modal message box captioned kMessageBoxCaption; the window's timers go on ticking while it is
-// open, though nothing else of the window does.
+// open, and closing the window meanwhile ends the program as it does anywhere else.
 void ShowMessage(const std::string& text);
