@@ -40,7 +40,8 @@ void LoadScenario(const std::u32string& name) {
         lines.back().push_back(U'\\');  // the end-of-line mark
         // A file too long for the store is a subscript error. It is found before anything is
         // stored, so the error names the line that chained here, as a missing file's does.
-        if (lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + System().FindFile(path));
+        if (lines.size() > kLastSlot)
+            throw SubscriptOutOfRange("more than 500 lines in " + System().FindFile(path));
         start = end + 1;
         if (start < all.size() && all[start] == '\n') ++start;
     }

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "system/Platform.h"
+#include "system/Scaling.h"
 
 class SdlPlatform : public Platform {
 public:
@@ -16,6 +17,8 @@ public:
     // the soundfont does not hold back the first frame, and before the memory is trimmed, so that
     // what loading it left behind is given back.
     void StartAudio();
+    // How the window is shown: given before it opens.
+    void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -23,7 +26,9 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(SDL_Surface* clientImage) override;
+    bool SkipHeld() override;
+    bool PointerMoved(int& x, int& y) override;
+    void ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -35,8 +40,12 @@ public:
     void TrimMemory() override;
 
 private:
-    void Paint();
+    void Paint(const SDL_Rect* changed = nullptr);
     void ForgetKeys();
+    bool HasFocus() const;
+    void ToggleFullscreen();
+    int ShownScale() const;  // the message boxes are drawn as much larger as the image is
+    void NotePointer(int windowX, int windowY);
 
     std::string error;
     SDL_Window* window = nullptr;
@@ -45,4 +54,15 @@ private:
     Uint64 start = 0;
     bool closeRequested = false;
     bool pressedSince[3] = {false, false, false};
+
+    ScreenMode screenMode;
+    int windowScale = 1;     // the scale of the window when it is not fullscreen
+    bool fullscreen = false;
+    SDL_Rect windowedPlace{0, 0, 0, 0};  // where the window was before it went fullscreen
+    bool fullscreenByHand = false;  // no window manager: the window covered the screen itself
+    Placement placed;        // where the image lay when it was last painted
+    SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
+    SDL_Rect paintedSize{0, 0, 0, 0};
+    bool pointerMoved = false;
+    int pointerX = 0, pointerY = 0;  // in the client image's pixels
 };

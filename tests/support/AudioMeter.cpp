@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "system/AudioOutput.h"
+#include "system/MidiDevice.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ void MeasureBlock(void*, Uint8* stream, int length) {
 }  // namespace
 
 std::string OpenAudioWithMeter() {
+    // The synthesizer too, as the program's start-up does: loading the soundfont in the middle of
+    // a test would put the test's clock behind the sound.
+    StartMidiSynth();
     const std::string error = OpenAudio();
     if (!error.empty()) return error;
     ResetMeter();

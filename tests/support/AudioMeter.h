@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// Opens the audio device (OpenAudio) and puts the meter on its output, starting from nothing.
+// Opens the audio device and the synthesizer (StartMidiSynth, as the program's start-up does) and
+// puts the meter on the output, starting from nothing. Returns OpenAudio's error text.
 std::string OpenAudioWithMeter();
 
 // The level of the output in sample units (0 .. 32768).
