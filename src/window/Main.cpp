@@ -35,6 +35,18 @@ std::string ExecutableDirectory(const char* argv0) {
     return self.parent_path().string();
 }
 
+// The story played when none is named: the one beside the program, as stories shipped with it
+// expect; an installed program (in .../bin, started from a menu) plays the sample story
+// installed with it instead.
+std::string DefaultStoryFolder(const std::string& programFolder) {
+    std::error_code error;
+    if (std::filesystem::exists(LocateFile(programFolder + "/Data/Data00.Dat"), error)) return programFolder;
+    const std::filesystem::path installed =
+        (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
+    if (std::filesystem::is_directory(installed, error)) return installed.string();
+    return programFolder;
+}
+
 // Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
 // back so the long quiet run that follows is small.
 void ReturnFreedMemory() {
@@ -71,7 +83,7 @@ int Main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    SetProgramDirectory(argument.empty() ? ExecutableDirectory(argv[0]) : argument);
+    SetProgramDirectory(argument.empty() ? DefaultStoryFolder(ExecutableDirectory(argv[0])) : argument);
 
     SdlPlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
