@@ -17,7 +17,7 @@ constexpr char kCtrlZ = 0x1A;
 // Stores one slot; a file too long for the store is a subscript error.
 void Store(size_t slot, std::u32string text, const std::string& path) {
     if (slot > kLastSlot)
-        throw SubscriptOutOfRange("more than 500 lines in " + LocateFile(path));
+        throw SubscriptOutOfRange("more than 500 lines in " + PrintableName(LocateFile(path)));
     ScriptLine[slot] = std::move(text);
 }
 
@@ -28,7 +28,7 @@ const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 void LoadScenario(const std::u32string& name) {
     const std::string fileName = "Data" + ToUtf8(name) + ".Dat";
     const std::string path = ProgramDirectory() + "\\Data\\" + fileName;
-    std::string bytes = ReadWholeFile(path);
+    std::string bytes = ReadAssetFile(path, kScenarioFileCap);
     currentScenarioFile = fileName;
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.

@@ -38,14 +38,16 @@ TTF_Font* JapaneseFont() {
     static TTF_Font* font = nullptr;
     if (font != nullptr) return font;
     if (!TTF_WasInit() && TTF_Init() != 0) throw RunTimeError(std::string("Cannot start the font renderer: ") + TTF_GetError());
-    // The fixed path first: it is the face every pixel of the box was laid out for.
-    for (const std::string& path : {std::string(kFallbackPath), FontconfigJapaneseFace()}) {
-        if (path.empty()) continue;
-        font = TTF_OpenFont(path.c_str(), kPixelSize);
-        if (font != nullptr) {
-            TTF_SetFontHinting(font, TTF_HINTING_MONO);
-            return font;
-        }
+    // The fixed path first: it is the face every pixel of the box was laid out for. Fontconfig is
+    // started only when that is missing, as it costs time and keeps its memory to the end.
+    font = TTF_OpenFont(kFallbackPath, kPixelSize);
+    if (font == nullptr) {
+        const std::string path = FontconfigJapaneseFace();
+        if (!path.empty()) font = TTF_OpenFont(path.c_str(), kPixelSize);
+    }
+    if (font != nullptr) {
+        TTF_SetFontHinting(font, TTF_HINTING_MONO);
+        return font;
     }
     throw RunTimeError(std::string("No Japanese font found: tried ") + kFallbackPath +
                        " and fontconfig's \":lang=ja\" (install fonts-ipafont-gothic)");

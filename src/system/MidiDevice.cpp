@@ -157,7 +157,7 @@ void Open(const std::string& path) {
     if (music.open) return;  // the alias is taken; the device answers with an error
     std::string content;
     try {
-        content = StandardMidiFile(ReadWholeFile(path));
+        content = StandardMidiFile(ReadAssetFile(path, kMediaFileCap));
     } catch (const RunTimeError&) {
         return;
     }

@@ -3,6 +3,7 @@
 #include <SDL_mixer.h>
 
 #include "system/AudioOutput.h"
+#include "system/Errors.h"
 #include "system/Files.h"
 
 namespace {
@@ -12,6 +13,23 @@ Mix_Chunk* current = nullptr;
 
 constexpr int kEffectChannel = 0;
 
+// The sound in a wave file, decoded from memory: the file is closed before the decoder sees it,
+// so no descriptor stays behind whatever the decoder makes of it. Null when there is no sound.
+Mix_Chunk* LoadChunk(const std::string& path) {
+    std::string bytes;
+    try {
+        bytes = ReadAssetFile(path, kMediaFileCap);
+    } catch (const RunTimeError&) {
+        return nullptr;
+    }
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    if (source == nullptr) return nullptr;
+    // Closed here rather than by the decoder, which leaves it open on some of its failures.
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 0);
+    SDL_RWclose(source);
+    return chunk;
+}
+
 }  // namespace
 
 void PlayWaveFile(const std::string& path) {
@@ -20,7 +38,7 @@ void PlayWaveFile(const std::string& path) {
         StopWaveEffects();
         return;
     }
-    Mix_Chunk* next = Mix_LoadWAV(LocateFile(path).c_str());
+    Mix_Chunk* next = LoadChunk(path);
     if (next == nullptr) return;
     // Halting first means the mixer is done with the old chunk, so it can be freed.
     StopWaveEffects();

@@ -54,7 +54,8 @@ int Fail(Platform* platform, const std::string& text) {
 
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    if (argc > 2) {
+    // An empty argument names no folder; it is not the default.
+    if (argc > 2 || (argc == 2 && argv[1][0] == '\0')) {
         std::fputs(kUsage, stderr);
         return 2;
     }
