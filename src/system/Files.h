@@ -24,3 +24,7 @@ constexpr size_t kMediaFileCap = size_t(64) << 20;    // 64 MiB: a picture, a so
 // FileUnreadable (with the system's reason) or FileTooLarge (more than `cap` bytes), each naming
 // the path.
 std::string ReadAssetFile(const std::string& path, size_t cap);
+
+// Writes bytes to path through a file beside it that then takes the name, so a failed write
+// leaves no half-written file. Throws RunTimeError naming the path when it cannot.
+void WriteWholeFile(const std::string& path, const std::string& bytes);

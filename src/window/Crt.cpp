@@ -16,7 +16,7 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = 2;
+constexpr int kBorder = kCrtBorder;
 constexpr size_t kTextCacheLimit = 64;
 
 uint32_t PaletteColour(int colour) {
@@ -64,6 +64,30 @@ std::string Printable(std::u32string_view text) {
         else if (c >= 0x20 && c != 0x7F) shown.push_back(c);
     }
     return ToUtf8(shown);
+}
+
+// The smallest rectangle that holds every pixel in which two images of the same size differ;
+// false when they are the same.
+bool DifferingPart(const SDL_Surface* now, const SDL_Surface* before, SDL_Rect& part) {
+    auto row = [](const SDL_Surface* s, int y) {
+        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + size_t(y) * size_t(s->pitch));
+    };
+    const size_t rowBytes = size_t(now->w) * 4;
+    int top = 0, bottom = now->h - 1;
+    while (top <= bottom && std::memcmp(row(now, top), row(before, top), rowBytes) == 0) ++top;
+    if (top > bottom) return false;
+    while (std::memcmp(row(now, bottom), row(before, bottom), rowBytes) == 0) --bottom;
+    int left = now->w, right = -1;
+    for (int y = top; y <= bottom; ++y) {
+        const uint32_t* a = row(now, y);
+        const uint32_t* b = row(before, y);
+        for (int x = 0; x < left; ++x)
+            if (a[x] != b[x]) left = x;
+        for (int x = now->w - 1; x > right; --x)
+            if (a[x] != b[x]) right = x;
+    }
+    part = SDL_Rect{left, top, right - left + 1, bottom - top + 1};
+    return true;
 }
 
 }  // namespace
@@ -150,12 +174,15 @@ void PictureArea::Refresh() {
     SDL_BlitSurface(image, nullptr, client, &inside);
     changed = false;
     // Waiting loops repaint the same box twenty times a second; the screen already shows it,
-    // and sending it to the window system again is most of what a wait would cost.
+    // and sending it to the window system again is most of what a wait would cost. A typed
+    // character changes a few pixels: only those go to a window that may be eight times larger.
+    SDL_Rect part{};
+    const bool firstTime = !shownOnce;
+    if (!firstTime && !DifferingPart(client, lastShown, part)) return;
     const size_t bytes = size_t(client->pitch) * size_t(client->h);
-    if (shownOnce && std::memcmp(client->pixels, lastShown->pixels, bytes) == 0) return;
     std::memcpy(lastShown->pixels, client->pixels, bytes);
     shownOnce = true;
-    System().ShowImage(client);
+    System().ShowImage(client, firstTime ? nullptr : &part);
 }
 
 void PictureArea::ShowIfChanged() {
