@@ -39,7 +39,8 @@ std::string FontconfigJapaneseFace() {
 TTF_Font* JapaneseFont() { return JapaneseFontOfSize(kPixelSize); }
 
 TTF_Font* JapaneseFontOfSize(int pixelSize) {
-    static std::map<int, TTF_Font*> opened;
+    // Fonts stay open to the end; the table is never destroyed, so none is lost track of at exit.
+    static auto& opened = *new std::map<int, TTF_Font*>;
     TTF_Font*& font = opened[pixelSize];
     if (font != nullptr) return font;
     if (!TTF_WasInit() && TTF_Init() != 0) throw RunTimeError(std::string("Cannot start the font renderer: ") + TTF_GetError());
