@@ -25,7 +25,7 @@ std::string ScenarioPath(const std::u32string& name) { return ProgramDirectory()
 ScenarioFile ReadScenario(const std::u32string& name) {
     ScenarioFile file;
     file.path = ScenarioPath(name);
-    file.bytes = ReadWholeFile(file.path);
+    file.bytes = ReadAssetFile(file.path, kScenarioFileCap);
     file.path = LocateFile(file.path);
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.
@@ -55,7 +55,8 @@ void LoadScenario(const std::u32string& name) {
     ScenarioFile file = ReadScenario(name);
     // A file too long for the store is a subscript error. It is found before anything is
     // stored, so the error names the line that chained here, as a missing file's does.
-    if (file.lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + file.path);
+    if (file.lines.size() > kLastSlot)
+        throw SubscriptOutOfRange("more than 500 lines in " + PrintableName(file.path));
     currentScenarioFile = FileName(name);
     size_t slot = 0;
     for (ScenarioFileLine& line : file.lines) {
