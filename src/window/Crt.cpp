@@ -91,6 +91,12 @@ bool DifferingPart(const SDL_Surface* now, const SDL_Surface* before, SDL_Rect& 
 
 }  // namespace
 
+// Everything the area holds goes with it, so that nothing is lost track of at exit.
+PictureArea::~PictureArea() {
+    for (auto& entry : textCache) SDL_FreeSurface(entry.second);
+    for (SDL_Surface* surface : {image, background, client, lastShown}) SDL_FreeSurface(surface);
+}
+
 void PictureArea::Open(int width, int height) {
     JapaneseFont();
     if (image == nullptr || image->w != width || image->h != height) {

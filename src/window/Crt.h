@@ -19,6 +19,11 @@ struct PictureArea {
     int CurrentX = 0;
     int CurrentY = 0;
 
+    PictureArea() = default;
+    PictureArea(const PictureArea&) = delete;
+    PictureArea& operator=(const PictureArea&) = delete;
+    ~PictureArea();
+
     // Sets the drawable size, opens the font and clears the image to black (no picture).
     void Open(int width, int height);
 
