@@ -2,8 +2,9 @@
 
 #include <string_view>
 
+#include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/Platform.h"
 #include "system/TextCodec.h"
 
 std::array<std::u32string, kLastSlot + 1> ScriptLine;
@@ -20,13 +21,18 @@ std::string FileName(const std::u32string& name) { return "Data" + ToUtf8(name) 
 
 const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 
-std::string ScenarioPath(const std::u32string& name) { return ProgramDirectory() + "\\Data\\" + FileName(name); }
+std::string ScenarioPath(const std::u32string& name) { return AssetPath("Data", FileName(name)); }
 
 ScenarioFile ReadScenario(const std::u32string& name) {
+    const std::string path = ScenarioPath(name);
+    std::string bytes = System().ReadFile(path);
+    return SplitScenario(System().FindFile(path), std::move(bytes));
+}
+
+ScenarioFile SplitScenario(std::string path, std::string bytes) {
     ScenarioFile file;
-    file.path = ScenarioPath(name);
-    file.bytes = ReadWholeFile(file.path);
-    file.path = LocateFile(file.path);
+    file.path = std::move(path);
+    file.bytes = std::move(bytes);
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.
     std::string_view all(file.bytes);
@@ -55,7 +61,8 @@ void LoadScenario(const std::u32string& name) {
     ScenarioFile file = ReadScenario(name);
     // A file too long for the store is a subscript error. It is found before anything is
     // stored, so the error names the line that chained here, as a missing file's does.
-    if (file.lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + file.path);
+    if (file.lines.size() > kLastSlot)
+        throw SubscriptOutOfRange("more than 500 lines in " + PrintableName(file.path));
     currentScenarioFile = FileName(name);
     size_t slot = 0;
     for (ScenarioFileLine& line : file.lines) {

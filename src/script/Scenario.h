@@ -30,9 +30,12 @@ struct ScenarioFile {
 // for it.
 std::string ScenarioPath(const std::u32string& name);
 
-// Reads and splits a scenario file the way the player does, however many lines it has. Throws
-// FileNotFound or FileUnreadable.
+// Reads (through the platform) and splits a scenario file the way the player does, however many
+// lines it has. Throws FileNotFound or FileUnreadable.
 ScenarioFile ReadScenario(const std::u32string& name);
+
+// Splits the bytes of the scenario file found at path the way the player does.
+ScenarioFile SplitScenario(std::string path, std::string bytes);
 
 // Reads scenario file "Data" + name + ".Dat" from the story's Data folder into the store.
 void LoadScenario(const std::u32string& name);

@@ -6,13 +6,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "system/Errors.h"
 
 namespace {
-
-std::string programDirectory = ".";
 
 bool Exists(const std::string& path) {
     struct stat info{};
@@ -45,14 +44,6 @@ std::string FindIgnoringCase(const std::string& directory, const std::string& na
 
 }  // namespace
 
-const std::string& ProgramDirectory() { return programDirectory; }
-
-void SetProgramDirectory(const std::string& directory) {
-    programDirectory = directory;
-    // The directory is kept without a trailing separator, as asset paths add their own.
-    while (programDirectory.size() > 1 && programDirectory.back() == '/') programDirectory.pop_back();
-}
-
 std::string LocateFile(const std::string& windowsPath) {
     std::string mapped = windowsPath;
     for (char& c : mapped)
@@ -81,21 +72,28 @@ std::string LocateFile(const std::string& windowsPath) {
     return absolute ? current : current.substr(2);
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadAssetFile(const std::string& path, size_t cap) {
     const std::string real = LocateFile(path);
     // A name read from a script may hold a NUL, which no file name can.
     if (real.find('\0') != std::string::npos) throw FileNotFound(real);
-    const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
+    const int fd = ::open(real.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(real);
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENXIO) throw FileNotFound(real);
         throw FileUnreadable(real, std::strerror(errno));
     }
+    // The type is asked of the descriptor just opened, so nothing can swap the file in between.
     struct stat info{};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         throw FileUnreadable(real, "not a regular file");
     }
+    if (uint64_t(info.st_size) > cap) {
+        ::close(fd);
+        throw FileTooLarge(real, cap);
+    }
     std::string content;
+    content.reserve(size_t(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -107,6 +105,11 @@ std::string ReadWholeFile(const std::string& path) {
             throw FileUnreadable(real, std::strerror(error));
         }
         content.append(buffer, size_t(got));
+        // A file that grows while it is read is held to the same cap.
+        if (content.size() > cap) {
+            ::close(fd);
+            throw FileTooLarge(real, cap);
+        }
     }
     ::close(fd);
     return content;

@@ -1,17 +1,16 @@
 #include "system/SdlPlatform.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
 
 #include "system/AudioOutput.h"
 #include "system/AudioWhileSounding.h"
 #include "system/EventWait.h"
+#include "system/Files.h"
 #include "system/MessageBoxWindow.h"
 #include "system/MidiDevice.h"
+#include "system/Picture.h"
+#include "system/Process.h"
 #include "system/TraceFile.h"
 #include "system/WaveDevice.h"
 
@@ -383,10 +382,22 @@ void SdlPlatform::AfterSoundCommand() {
     // Loading the soundfont leaves freed memory behind; it goes back once the device is open.
     if (!audioOpened && AudioIsOpen()) {
         audioOpened = true;
-#ifdef __GLIBC__
-        malloc_trim(0);
-#endif
+        TrimMemory();
     }
 }
 
 void SdlPlatform::Trace(const char* event) { NoteInTrace(event); }
+
+std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
+
+std::shared_ptr<SDL_Surface> SdlPlatform::LoadPicture(const std::string& windowsPath) {
+    return ::LoadPicture(windowsPath);
+}
+
+std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }
+
+// Start-up leaves freed memory behind (the libraries' and the font's set-up), and so does loading
+// the soundfont; giving it back keeps the long quiet run that follows small.
+void SdlPlatform::TrimMemory() { ReturnFreedMemory(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, our own message box, and the audio back end for music and effects,
-// whose device opens at the first sound the story asks for and mixes only while one sounds.
+// that wake on window events, our own message box, the audio back end for music and effects
+// (whose device opens at the first sound the story asks for and mixes only while one sounds), and
+// the files, pictures and process of a POSIX system.
 #include <SDL.h>
 
 #include <chrono>
@@ -32,6 +33,11 @@ public:
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    std::string FindFile(const std::string& windowsPath) override;
+    std::string ReadFile(const std::string& windowsPath) override;
+    std::shared_ptr<SDL_Surface> LoadPicture(const std::string& windowsPath) override;
+    std::string ProgramFolder(const char* argv0) override;
+    void TrimMemory() override;
     void Trace(const char* event) override;
 
 private:

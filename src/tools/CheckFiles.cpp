@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "script/Scenario.h"
+#include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"
@@ -120,7 +121,8 @@ CheckedFile* StoryFiles::Load(const std::u32string& name, std::string& why) {
     if (auto known = files.find(wanted); known != files.end()) return known->second.get();
     ScenarioFile raw;
     try {
-        raw = ReadScenario(name);
+        // Read here rather than through the platform: checking a story opens no window.
+        raw = SplitScenario(wanted, ReadAssetFile(ScenarioPath(name), kScenarioFileCap));
     } catch (const RunTimeError& error) {
         why = error.what();
         return nullptr;

@@ -12,6 +12,7 @@
 #include "script/Commands.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"
@@ -67,7 +68,10 @@ bool IsAsciiLower(char32_t c) { return c >= U'a' && c <= U'z'; }
 std::string Quoted(std::u32string_view text) {
     std::u32string shown;
     for (const char32_t c : text) shown += c == U'\n' ? U'↵' : c;
-    return "\"" + ToUtf8(shown) + "\"";
+    std::string quoted = "\"";
+    quoted += ToUtf8(shown);
+    quoted += '"';
+    return quoted;
 }
 
 std::string Hex2(int value) {
@@ -172,7 +176,7 @@ private:
 
     bool AssetExists(const char* folder, const std::string& fileName) {
         std::error_code error;
-        return std::filesystem::is_regular_file(LocateFile(ProgramDirectory() + "\\" + folder + "\\" + fileName), error);
+        return std::filesystem::is_regular_file(LocateFile(AssetPath(folder, fileName)), error);
     }
 
     void Run(State s) {

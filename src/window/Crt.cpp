@@ -17,7 +17,6 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = kCrtBorder;
 constexpr size_t kTextCacheLimit = 64;
 
 uint32_t PaletteColour(int colour) {
@@ -73,7 +72,7 @@ bool DifferingPart(const SDL_Surface* image, const SDL_Surface* client, const SD
     auto row = [](const SDL_Surface* s, int x, int y) {
         return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + size_t(y) * size_t(s->pitch)) + x;
     };
-    const auto now = [&](int y) { return row(image, area.x - kBorder, y - kBorder); };
+    const auto now = [&](int y) { return row(image, area.x - kCrtBorder, y - kCrtBorder); };
     const auto before = [&](int y) { return row(client, area.x, y); };
     const size_t rowBytes = size_t(area.w) * 4;
     int top = area.y, bottom = area.y + area.h - 1;
@@ -95,6 +94,12 @@ bool DifferingPart(const SDL_Surface* image, const SDL_Surface* client, const SD
 
 }  // namespace
 
+// Everything the area holds goes with it, so that nothing is lost track of at exit.
+PictureArea::~PictureArea() {
+    for (auto& entry : textCache) SDL_FreeSurface(entry.second);
+    for (SDL_Surface* surface : {image, background, client}) SDL_FreeSurface(surface);
+}
+
 void PictureArea::Open(int width, int height) {
     JapaneseFont();
     if (image == nullptr || image->w != width || image->h != height) {
@@ -103,7 +108,7 @@ void PictureArea::Open(int width, int height) {
         SDL_FreeSurface(client);
         image = NewImage(width, height);
         background = NewImage(width, height);
-        client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
+        client = NewImage(width + 2 * kCrtBorder, height + 2 * kCrtBorder);
     }
     SDL_FillRect(background, nullptr, 0);
     SDL_FillRect(client, nullptr, 0);
@@ -198,8 +203,8 @@ void PictureArea::Paint() {
         const SDL_Rect area = PaintOperation(operation);
         SDL_Rect inside, shown;
         if (!SDL_IntersectRect(&area, &whole, &inside)) continue;
-        inside.x += kBorder;
-        inside.y += kBorder;
+        inside.x += kCrtBorder;
+        inside.y += kCrtBorder;
         SDL_UnionRect(&unshown, &inside, &shown);
         unshown = shown;
     }
@@ -218,7 +223,7 @@ void PictureArea::Refresh() {
     unshown = SDL_Rect{};
     if (!differs && !first) return;
     if (differs) {
-        SDL_Rect from{part.x - kBorder, part.y - kBorder, part.w, part.h}, to = part;
+        SDL_Rect from{part.x - kCrtBorder, part.y - kCrtBorder, part.w, part.h}, to = part;
         SDL_BlitSurface(image, &from, client, &to);
     }
     shownOnce = true;

@@ -2,7 +2,7 @@
 // The picture area: a 300 x 300 persistent image inside a 2-pixel sunken border. Every drawing
 // operation paints into the image; the window shows it the next time messages are pumped, or at
 // once on Refresh. A background picture lies under everything drawn at run time.
-#include <SDL_rect.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <string>
@@ -21,6 +21,11 @@ constexpr int kCrtBorder = 2;
 struct PictureArea {
     int CurrentX = 0;
     int CurrentY = 0;
+
+    PictureArea() = default;
+    PictureArea(const PictureArea&) = delete;
+    PictureArea& operator=(const PictureArea&) = delete;
+    ~PictureArea();
 
     // Sets the drawable size, opens the font and clears the image to black (no picture).
     void Open(int width, int height);

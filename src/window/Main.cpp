@@ -1,10 +1,5 @@
 #include "window/Main.h"
 
-#include <unistd.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -12,34 +7,31 @@
 
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/Files.h"
 #include "system/SdlPlatform.h"
 #include "window/MainForm.h"
 #include "window/Options.h"
 
 namespace {
 
-// The folder that holds the executable.
-std::string ExecutableDirectory(const char* argv0) {
+// The story played when none is named: the one beside the program, as stories shipped with it
+// expect; an installed program (in .../bin, started from a menu) plays the sample story
+// installed with it instead.
+std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) self = std::filesystem::absolute(argv0, error);
-    return self.parent_path().string();
-}
-
-// Start-up leaves freed memory behind (the libraries' and the font's set-up); give it
-// back so the long quiet run that follows is small.
-void ReturnFreedMemory() {
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
+    if (std::filesystem::exists(platform.FindFile(programFolder + "/Data/Data00.Dat"), error))
+        return programFolder;
+    const std::filesystem::path installed =
+        (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
+    if (std::filesystem::is_directory(installed, error)) return installed.string();
+    return programFolder;
 }
 
 // A failure that stops the program: the same text in a message box and on standard error.
 int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
-    if (platform != nullptr) platform->MessageBox("Tessaro", text);
+    if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
 }
 
@@ -61,17 +53,17 @@ int Main(int argc, char** argv) {
     case CommandLine::Action::Play:
         break;
     }
-    SetProgramDirectory(line.storyFolder.empty() ? ExecutableDirectory(argv[0]) : line.storyFolder);
-
     SdlPlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
+    SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))
+                                                 : line.storyFolder);
     platform.SetScreenMode(line.screen);
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
-        ReturnFreedMemory();
+        platform.TrimMemory();
         LoadScenario(U"00");
         RunScript();
         return 0;

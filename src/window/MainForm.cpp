@@ -15,8 +15,6 @@ int ScreenHeight = 0;
 
 namespace {
 
-constexpr int kBorder = 2;
-
 // The window's one timer, Bgm_Check: it ticks once a second, but only while messages are pumped.
 // A tick that comes due while nobody pumps runs once, at the next pump, not once for every
 // second missed; the ticks after it keep their one-second beat.
@@ -42,7 +40,8 @@ void MainForm_Load() {
     Crt.Open(ScreenWidth, ScreenHeight);
     SDL_Surface* icon = WindowIcon();
     const std::string error =
-        System().OpenWindow("Velmarin", ScreenWidth + 2 * kBorder, ScreenHeight + 2 * kBorder, icon);
+        System().OpenWindow("Velmarin", ScreenWidth + 2 * kCrtBorder,
+                            ScreenHeight + 2 * kCrtBorder, icon);
     SDL_FreeSurface(icon);
     if (!error.empty()) throw RunTimeError(error);
     Crt.Refresh();

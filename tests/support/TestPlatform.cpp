@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
+#include "system/Files.h"
 #include "system/MidiDevice.h"
+#include "system/Picture.h"
 #include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
@@ -37,7 +40,7 @@ void TestPlatform::AnswerMci(const std::string& command, const std::string& answ
 }
 
 void TestPlatform::UseRealAudio() {
-    OpenAudio();
+    OpenAudioWithMeter();
     realAudio = true;
     audioFramesAtZero = int64_t(AudioFramesMixed()) - now * kAudioRate / 1000;
 }
@@ -165,3 +168,15 @@ void TestPlatform::SndPlaySound(const std::string& path) {
     soundsPlayed.push_back(path);
     if (realAudio) PlayWaveFile(path);
 }
+
+std::string TestPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
+
+std::shared_ptr<SDL_Surface> TestPlatform::LoadPicture(const std::string& windowsPath) {
+    return ::LoadPicture(windowsPath);
+}
+
+std::string TestPlatform::ProgramFolder(const char*) { return "."; }
+
+void TestPlatform::TrimMemory() {}
