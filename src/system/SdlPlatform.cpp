@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "system/AudioOutput.h"
-#include "system/AudioWhileSounding.h"
-#include "system/EventWait.h"
+#include "system/SdlAudioPause.h"
+#include "system/SdlEventWait.h"
 #include "system/Files.h"
 #include "system/MessageBoxWindow.h"
 #include "system/MidiDevice.h"

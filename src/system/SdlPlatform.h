@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "system/Platform.h"
-#include "system/WindowPresenter.h"
+#include "system/SdlWindowPresenter.h"
 #include "system/Scaling.h"
 
 class SdlPlatform : public Platform {

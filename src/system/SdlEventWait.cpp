@@ -1,4 +1,4 @@
-#include "system/EventWait.h"
+#include "system/SdlEventWait.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -1,4 +1,4 @@
-#include "system/WindowPresenter.h"
+#include "system/SdlWindowPresenter.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

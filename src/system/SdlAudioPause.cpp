@@ -1,4 +1,4 @@
-#include "system/AudioWhileSounding.h"
+#include "system/SdlAudioPause.h"
 
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
