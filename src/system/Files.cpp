@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "system/Errors.h"
 
@@ -51,6 +52,13 @@ void SetProgramDirectory(const std::string& directory) {
     programDirectory = directory;
     // The directory is kept without a trailing separator, as asset paths add their own.
     while (programDirectory.size() > 1 && programDirectory.back() == '/') programDirectory.pop_back();
+}
+
+std::string ExecutableDirectory(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = std::filesystem::absolute(argv0, error);
+    return self.parent_path().string();
 }
 
 std::string LocateFile(const std::string& windowsPath) {

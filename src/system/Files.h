@@ -8,6 +8,9 @@
 const std::string& ProgramDirectory();
 void SetProgramDirectory(const std::string& directory);
 
+// The folder that holds this program's executable file.
+std::string ExecutableDirectory(const char* argv0);
+
 // The real path of a Windows-style path: separators mapped, each missing component looked up
 // without regard to letter case. When nothing matches, the mapped path is returned as it is.
 std::string LocateFile(const std::string& windowsPath);

@@ -1,12 +1,12 @@
 #pragma once
 // Everything the program reaches of the machine: clock, keys, message pumping, the window, the
-// message box, music and sound. The real machine is SdlPlatform; tests put a virtual clock and
-// scripted keys in its place. Drawing itself is not here: the picture area paints into a plain
-// software image (window/Crt), the same in the program and in the tests.
+// message box, music and sound. The real machine is SdlPlatform (Win32Platform on Windows); tests
+// put a virtual clock and scripted keys in its place. Drawing itself is not here: the picture area
+// paints into an off-screen image (system/Image), the same in the program and in the tests.
 #include <cstdint>
 #include <string>
 
-struct SDL_Surface;
+#include "system/Image.h"
 
 enum class Key { Space, Up, Down };
 
@@ -20,7 +20,7 @@ public:
     // Opens the one window: caption, client size in pixels, centred on the screen, not resizable.
     // Returns an error text, empty on success.
     virtual std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                                   SDL_Surface* icon) = 0;
+                                   const Image* icon) = 0;
 
     // Handles every pending window event (repaints, key presses, focus). Returns false when the
     // user has asked to close the window.
@@ -35,7 +35,7 @@ public:
     virtual bool KeyHit(Key key) = 0;
 
     // Puts the window's client image on screen at once.
-    virtual void ShowImage(SDL_Surface* clientImage) = 0;
+    virtual void ShowImage(const Image& clientImage) = 0;
 
     // A modal message box with one OK button and no icon; returns when it is dismissed. Keys
     // pressed while it was open are forgotten. While it is open, whileOpen (when given) is called

@@ -7,6 +7,7 @@
 
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
+#include "system/SdlImage.h"
 #include "system/WaveDevice.h"
 
 namespace {
@@ -58,11 +59,11 @@ SdlPlatform::~SdlPlatform() {
 int64_t SdlPlatform::Clock() { return static_cast<int64_t>(SDL_GetTicks64() - start); }
 
 std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
-                                    int clientHeight, SDL_Surface* icon) {
+                                    int clientHeight, const Image* icon) {
     window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               clientWidth, clientHeight, SDL_WINDOW_HIDDEN);
     if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
-    if (icon != nullptr) SDL_SetWindowIcon(window, icon);
+    if (icon != nullptr) SDL_SetWindowIcon(window, SurfaceOf(*icon));
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
     return "";
@@ -111,8 +112,8 @@ bool SdlPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void SdlPlatform::ShowImage(SDL_Surface* clientImage) {
-    shown = clientImage;
+void SdlPlatform::ShowImage(const Image& clientImage) {
+    shown = &clientImage;
     Paint();
 }
 
@@ -120,7 +121,7 @@ void SdlPlatform::Paint() {
     if (window == nullptr || shown == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) return;
-    SDL_BlitSurface(shown, nullptr, surface, nullptr);
+    SDL_BlitSurface(SurfaceOf(*shown), nullptr, surface, nullptr);
     SDL_UpdateWindowSurface(window);
 }
 

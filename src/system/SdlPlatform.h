@@ -17,11 +17,11 @@ public:
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                           SDL_Surface* icon) override;
+                           const Image* icon) override;
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(SDL_Surface* clientImage) override;
+    void ShowImage(const Image& clientImage) override;
     void MessageBox(const std::string& caption, const std::string& text,
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -33,7 +33,7 @@ private:
 
     std::string error;
     SDL_Window* window = nullptr;
-    SDL_Surface* shown = nullptr;  // the last image put on screen, repainted when uncovered
+    const Image* shown = nullptr;  // the last image put on screen, repainted when uncovered
     Uint64 start = 0;
     bool closeRequested = false;
     bool pressedSince[3] = {false, false, false};

@@ -1,23 +1,16 @@
 #include "window/Crt.h"
 
-#include <SDL.h>
-#include <SDL_ttf.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "system/Errors.h"
-#include "system/Font.h"
 #include "system/Platform.h"
-#include "system/TextCodec.h"
 
 PictureArea Crt;
 
 namespace {
 
 constexpr int kBorder = 2;
-constexpr size_t kTextCacheLimit = 64;
 
 uint32_t PaletteColour(int colour) {
     switch (colour) {
@@ -30,59 +23,45 @@ uint32_t PaletteColour(int colour) {
     }
 }
 
-SDL_Surface* NewImage(int width, int height) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
-    if (surface == nullptr) throw RunTimeError(std::string("Out of memory for the picture area: ") + SDL_GetError());
-    return surface;
-}
-
-void Fill(SDL_Surface* surface, int x, int y, int w, int h, uint32_t rgb) {
-    SDL_Rect rect{x, y, w, h};
-    SDL_FillRect(surface, &rect, rgb);
-}
-
 // The sunken edge: dark outside top and left, light outside bottom and right, and a second,
 // darker pair inside.
-void DrawSunkenBorder(SDL_Surface* surface) {
-    const int w = surface->w, h = surface->h;
-    Fill(surface, 0, 0, w, 1, 0x808080);
-    Fill(surface, 0, 0, 1, h, 0x808080);
-    Fill(surface, 0, h - 1, w, 1, 0xFFFFFF);
-    Fill(surface, w - 1, 0, 1, h, 0xFFFFFF);
-    Fill(surface, 1, 1, w - 2, 1, 0x000000);
-    Fill(surface, 1, 1, 1, h - 2, 0x000000);
-    Fill(surface, 1, h - 2, w - 2, 1, 0xC0C0C0);
-    Fill(surface, w - 2, 1, 1, h - 2, 0xC0C0C0);
+void DrawSunkenBorder(Image& image) {
+    const int w = image.Width(), h = image.Height();
+    FillImage(image, 0, 0, w, 1, 0x808080);
+    FillImage(image, 0, 0, 1, h, 0x808080);
+    FillImage(image, 0, h - 1, w, 1, 0xFFFFFF);
+    FillImage(image, w - 1, 0, 1, h, 0xFFFFFF);
+    FillImage(image, 1, 1, w - 2, 1, 0x000000);
+    FillImage(image, 1, 1, 1, h - 2, 0x000000);
+    FillImage(image, 1, h - 2, w - 2, 1, 0xC0C0C0);
+    FillImage(image, w - 2, 1, 1, h - 2, 0xC0C0C0);
 }
 
 // What Print shows of a row: a tab as a space, other control characters as nothing.
-std::string Printable(std::u32string_view text) {
+std::u32string Printable(std::u32string_view text) {
     std::u32string shown;
     shown.reserve(text.size());
     for (char32_t c : text) {
         if (c == U'\t') shown.push_back(U' ');
         else if (c >= 0x20 && c != 0x7F) shown.push_back(c);
     }
-    return ToUtf8(shown);
+    return shown;
 }
 
 }  // namespace
 
 void PictureArea::Open(int width, int height) {
-    JapaneseFont();
-    if (image == nullptr || image->w != width || image->h != height) {
-        SDL_FreeSurface(image);
-        SDL_FreeSurface(background);
-        SDL_FreeSurface(client);
-        SDL_FreeSurface(lastShown);
+    if (image == nullptr || image->Width() != width || image->Height() != height) {
         image = NewImage(width, height);
         background = NewImage(width, height);
         client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
-        lastShown = NewImage(width + 2 * kBorder, height + 2 * kBorder);
+        lastShown.assign(size_t(client->Width()) * size_t(client->Height()), 0);
     }
-    SDL_FillRect(background, nullptr, 0);
-    SDL_FillRect(client, nullptr, 0);
-    DrawSunkenBorder(client);
+    // The font is opened now, so that a missing one stops the program before the window opens.
+    image->TextWidth(U"あ");
+    FillImage(*background, 0, 0, width, height, 0);
+    FillImage(*client, 0, 0, client->Width(), client->Height(), 0);
+    DrawSunkenBorder(*client);
     shownOnce = false;
     CurrentX = CurrentY = 0;
     Cls();
@@ -90,7 +69,7 @@ void PictureArea::Open(int width, int height) {
 
 void PictureArea::LineFill(int x1, int y1, int x2, int y2, int colour) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
-    Fill(image, left, top, std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PaletteColour(colour));
+    FillImage(*image, left, top, std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1, PaletteColour(colour));
     changed = true;
 }
 
@@ -98,77 +77,59 @@ void PictureArea::LineOutline(int x1, int y1, int x2, int y2, int colour) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int right = std::max(x1, x2), bottom = std::max(y1, y2);
     const uint32_t rgb = PaletteColour(colour);
-    Fill(image, left, top, right - left + 1, 1, rgb);
-    Fill(image, left, bottom, right - left + 1, 1, rgb);
-    Fill(image, left, top, 1, bottom - top + 1, rgb);
-    Fill(image, right, top, 1, bottom - top + 1, rgb);
+    FillImage(*image, left, top, right - left + 1, 1, rgb);
+    FillImage(*image, left, bottom, right - left + 1, 1, rgb);
+    FillImage(*image, left, top, 1, bottom - top + 1, rgb);
+    FillImage(*image, right, top, 1, bottom - top + 1, rgb);
     changed = true;
 }
 
-SDL_Surface* PictureArea::RenderedText(const std::string& utf8) {
-    auto cached = textCache.find(utf8);
-    if (cached != textCache.end()) return cached->second;
-    if (textCache.size() >= kTextCacheLimit) {
-        for (auto& entry : textCache) SDL_FreeSurface(entry.second);
-        textCache.clear();
-    }
-    SDL_Surface* rendered = TTF_RenderUTF8_Solid(JapaneseFont(), utf8.c_str(), SDL_Color{255, 255, 255, 255});
-    textCache.emplace(utf8, rendered);
-    return rendered;
-}
-
 void PictureArea::Print(std::u32string_view text) {
-    const std::string utf8 = Printable(text);
-    if (utf8.empty()) return;
-    SDL_Surface* rendered = RenderedText(utf8);
-    if (rendered == nullptr) return;
-    SDL_Rect at{CurrentX, CurrentY, rendered->w, rendered->h};
-    SDL_BlitSurface(rendered, nullptr, image, &at);
+    const std::u32string shown = Printable(text);
+    if (shown.empty()) return;
+    image->Print(CurrentX, CurrentY, shown);
     changed = true;
 }
 
 int PictureArea::TextWidth(std::u32string_view text) {
-    const std::string utf8 = Printable(text);
-    int width = 0, height = 0;
-    if (utf8.empty() || TTF_SizeUTF8(JapaneseFont(), utf8.c_str(), &width, &height) != 0) return 0;
-    return width;
+    const std::u32string shown = Printable(text);
+    return shown.empty() ? 0 : image->TextWidth(shown);
 }
 
 void PictureArea::Cls() {
-    SDL_BlitSurface(background, nullptr, image, nullptr);
+    CopyImage(*background, *image, 0, 0);
     changed = true;
 }
 
 void PictureArea::Refresh() {
-    SDL_Rect inside{kBorder, kBorder, image->w, image->h};
-    SDL_BlitSurface(image, nullptr, client, &inside);
+    CopyImage(*image, *client, kBorder, kBorder);
     changed = false;
     // Waiting loops repaint the same box twenty times a second; the screen already shows it,
     // and sending it to the window system again is most of what a wait would cost.
-    const size_t bytes = size_t(client->pitch) * size_t(client->h);
-    if (shownOnce && std::memcmp(client->pixels, lastShown->pixels, bytes) == 0) return;
-    std::memcpy(lastShown->pixels, client->pixels, bytes);
+    bool same = shownOnce;
+    uint32_t* last = lastShown.data();
+    const size_t rowBytes = sizeof(uint32_t) * size_t(client->Width());
+    for (int y = 0; y < client->Height(); ++y, last += client->Width()) {
+        if (same && std::memcmp(client->Row(y), last, rowBytes) == 0) continue;
+        same = false;
+        std::memcpy(last, client->Row(y), rowBytes);
+    }
+    if (same) return;
     shownOnce = true;
-    System().ShowImage(client);
+    System().ShowImage(*client);
 }
 
 void PictureArea::ShowIfChanged() {
     if (changed) Refresh();
 }
 
-void PictureArea::Picture(SDL_Surface* bitmap) {
-    SDL_FillRect(background, nullptr, 0);
-    if (bitmap != nullptr) {
-        // A picture is copied as it is: an alpha channel in a 32-bit file is not a transparency.
-        SDL_SetSurfaceBlendMode(bitmap, SDL_BLENDMODE_NONE);
-        SDL_Rect at{0, 0, bitmap->w, bitmap->h};
-        SDL_BlitSurface(bitmap, nullptr, background, &at);
-    }
+void PictureArea::Picture(const Image& bitmap) {
+    FillImage(*background, 0, 0, background->Width(), background->Height(), 0);
+    CopyImage(bitmap, *background, 0, 0);
     Cls();
 }
 
 uint32_t PictureArea::PixelAt(int x, int y) const {
-    if (image == nullptr || x < 0 || y < 0 || x >= image->w || y >= image->h) return 0;
-    const auto* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+    if (image == nullptr || x < 0 || y < 0 || x >= image->Width() || y >= image->Height()) return 0;
+    return image->Row(y)[x] & 0xFFFFFF;
 }

@@ -3,11 +3,11 @@
 // operation paints into the image; the window shows it the next time messages are pumped, or at
 // once on Refresh. A background picture lies under everything drawn at run time.
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
-struct SDL_Surface;
+#include "system/Image.h"
 
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
@@ -25,30 +25,24 @@ struct PictureArea {
     int TextWidth(std::u32string_view text);
     void Cls();
     void Refresh();
-    // Makes bitmap (owned by the caller) the background picture, at the top-left, unscaled; the
-    // image starts again from it.
-    void Picture(SDL_Surface* bitmap);
+    // Makes bitmap the background picture, at the top-left, unscaled; the image starts again
+    // from it.
+    void Picture(const Image& bitmap);
 
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
-    // The drawable image, for the window and for tests: 32-bit XRGB.
-    SDL_Surface* Image() const { return image; }
     // The whole client image: the border and the drawable image inside it.
-    SDL_Surface* Client() const { return client; }
+    const Image& Client() const { return *client; }
     uint32_t PixelAt(int x, int y) const;  // 0xRRGGBB
 
 private:
-    SDL_Surface* RenderedText(const std::string& utf8);
-
-    SDL_Surface* image = nullptr;
-    SDL_Surface* background = nullptr;  // black with the picture, what Cls returns to
-    SDL_Surface* client = nullptr;
-    SDL_Surface* lastShown = nullptr;  // what the window was last given, to skip showing it again
+    std::unique_ptr<Image> image;
+    std::unique_ptr<Image> background;  // black with the picture, what Cls returns to
+    std::unique_ptr<Image> client;
+    std::vector<uint32_t> lastShown;  // what the window was last given, to skip showing it again
     bool shownOnce = false;
     bool changed = false;
-    // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
-    std::unordered_map<std::string, SDL_Surface*> textCache;
 };
 
 extern PictureArea Crt;

@@ -1,20 +1,17 @@
 #include "window/Main.h"
 
-#include <unistd.h>
+#include <clocale>
+#include <cstdio>
+#include <string>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-
-#include <clocale>
-#include <cstdio>
-#include <filesystem>
-#include <string>
 
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/Files.h"
-#include "system/SdlPlatform.h"
+#include "system/MachinePlatform.h"
 #include "window/MainForm.h"
 
 namespace {
@@ -26,14 +23,6 @@ constexpr const char* kUsage =
     "answer, Space confirms it; closing the window ends the story.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
-
-// The folder that holds the executable.
-std::string ExecutableDirectory(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) self = std::filesystem::absolute(argv0, error);
-    return self.parent_path().string();
-}
 
 // Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
 // back so the long quiet run that follows is small.
@@ -73,7 +62,7 @@ int Main(int argc, char** argv) {
     }
     SetProgramDirectory(argument.empty() ? ExecutableDirectory(argv[0]) : argument);
 
-    SdlPlatform platform;
+    MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
     try {

@@ -32,7 +32,7 @@ void TestPlatform::UseRealAudio() {
 }
 
 std::string TestPlatform::OpenWindow(const std::string& caption, int clientWidth,
-                                     int clientHeight, SDL_Surface*) {
+                                     int clientHeight, const Image*) {
     windowCaption = caption;
     windowWidth = clientWidth;
     windowHeight = clientHeight;
@@ -86,7 +86,7 @@ bool TestPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void TestPlatform::ShowImage(SDL_Surface*) { ++imagesShown; }
+void TestPlatform::ShowImage(const Image&) { ++imagesShown; }
 
 void TestPlatform::MessageBox(const std::string& caption, const std::string& text,
                               void (*whileOpen)()) {

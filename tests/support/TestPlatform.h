@@ -36,11 +36,11 @@ public:
     // Platform
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                           SDL_Surface* icon) override;
+                           const Image* icon) override;
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(SDL_Surface* clientImage) override;
+    void ShowImage(const Image& clientImage) override;
     void MessageBox(const std::string& caption, const std::string& text,
                     void (*whileOpen)() = nullptr) override;
     std::string MciSendString(const std::string& command) override;
