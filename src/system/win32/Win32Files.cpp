@@ -1,0 +1,86 @@
+// Files on Windows: paths are wide-character, and the file system already matches names without
+// regard to letter case and takes "\" as the separator.
+#include <windows.h>
+
+#include "system/Errors.h"
+#include "system/Files.h"
+#include "system/win32/WideText.h"
+
+namespace {
+
+std::string programDirectory = ".";
+
+bool Separator(char c) { return c == '\\' || c == '/'; }
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message(text != nullptr ? text : L"", length);
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(code) : Narrow(message);
+}
+
+}  // namespace
+
+const std::string& ProgramDirectory() { return programDirectory; }
+
+void SetProgramDirectory(const std::string& directory) {
+    programDirectory = directory;
+    // Kept without a trailing separator, as asset paths add their own; a drive's root keeps it.
+    while (programDirectory.size() > 1 && Separator(programDirectory.back()) &&
+           !(programDirectory.size() == 3 && programDirectory[1] == ':'))
+        programDirectory.pop_back();
+}
+
+std::string ExecutableDirectory(const char*) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t last = path.find_last_of(L"\\/");
+    if (last == std::wstring::npos) return ".";
+    // "C:\tessaro.exe" lies in "C:\", which keeps its separator.
+    return Narrow(path.substr(0, last == 2 && path[1] == L':' ? 3 : last));
+}
+
+std::string LocateFile(const std::string& windowsPath) { return windowsPath; }
+
+std::string ReadWholeFile(const std::string& path) {
+    // A name read from a script may hold a NUL, which no file name can.
+    if (path.find('\0') != std::string::npos) throw FileNotFound(path);
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME)
+            throw FileNotFound(path);
+        throw FileUnreadable(path, SystemMessage(code));
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        throw FileUnreadable(path, "not a regular file");
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD code = GetLastError();
+            CloseHandle(file);
+            throw FileUnreadable(path, SystemMessage(code));
+        }
+        if (got == 0) break;
+        content.append(buffer, got);
+    }
+    CloseHandle(file);
+    return content;
+}

@@ -1,0 +1,208 @@
+#include "system/win32/Win32Platform.h"
+
+#include <mmsystem.h>
+
+#include <cstdlib>
+
+#include "system/win32/GdiImage.h"
+#include "system/win32/WideText.h"
+
+namespace {
+
+constexpr int kVirtualKeys[3] = {VK_SPACE, VK_UP, VK_DOWN};
+constexpr wchar_t kWindowClass[] = L"Tessaro";
+constexpr UINT_PTR kBoxTimer = 1;
+
+int KeyIndex(WPARAM virtualKey) {
+    for (int i = 0; i < 3; ++i)
+        if (kVirtualKeys[i] == int(virtualKey)) return i;
+    return -1;
+}
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* platform = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (platform == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return platform->HandleMessage(hwnd, message, wParam, lParam);
+}
+
+// What keeps running while a message box is open: its own message loop calls this.
+void (*boxTick)() = nullptr;
+void CALLBACK BoxTimerProcedure(HWND, UINT, UINT_PTR, DWORD) {
+    if (boxTick != nullptr) boxTick();
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() {
+    // Waits of 15 ms need the clock and the sleeps to the millisecond.
+    timeBeginPeriod(1);
+    lastTick = timeGetTime();
+    if (const char* path = std::getenv("TESSARO_MEDIA_TRACE"); path != nullptr && *path != '\0')
+        trace = _wfopen(Widen(std::string_view(path)).c_str(), L"ab");
+}
+
+Win32Platform::~Win32Platform() {
+    if (window != nullptr) DestroyWindow(window);
+    if (icon != nullptr) DestroyIcon(icon);
+    if (trace != nullptr) std::fclose(trace);
+    timeEndPeriod(1);
+}
+
+int64_t Win32Platform::Clock() {
+    // The 32-bit clock wraps after 49 days; differences of it do not.
+    const uint32_t now = timeGetTime();
+    elapsed += uint32_t(now - lastTick);
+    lastTick = now;
+    return elapsed;
+}
+
+std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
+                                      const Image* iconImage) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (iconImage != nullptr) icon = IconOf(*iconImage);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0) return "Cannot open the window: the window class was refused";
+
+    // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int left = int((GetSystemMetrics(SM_CXSCREEN) - width) / 2.0);
+    const int top = int((GetSystemMetrics(SM_CYSCREEN) - height) / 2.0);
+    window = CreateWindowExW(0, kWindowClass, Widen(caption).c_str(), style, left, top, width, height,
+                             nullptr, nullptr, instance, this);
+    if (window == nullptr) return "Cannot open the window (error " + std::to_string(GetLastError()) + ")";
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    return "";
+}
+
+LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // The story ends at its next pump; the window stays until then.
+        closeRequested = true;
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the image covers the whole client area
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC target = BeginPaint(hwnd, &paint);
+        Paint(target);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_KEYDOWN: {
+        const int k = KeyIndex(wParam);
+        if (k >= 0) pressedSince[k] = true;
+        return 0;
+    }
+    case WM_KILLFOCUS:
+        ForgetKeys();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+bool Win32Platform::PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return !closeRequested;
+}
+
+void Win32Platform::SleepUntil(int64_t deadline) {
+    const int64_t left = deadline - Clock();
+    if (left <= 0) return;
+    // Sleeps on the message queue: a message or the deadline wakes us, nothing spins.
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(std::min<int64_t>(left, 1 << 30)), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+}
+
+bool Win32Platform::KeyHit(Key key) {
+    const int k = static_cast<int>(key);
+    // Keys typed into another program are not ours to act on.
+    if (window == nullptr || GetForegroundWindow() != window) {
+        pressedSince[k] = false;
+        return false;
+    }
+    const bool hit = (GetAsyncKeyState(kVirtualKeys[k]) & 0x8000) != 0 || pressedSince[k];
+    pressedSince[k] = false;
+    return hit;
+}
+
+void Win32Platform::ShowImage(const Image& clientImage) {
+    shown = &clientImage;
+    if (window == nullptr) return;
+    HDC target = GetDC(window);
+    Paint(target);
+    ReleaseDC(window, target);
+}
+
+void Win32Platform::Paint(HDC target) {
+    if (shown == nullptr) return;
+    BitBlt(target, 0, 0, shown->Width(), shown->Height(), DeviceContextOf(*shown), 0, 0, SRCCOPY);
+}
+
+void Win32Platform::ForgetKeys() {
+    for (bool& pressed : pressedSince) pressed = false;
+}
+
+void Win32Platform::MessageBox(const std::string& caption, const std::string& text, void (*whileOpen)()) {
+    // The box runs its own message loop on this thread; the window's timers tick from it, and it
+    // repaints the window, which it disables while it is open.
+    boxTick = whileOpen;
+    const UINT_PTR timer = whileOpen != nullptr ? SetTimer(nullptr, kBoxTimer, 100, BoxTimerProcedure) : 0;
+    ::MessageBoxW(window, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_SETFOREGROUND);
+    if (timer != 0) KillTimer(nullptr, timer);
+    boxTick = nullptr;
+    // Keys pressed to dismiss the box, or while it was open, are not the story's.
+    MSG message;
+    while (PeekMessageW(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    ForgetKeys();
+}
+
+std::string Win32Platform::MciSendString(const std::string& command) {
+    // The status query is the only one with an answer: a buffer of 16 blanks, declared as 15.
+    const bool query = command.rfind("status ", 0) == 0;
+    wchar_t answer[16];
+    std::fill(std::begin(answer), std::end(answer), L' ');
+    const MCIERROR code = mciSendStringW(Widen(command).c_str(), query ? answer : nullptr, query ? 15 : 0, nullptr);
+    std::string reply;
+    if (query && code == 0) {
+        const std::wstring_view filled(answer, 16);
+        reply = Narrow(filled.substr(0, filled.find(L'\0')));
+    }
+    Trace("mci\t" + command + "\t" + std::to_string(code) + "\t" + reply);
+    return reply;
+}
+
+void Win32Platform::SndPlaySound(const std::string& path) {
+    // A new sound cuts off the one still playing; a missing file plays nothing, not the
+    // system's default sound.
+    const BOOL started = PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    Trace("wave\t" + path + "\t" + (started ? "1" : "0"));
+}
+
+void Win32Platform::Trace(const std::string& line) {
+    if (trace == nullptr) return;
+    std::fputs((line + "\n").c_str(), trace);
+    std::fflush(trace);
+}
