@@ -103,4 +103,4 @@ count_colour() {
 }
 
 # The program's lines on standard error, without Wine's own.
-program_errors() { grep '^tessaro:' "$SCRATCH/err" || true; }
+program_errors() { tr -d '\r' <"$SCRATCH/err" | grep '^tessaro:' || true; }
