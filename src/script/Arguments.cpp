@@ -1,5 +1,7 @@
 #include "script/Arguments.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -45,12 +47,19 @@ double DecimalValue(std::u32string_view text) {
         if (s[1] == U'O' || s[1] == U'o') return RadixValue(std::u32string_view(s).substr(2), 8);
         return 0;
     }
-    // Collect the longest prefix that reads as a number and let strtod, in the C locale's terms,
-    // do the arithmetic.
+    // Collect the longest prefix that reads as a number and let from_chars do the arithmetic:
+    // unlike strtod it reads a decimal point whatever the user's locale writes.
     std::string number;
-    if (i < s.size() && (s[i] == U'+' || s[i] == U'-')) number.push_back(char(s[i++]));
+    if (i < s.size() && s[i] == U'+')
+        ++i;  // from_chars takes no plus sign
+    else if (i < s.size() && s[i] == U'-')
+        number.push_back(char(s[i++]));
+    size_t integerDigits = 0;  // before the point, leading zeros aside: the size of the number
     bool anyDigit = false;
-    while (i < s.size() && s[i] >= U'0' && s[i] <= U'9') number.push_back(char(s[i++])), anyDigit = true;
+    while (i < s.size() && s[i] >= U'0' && s[i] <= U'9') {
+        if (integerDigits > 0 || s[i] != U'0') ++integerDigits;
+        number.push_back(char(s[i++])), anyDigit = true;
+    }
     if (i < s.size() && s[i] == U'.') {
         number.push_back('.');
         ++i;
@@ -65,7 +74,18 @@ double DecimalValue(std::u32string_view text) {
         while (j < s.size() && s[j] >= U'0' && s[j] <= U'9') exponent.push_back(char(s[j++])), expDigit = true;
         if (expDigit) number += exponent;
     }
-    return std::strtod(number.c_str(), nullptr);
+    double value = 0;
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec !=
+        std::errc::result_out_of_range)
+        return value;
+    // Out of range: too large a number overflows, as strtod's HUGE_VAL does; too small is zero.
+    const size_t e = number.find('e');
+    const long exponent = e == std::string::npos
+                              ? 0
+                              : std::clamp(std::strtol(number.c_str() + e + 1, nullptr, 10), -99999L, 99999L);
+    const bool tooLarge = static_cast<long>(integerDigits) + exponent > 0;
+    const double size = tooLarge ? HUGE_VAL : 0.0;
+    return number[0] == '-' ? -size : size;
 }
 
 int64_t RoundedValue(std::u32string_view text, int64_t low, int64_t high, const std::string& what) {

@@ -26,8 +26,10 @@ bool RunCommand(RunState& state, char32_t ch) {
     case U'S': SetFlag(state); return true;
     case U'R': ResetFlag(state); return true;
     case U'G':
-        // The game-over box; the music timer goes on ticking while it is open.
-        System().MessageBox("Tessaro", "ゲームオーバー！", RunDueTimers);
+        // The game-over box; the music timer goes on ticking while it is open, and closing the
+        // window meanwhile ends the program as it does anywhere else.
+        if (!System().MessageBox("Tessaro", "ゲームオーバー！", RunTimersWhileBoxOpen))
+            MainForm_Unload();
         return false;
     case U'F': Branch(state); return true;
     default:

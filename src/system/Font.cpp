@@ -3,6 +3,8 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <map>
+
 #include "system/Errors.h"
 
 namespace {
@@ -34,14 +36,17 @@ std::string FontconfigJapaneseFace() {
 
 }  // namespace
 
-TTF_Font* JapaneseFont() {
-    static TTF_Font* font = nullptr;
+TTF_Font* JapaneseFont() { return JapaneseFontOfSize(kPixelSize); }
+
+TTF_Font* JapaneseFontOfSize(int pixelSize) {
+    static std::map<int, TTF_Font*> opened;
+    TTF_Font*& font = opened[pixelSize];
     if (font != nullptr) return font;
     if (!TTF_WasInit() && TTF_Init() != 0) throw RunTimeError(std::string("Cannot start the font renderer: ") + TTF_GetError());
     // The fixed path first: it is the face every pixel of the box was laid out for.
     for (const std::string& path : {std::string(kFallbackPath), FontconfigJapaneseFace()}) {
         if (path.empty()) continue;
-        font = TTF_OpenFont(path.c_str(), kPixelSize);
+        font = TTF_OpenFont(path.c_str(), pixelSize);
         if (font != nullptr) {
             TTF_SetFontHinting(font, TTF_HINTING_MONO);
             return font;

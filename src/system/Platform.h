@@ -37,12 +37,16 @@ public:
     // Puts the window's client image on screen at once.
     virtual void ShowImage(const Image& clientImage) = 0;
 
-    // A modal message box with one OK button and no icon; returns when it is dismissed. Keys
-    // pressed while it was open are forgotten. While it is open, whileOpen (when given) is called
-    // every 100 ms or so, from another thread, with the caller's thread blocked in here: it keeps
-    // the window's timers ticking.
-    virtual void MessageBox(const std::string& caption, const std::string& text,
-                            void (*whileOpen)() = nullptr) = 0;
+    // What goes on while a message box is open (the window's timers): runs what is due and
+    // returns the clock time when it next wants to run.
+    using WhileOpen = int64_t (*)();
+
+    // A modal message box with one OK button and no icon; returns when it is dismissed: true, or
+    // false when the user closed the main window instead (the caller ends the program then, as
+    // anywhere else). Keys pressed while it was open are forgotten. While it is open the main
+    // window keeps repainting and whileOpen (when given) runs on this thread when it asked to.
+    virtual bool MessageBox(const std::string& caption, const std::string& text,
+                            WhileOpen whileOpen = nullptr) = 0;
 
     // The music device: takes one command string ("open <path> alias MIDI", "play MIDI notify",
     // "status MIDI mode", ...) and returns its answer text, empty when it has none. Failures are

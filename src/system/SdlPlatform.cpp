@@ -1,11 +1,10 @@
 #include "system/SdlPlatform.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <algorithm>
+#include <cstdio>
 
 #include "system/AudioOutput.h"
+#include "system/MessageBoxWindow.h"
 #include "system/MidiDevice.h"
 #include "system/SdlImage.h"
 #include "system/WaveDevice.h"
@@ -14,6 +13,9 @@ namespace {
 
 constexpr const char* kNoDisplay =
     "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
+
+// The message box's size against the one it was laid out for.
+constexpr int kMessageBoxScale = 1;
 
 constexpr SDL_Scancode kScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
 
@@ -52,6 +54,7 @@ SdlPlatform::SdlPlatform() {
 
 SdlPlatform::~SdlPlatform() {
     CloseAudio();
+    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_Quit();
 }
@@ -129,32 +132,90 @@ void SdlPlatform::ForgetKeys() {
     for (bool& pressed : pressedSince) pressed = false;
 }
 
-void SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
-                             void (*whileOpen)()) {
-    // SDL runs the box's own event loop on this thread; what must go on meanwhile runs beside it,
-    // sleeping between calls, and is stopped before this thread does anything else.
-    std::mutex lock;
-    std::condition_variable dismissed;
+bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
+                             WhileOpen whileOpen) {
+    MessageBoxWindow box;
+    const std::string failed = OpenMessageBoxWindow(box, caption, text, window, kMessageBoxScale);
+    if (!failed.empty()) {
+        // The text itself has gone to standard error already where it reports a failure; why the
+        // box could not show it is added, unless that is the same story (no font for either).
+        if (failed != text) std::fprintf(stderr, "tessaro: %s\n", failed.c_str());
+        return true;
+    }
+    const Uint32 boxId = SDL_GetWindowID(box.window);
+    const Uint32 mainId = window != nullptr ? SDL_GetWindowID(window) : 0;
     bool open = true;
-    std::thread beside;
-    if (whileOpen != nullptr) {
-        beside = std::thread([&] {
-            std::unique_lock<std::mutex> guard(lock);
-            while (!dismissed.wait_for(guard, std::chrono::milliseconds(100), [&] { return !open; }))
-                whileOpen();
-        });
+    bool mainClosed = false;
+    const auto handle = [&](const SDL_Event& event) {
+        switch (event.type) {
+        case SDL_QUIT:  // only a signal sends it while two windows are open
+            open = false;
+            mainClosed = window != nullptr;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.windowID == boxId) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) DrawMessageBoxWindow(box);
+            } else if (event.window.windowID == mainId) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false, mainClosed = true;
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint();
+                // The box is modal: focus given to the story's window goes back to it.
+                if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    SDL_RaiseWindow(box.window);
+                    SDL_SetWindowInputFocus(box.window);
+                }
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.windowID != boxId) break;
+            switch (event.key.keysym.sym) {
+            case SDLK_RETURN:
+            case SDLK_KP_ENTER:
+            case SDLK_SPACE:
+            case SDLK_ESCAPE: open = false; break;
+            default: break;
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (event.button.windowID != boxId || event.button.button != SDL_BUTTON_LEFT) break;
+            const bool onButton = box.layout.button.Contains(event.button.x, event.button.y);
+            // A click is a press and a release both on OK; pressing elsewhere does nothing.
+            if (event.type == SDL_MOUSEBUTTONUP && box.buttonDown && onButton) open = false;
+            box.buttonDown = event.type == SDL_MOUSEBUTTONDOWN && onButton;
+            DrawMessageBoxWindow(box);
+            break;
+        }
+        default:
+            break;
+        }
+    };
+    while (open) {
+        const int64_t nextDue = whileOpen != nullptr ? whileOpen() : -1;
+        SDL_Event event;
+        // Sleeps on the window system until an event or the next timer: nothing spins.
+        const bool got = nextDue < 0
+                             ? SDL_WaitEvent(&event) != 0
+                             : SDL_WaitEventTimeout(&event, static_cast<int>(std::clamp<int64_t>(
+                                                                nextDue - Clock(), 1, 1 << 30))) != 0;
+        if (!got) continue;
+        handle(event);
+        while (open && SDL_PollEvent(&event)) handle(event);
     }
-    SDL_ShowSimpleMessageBox(0, caption.c_str(), text.c_str(), window);
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        open = false;
-    }
-    dismissed.notify_all();
-    if (beside.joinable()) beside.join();
+    // Hidden now, destroyed later: SDL wakes its own waits by sending a message to the newest
+    // window over a second connection, and one sent during the last wait could reach the server
+    // after the window was gone, an X error that ends the program with status 1.
+    SDL_HideWindow(box.window);
+    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
+    dismissedBox = box.window;
+    // The focus goes back to the story's window, as a dialogue hands it back to its owner.
+    if (window != nullptr) SDL_SetWindowInputFocus(window);
     // Keys pressed to dismiss the box, or while it was open, are not the story's.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
     ForgetKeys();
+    Paint();
+    return !mainClosed;
 }
 
 void SdlPlatform::StartAudio() {

@@ -1,6 +1,6 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, SDL's message box, and the audio back end for music and effects.
+// that wake on window events, our own message box, and the audio back end for music and effects.
 #include <SDL.h>
 
 #include "system/Platform.h"
@@ -22,8 +22,8 @@ public:
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
     void ShowImage(const Image& clientImage) override;
-    void MessageBox(const std::string& caption, const std::string& text,
-                    void (*whileOpen)() = nullptr) override;
+    bool MessageBox(const std::string& caption, const std::string& text,
+                    WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
 
@@ -33,6 +33,7 @@ private:
 
     std::string error;
     SDL_Window* window = nullptr;
+    SDL_Window* dismissedBox = nullptr;  // the last message box, hidden, destroyed at the end
     const Image* shown = nullptr;  // the last image put on screen, repainted when uncovered
     Uint64 start = 0;
     bool closeRequested = false;

@@ -20,6 +20,9 @@ void PlayWaveFile(const std::string& path) {
         StopWaveEffects();
         return;
     }
+    // A name read from a script may hold a NUL, which no file name can: cut there, it would
+    // name another file.
+    if (path.find('\0') != std::string::npos) return;
     Mix_Chunk* next = Mix_LoadWAV(LocateFile(path).c_str());
     if (next == nullptr) return;
     // Halting first means the mixer is done with the old chunk, so it can be freed.

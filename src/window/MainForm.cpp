@@ -54,3 +54,8 @@ void MainForm_Unload() {
 void RunDueTimers() { Bgm_Check.RunIfDue(); }
 
 int64_t NextTimerDue() { return Bgm_Check.due; }
+
+int64_t RunTimersWhileBoxOpen() {
+    RunDueTimers();
+    return NextTimerDue();
+}

@@ -16,3 +16,6 @@ void RunDueTimers();
 
 // When the next timer is due, on the platform clock.
 int64_t NextTimerDue();
+
+// RunDueTimers, then NextTimerDue: what a message box runs while it is open.
+int64_t RunTimersWhileBoxOpen();

@@ -88,13 +88,16 @@ bool TestPlatform::KeyHit(Key key) {
 
 void TestPlatform::ShowImage(const Image&) { ++imagesShown; }
 
-void TestPlatform::MessageBox(const std::string& caption, const std::string& text,
-                              void (*whileOpen)()) {
+bool TestPlatform::MessageBox(const std::string& caption, const std::string& text,
+                              WhileOpen whileOpen) {
     messageBoxes.push_back(caption + "|" + text);
-    for (const int64_t closed = now + messageBoxOpenFor; now < closed;) {
-        now = std::min(closed, now + 100);
-        if (whileOpen != nullptr) whileOpen();
+    const int64_t closed = now + messageBoxOpenFor;
+    for (;;) {
+        const int64_t due = whileOpen != nullptr ? whileOpen() : closed;
+        if (now >= closed) break;
+        now = std::clamp(due, now + 1, closed);
     }
+    return !mainWindowClosedDuringBox;
 }
 
 std::string TestPlatform::MciSendString(const std::string& command) {

@@ -1,6 +1,11 @@
 // Reading command arguments: decimal values, flag indices, and the 16-bit counters.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
 #include "script/Arguments.h"
 #include "system/Errors.h"
 
@@ -25,6 +30,38 @@ TEST(DecimalValue, ReadsNumbersAsTheScriptWritesThem) {
     EXPECT_EQ(DecimalValue(U"abc"), 0);
     EXPECT_EQ(DecimalValue(U""), 0);
     EXPECT_EQ(DecimalValue(U"."), 0);
+}
+
+// Puts LC_NUMERIC in a locale that writes decimals with a comma: the system's, or one built for
+// the run from the system's locale sources. False when neither can be had.
+bool UseDecimalCommaLocale() {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German"})
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) return true;
+#ifndef _WIN32
+    const std::string dir = testing::TempDir() + "tessaro-locale";
+    const std::string build =
+        "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/decimal_comma >/dev/null 2>&1";
+    if (std::system(build.c_str()) == -1) return false;  // its warnings do not matter, its result does
+    setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "decimal_comma") != nullptr;
+#else
+    return false;
+#endif
+}
+
+TEST(DecimalValue, ReadsAPointWhateverTheLocale) {
+    if (!UseDecimalCommaLocale()) GTEST_SKIP() << "no decimal-comma locale here (Debian: locales)";
+    const double value = DecimalValue(U"1.5");
+    const double small = DecimalValue(U"0.6e1");
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(value, 1.5);
+    EXPECT_EQ(small, 6);
+    EXPECT_EQ(DecimalValue(U"1e999"), HUGE_VAL) << "too large a number still overflows";
+    EXPECT_EQ(DecimalValue(U"-1e999"), -HUGE_VAL);
+    EXPECT_EQ(DecimalValue(U"1e-999"), 0) << "too small a number is nothing";
+    EXPECT_EQ(DecimalValue(U"+2.5"), 2.5);
+    EXPECT_EQ(DecimalValue(U"+-2"), 0) << "one sign at most";
+    EXPECT_EQ(DecimalValue(U"1e99999999999999999999"), HUGE_VAL);
 }
 
 TEST(RoundedValue, RoundsHalvesToEven) {

@@ -159,4 +159,17 @@ TEST(MusicTimer, ClosingTheWindowClosesTheMusicFirstAndEndsTheProgram) {
     EXPECT_LT(story.platform.now, 300);
 }
 
+TEST(MusicTimer, ClosingTheWindowInsteadOfTheGameOverBoxEndsTheSameWay) {
+    Story story;
+    story.Scenario("00", "B01XG\n");
+    story.platform.mainWindowClosedDuringBox = true;
+    try {
+        story.Run();
+        FAIL() << "the run ended without the window's close";
+    } catch (const ProgramEnd& end) {
+        EXPECT_EQ(end.status, 0);
+    }
+    EXPECT_EQ(story.platform.mciCommands.back(), "close MIDI notify");
+}
+
 }  // namespace

@@ -81,6 +81,25 @@ TEST(Steering, ChainKeepsFlagsAndRowsAndRunsLeftoverSlots) {
     EXPECT_EQ(Outcome("D01\n二\n三\n四\n", {}, "J003\n"), "|四");
 }
 
+TEST(Steering, AChainThatFailsNamesTheLineOfItsD) {
+    std::string tooLong;
+    for (int i = 0; i < 501; ++i) tooLong += "x\n";
+    const struct {
+        const char* what;
+        std::string data01;
+        const char* error;
+    } cases[] = {
+        {"missing", "", "File not found: "},
+        {"501 lines", tooLong, "Subscript out of range: more than 500 lines in "},
+    };
+    for (const auto& c : cases) {
+        const std::string error = Outcome("一\n二D01\n", {}, c.data01);
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.what << ": " << error;
+        EXPECT_NE(error.find("Data01.Dat\nScenario Data00.Dat, line 2: 二D01"), std::string::npos)
+            << c.what << ": " << error;
+    }
+}
+
 TEST(Steering, ChainClearsTheAreaDownToThePicture) {
     Story story;
     const std::unique_ptr<Image> red = NewImage(20, 20);

@@ -3,7 +3,6 @@
 # wait and during a question. The close comes as a window manager sends it (WM_DELETE_WINDOW), and
 # once as SIGTERM, which SDL turns into the same quit request.
 source "$(dirname "$0")/lib/xvfb.bash"
-CLOSE_WINDOW="$(dirname "$0")/lib/close_window.py"
 start_x
 
 story="$SCRATCH/story"
@@ -20,7 +19,7 @@ box_activity() {  # box_activity WINDOW
 # that it ends within two seconds with status 0. Without the close the story would run for longer.
 close_and_check() {  # close_and_check DESCRIPTION HOW WINDOW
   if [ "$2" == window ]; then
-    python3 "$CLOSE_WINDOW" "$3"
+    close_window "$3"
   else
     kill -TERM "$PROGRAM_PID"
   fi

@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "system/win32/GdiImage.h"
@@ -11,7 +12,6 @@ namespace {
 
 constexpr int kVirtualKeys[3] = {VK_SPACE, VK_UP, VK_DOWN};
 constexpr wchar_t kWindowClass[] = L"Tessaro";
-constexpr UINT_PTR kBoxTimer = 1;
 
 int KeyIndex(WPARAM virtualKey) {
     for (int i = 0; i < 3; ++i)
@@ -29,10 +29,20 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return platform->HandleMessage(hwnd, message, wParam, lParam);
 }
 
-// What keeps running while a message box is open: its own message loop calls this.
-void (*boxTick)() = nullptr;
+// What keeps running while a message box is open: the box's own message loop calls it through a
+// thread timer, set again each time for when it next wants to run.
+Platform::WhileOpen boxTick = nullptr;
+Win32Platform* boxOwner = nullptr;
+UINT_PTR boxTimer = 0;
+
+UINT Milliseconds(int64_t from, int64_t to) {
+    return UINT(std::clamp<int64_t>(to - from, USER_TIMER_MINIMUM, 1 << 30));
+}
+
 void CALLBACK BoxTimerProcedure(HWND, UINT, UINT_PTR, DWORD) {
-    if (boxTick != nullptr) boxTick();
+    if (boxTick == nullptr) return;
+    const int64_t next = boxTick();
+    boxTimer = SetTimer(nullptr, boxTimer, Milliseconds(boxOwner->Clock(), next), BoxTimerProcedure);
 }
 
 }  // namespace
@@ -164,19 +174,22 @@ void Win32Platform::ForgetKeys() {
     for (bool& pressed : pressedSince) pressed = false;
 }
 
-void Win32Platform::MessageBox(const std::string& caption, const std::string& text, void (*whileOpen)()) {
+bool Win32Platform::MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) {
     // The box runs its own message loop on this thread; the window's timers tick from it, and it
-    // repaints the window, which it disables while it is open.
+    // repaints the window, which it disables while it is open (so it cannot be closed meanwhile).
     boxTick = whileOpen;
-    const UINT_PTR timer = whileOpen != nullptr ? SetTimer(nullptr, kBoxTimer, 100, BoxTimerProcedure) : 0;
+    boxOwner = this;
+    boxTimer = whileOpen != nullptr ? SetTimer(nullptr, 0, Milliseconds(Clock(), whileOpen()), BoxTimerProcedure) : 0;
     ::MessageBoxW(window, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_SETFOREGROUND);
-    if (timer != 0) KillTimer(nullptr, timer);
+    if (boxTimer != 0) KillTimer(nullptr, boxTimer);
     boxTick = nullptr;
+    boxTimer = 0;
     // Keys pressed to dismiss the box, or while it was open, are not the story's.
     MSG message;
     while (PeekMessageW(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
     }
     ForgetKeys();
+    return true;
 }
 
 std::string Win32Platform::MciSendString(const std::string& command) {

@@ -26,8 +26,8 @@ public:
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
     void ShowImage(const Image& clientImage) override;
-    void MessageBox(const std::string& caption, const std::string& text,
-                    void (*whileOpen)() = nullptr) override;
+    bool MessageBox(const std::string& caption, const std::string& text,
+                    WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
 

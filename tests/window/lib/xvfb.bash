@@ -17,11 +17,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Every question put to the X server is bounded: a window that has gone away, or a server that
+# hangs, fails the check within seconds instead of holding the test to its overall time-out.
+X_LIMIT=5
+xdotool() { timeout "$X_LIMIT" xdotool "$@"; }
+xwininfo() { timeout "$X_LIMIT" xwininfo "$@"; }
+xprop() { timeout "$X_LIMIT" xprop "$@"; }
+import() { timeout "$X_LIMIT" import "$@"; }
+close_window() { timeout "$X_LIMIT" python3 "$(dirname "${BASH_SOURCE[0]}")/close_window.py" "$@"; }
+
 # Starts Xvfb on a free display number and exports DISPLAY. Without -noreset the server resets
 # each time its last client leaves, and a program started at that moment can lose its window.
+# Only the server's built-in fonts, as on a stock machine: the program must not need X core fonts.
 start_x() {
   exec 3>"$SCRATCH/display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset -fp built-ins \
+    >"$SCRATCH/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$SCRATCH/display" ] && break
@@ -48,7 +59,7 @@ start_program() {
 wait_window() {
   local id=""
   for _ in $(seq 400); do
-    id=$(timeout 2 xdotool search --class '^tessaro$' 2>/dev/null | head -n1 || true)
+    id=$(xdotool search --class '^tessaro$' 2>/dev/null | head -n1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.05
   done
@@ -94,6 +105,19 @@ wait_message_box() {
     sleep 0.05
   done
   echo "$box"
+}
+
+# A window's place and size on the screen: "X Y WIDTH HEIGHT".
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'
+}
+
+# How many pixels of a window's rectangle are dark (ink on a light face):
+# ink WINDOW X Y WIDTH HEIGHT
+ink() {
+  import -window "$1" -crop "$4x$5+$2+$3" -depth 8 gray:- 2>/dev/null |
+    python3 -c 'import sys; print(sum(b < 128 for b in sys.stdin.buffer.read()))'
 }
 
 # The window's caption as the window manager reads it.
