@@ -14,7 +14,9 @@ target_compile_definitions(tessaro_core PUBLIC TESSARO_VERSION="${PROJECT_VERSIO
                            NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 target_link_libraries(tessaro_core PUBLIC winmm gdi32 user32)
 
-add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/system/win32/WinMain.cpp)
+enable_language(RC)
+configure_file(${CMAKE_SOURCE_DIR}/src/system/win32/tessaro.rc.in ${CMAKE_BINARY_DIR}/tessaro.rc @ONLY)
+add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/system/win32/WinMain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
 target_link_libraries(tessaro PRIVATE tessaro_core)
 target_compile_options(tessaro PRIVATE ${TESSARO_WARNINGS})
 # One file that runs on a bare Windows: the C++ and thread run-times linked in, symbols stripped.
