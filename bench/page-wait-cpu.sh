@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # How much of one core the program uses while it waits for a key: at a page wait with the
-# blinking cursor, and at a question. Runs build/tessaro (or $1) in a private X server and reads
+# blinking cursor (at 1x and at --scale 3; target under 1 %), and at a question. Runs build/tessaro (or $1) in a private X server and reads
 # its user and system time from /proc over SECONDS seconds (10 by default).
 # Usage: bench/page-wait-cpu.sh [path/to/tessaro]
 here=$(cd "$(dirname "$0")" && pwd)
+XVFB_SCREEN=1920x1280x24
 source "$here/../tests/window/lib/xvfb.bash" "${1:-$here/../build/tessaro}"
 SECONDS_MEASURED=${SECONDS_MEASURED:-10}
 TICKS=$(getconf CLK_TCK)
@@ -13,10 +14,10 @@ cpu_ticks() {  # utime + stime of a process, in clock ticks
   sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
 
-measure() {  # measure NAME SCENARIO-TEXT
-  local story="$SCRATCH/$1"
+measure() {  # measure NAME SCENARIO-TEXT [OPTION...]
+  local story="$SCRATCH/story"
   scenario "$story" 00 <<<"$2"
-  start_program "$story"
+  start_program "${@:3}" "$story"
   wait_window >/dev/null || { echo "$1: no window"; exit 1; }
   sleep 2  # past the text and the question's half-second pause
   local t0 c0 t1 c1
@@ -32,4 +33,5 @@ measure() {  # measure NAME SCENARIO-TEXT
 
 start_x
 measure "page wait, cursor blinking" "ページの終わりで待ちますP"
+measure "page wait at --scale 3" "ページの終わりで待ちますP" --scale 3
 measure "question" $'どちらにしますかQ進む？\nはい\nいいえ'

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
 constexpr int32_t kStepMs = 15;
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
@@ -50,7 +49,7 @@ void RedrawText(RunState& state) {
     state.CharPos = Add16(state.CharPos, 1, "the character position");
     DrawMessageRows(state);
     KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
-    Wait(kStepMs);
+    SkippableWait(kStepMs);
 }
 
 std::u32string NextChars(const RunState& state, int k) {

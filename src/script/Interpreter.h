@@ -22,6 +22,8 @@ struct RunState {
 // The message box's rows: five of them, the first at (15, 210), 15 pixels apart.
 constexpr int kRows = 5;
 constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
+// The message box's corners.
+constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
 
 // Runs the loaded scenario until "e" or "G" (or until the window is closed, which ends the program).
 void RunScript();

@@ -29,6 +29,15 @@ void PrintAt(int x, int y, std::u32string_view text) {
     Crt.Print(text);
 }
 
+// The answer whose row the mouse pointer is over: the arrow's offset for it, or 0.
+int16_t AnswerUnderPointer() {
+    int x = 0, y = 0;
+    if (!PointerMoved(x, y) || x < kBoxLeft || x > kBoxRight) return 0;
+    for (const int16_t answer : {kFirstAnswer, kSecondAnswer})
+        if (y >= kTextTop + answer && y < kTextTop + answer + kRowPitch) return answer;
+    return 0;
+}
+
 // Drops the end-of-line mark from a line taken as text; an empty slot stays empty.
 void DropLastCharacter(std::u32string& text) {
     if (!text.empty()) text.pop_back();
@@ -49,15 +58,16 @@ void PageWait(RunState& state) {
             PrintAt(kTextLeft + Crt.TextWidth(row) + kCursorGap, kTextTop + kRowPitch * state.TextRow, U"▲");
         }
         DoEvents();
-        if (KeyHit(Key::Space)) return;
-        Wait(kPagePassMs);
+        // A held skip key passes the page as a held Space does.
+        if (KeyHit(Key::Space) || SkipHeld()) return;
+        SkippableWait(kPagePassMs);
     }
 }
 
 void TimedWait(RunState& state) {
     const auto ms = RoundedValue(NextChars(state, 3), std::numeric_limits<int32_t>::min(),
                                  std::numeric_limits<int32_t>::max(), "the wait");
-    Wait(static_cast<int32_t>(ms));
+    SkippableWait(static_cast<int32_t>(ms));
     state.CharPos = Add16(state.CharPos, 3, "the character position");
 }
 
@@ -81,10 +91,11 @@ void Question(RunState& state) {
     state.CharPos = 0;
     state.LineNo = Add16(state.LineNo, 3, "the line number");
     state.ChoiceCursor = kFirstAnswer;
-    // Keys pressed before the question was on screen are not answers.
+    // Keys pressed and the pointer moved before the question was on screen are not answers.
     KeyHit(Key::Up);
     KeyHit(Key::Down);
     KeyHit(Key::Space);
+    AnswerUnderPointer();
 
     for (;;) {
         DrawMessageWindow();
@@ -94,6 +105,8 @@ void Question(RunState& state) {
         PrintAt(kTextLeft, kTextTop + state.ChoiceCursor, U"⇒");
         Crt.Refresh();
         DoEvents();
+        // The pointer first, so that a click on an answer confirms that answer.
+        if (const int16_t pointed = AnswerUnderPointer(); pointed != 0) state.ChoiceCursor = pointed;
         if (KeyHit(Key::Up)) state.ChoiceCursor = kFirstAnswer;
         if (KeyHit(Key::Down)) state.ChoiceCursor = kSecondAnswer;  // both at once: Down wins
         if (KeyHit(Key::Space)) break;

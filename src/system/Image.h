@@ -8,6 +8,11 @@
 #include <string>
 #include <string_view>
 
+// A rectangle of an image, in its pixels.
+struct ImageRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
 class Image {
 public:
     Image(const Image&) = delete;

@@ -31,11 +31,20 @@ public:
     virtual void SleepUntil(int64_t deadline) = 0;
 
     // True when the key is down now or has been pressed since the previous query of that key; the
-    // query clears that memory. Keys count only while our window has the keyboard focus.
+    // query clears that memory. Keys count only while our window has the keyboard focus. Enter,
+    // keypad Enter and a left click count as Space; the mouse wheel as Up and Down.
     virtual bool KeyHit(Key key) = 0;
 
-    // Puts the window's client image on screen at once.
-    virtual void ShowImage(const Image& clientImage) = 0;
+    // True while the reader holds the skip key (Ctrl) in our window.
+    virtual bool SkipHeld() = 0;
+
+    // True when the mouse pointer has moved over the client image (or clicked on it) since the
+    // previous query; x and y are then where, in the image's own pixels.
+    virtual bool PointerMoved(int& x, int& y) = 0;
+
+    // Puts the window's client image on screen at once; when changed is given, only that part of
+    // it differs from what the screen already shows.
+    virtual void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) = 0;
 
     // What goes on while a message box is open (the window's timers): runs what is due and
     // returns the clock time when it next wants to run.

@@ -14,15 +14,32 @@ namespace {
 constexpr const char* kNoDisplay =
     "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
 
-// The message box's size against the one it was laid out for.
-constexpr int kMessageBoxScale = 1;
+// The key the story asks for (Space, Up, Down) that a key press stands for, or -1. Enter and
+// keypad Enter act as Space, except with Alt, where they switch fullscreen.
+int KeyIndex(const SDL_Keysym& key) {
+    switch (key.scancode) {
+    case SDL_SCANCODE_SPACE:
+        return 0;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
+        return (key.mod & KMOD_ALT) != 0 ? -1 : 0;
+    case SDL_SCANCODE_UP:
+        return 1;
+    case SDL_SCANCODE_DOWN:
+        return 2;
+    default:
+        return -1;
+    }
+}
 
-constexpr SDL_Scancode kScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
+// Held down, only the keys themselves count: an Enter still down after Alt+Enter has switched
+// fullscreen must not turn a page.
+constexpr SDL_Scancode kHeldScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
 
-int KeyIndex(SDL_Scancode code) {
-    for (int i = 0; i < 3; ++i)
-        if (kScancodes[i] == code) return i;
-    return -1;
+bool IsFullscreenKey(const SDL_Keysym& key) {
+    return key.scancode == SDL_SCANCODE_F11 ||
+           ((key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER) &&
+            (key.mod & KMOD_ALT) != 0);
 }
 
 }  // namespace
@@ -63,11 +80,24 @@ int64_t SdlPlatform::Clock() { return static_cast<int64_t>(SDL_GetTicks64() - st
 
 std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
                                     int clientHeight, const Image* icon) {
+    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
+    SDL_Rect desktop{};
+    if (screenMode.autoScale && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
+        // Room is left for the frame, the panels and the rest of the desktop.
+        windowScale = LargestScaleThatFits(clientWidth, clientHeight, desktop.w * 85 / 100,
+                                           desktop.h * 85 / 100, kLargestScale);
+    }
     window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              clientWidth, clientHeight, SDL_WINDOW_HIDDEN);
+                              clientWidth * windowScale, clientHeight * windowScale, SDL_WINDOW_HIDDEN);
     if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
     if (icon != nullptr) SDL_SetWindowIcon(window, SurfaceOf(*icon));
     SDL_ShowWindow(window);
+    if (screenMode.fullscreen) {
+        // Shown first, so that a window manager has framed it (or not) by the time it goes
+        // fullscreen, and it has a windowed place to come back to.
+        SDL_PumpEvents();
+        ToggleFullscreen();
+    }
     SDL_RaiseWindow(window);
     return "";
 }
@@ -81,12 +111,33 @@ bool SdlPlatform::PumpMessages() {
             break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested = true;
-            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint();
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                Paint();
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ForgetKeys();
             break;
         case SDL_KEYDOWN: {
-            const int k = KeyIndex(event.key.keysym.scancode);
+            if (IsFullscreenKey(event.key.keysym)) {
+                if (event.key.repeat == 0) ToggleFullscreen();
+                break;
+            }
+            const int k = KeyIndex(event.key.keysym);
             if (k >= 0) pressedSince[k] = true;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            NotePointer(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                NotePointer(event.button.x, event.button.y);
+                pressedSince[0] = true;
+            }
+            break;
+        case SDL_MOUSEWHEEL: {
+            const int turned = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            if (turned > 0) pressedSince[1] = true;
+            if (turned < 0) pressedSince[2] = true;
             break;
         }
         default:
@@ -96,6 +147,15 @@ bool SdlPlatform::PumpMessages() {
     return !closeRequested;
 }
 
+void SdlPlatform::NotePointer(int windowX, int windowY) {
+    if (shown == nullptr) return;
+    int x = windowX, y = windowY;
+    if (!WindowToImage(placed, shown->Width(), shown->Height(), x, y)) return;
+    pointerX = x;
+    pointerY = y;
+    pointerMoved = true;
+}
+
 void SdlPlatform::SleepUntil(int64_t deadline) {
     const int64_t left = deadline - Clock();
     if (left <= 0) return;
@@ -103,39 +163,112 @@ void SdlPlatform::SleepUntil(int64_t deadline) {
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<int64_t>(left, 1 << 30)));
 }
 
+bool SdlPlatform::HasFocus() const { return window != nullptr && SDL_GetKeyboardFocus() == window; }
+
 bool SdlPlatform::KeyHit(Key key) {
     const int k = static_cast<int>(key);
     // Keys typed into another program are not ours to act on.
-    if (window == nullptr || SDL_GetKeyboardFocus() != window) {
+    if (!HasFocus()) {
         pressedSince[k] = false;
         return false;
     }
-    const bool hit = SDL_GetKeyboardState(nullptr)[kScancodes[k]] != 0 || pressedSince[k];
+    const bool hit = SDL_GetKeyboardState(nullptr)[kHeldScancodes[k]] != 0 || pressedSince[k];
     pressedSince[k] = false;
     return hit;
 }
 
-void SdlPlatform::ShowImage(const Image& clientImage) {
-    shown = &clientImage;
-    Paint();
+bool SdlPlatform::SkipHeld() {
+    if (!HasFocus()) return false;
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    return keys[SDL_SCANCODE_LCTRL] != 0 || keys[SDL_SCANCODE_RCTRL] != 0;
 }
 
-void SdlPlatform::Paint() {
+bool SdlPlatform::PointerMoved(int& x, int& y) {
+    const bool moved = pointerMoved && HasFocus();
+    pointerMoved = false;
+    if (moved) {
+        x = pointerX;
+        y = pointerY;
+    }
+    return moved;
+}
+
+void SdlPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
+    if (&clientImage != shown) changed = nullptr;
+    shown = &clientImage;
+    Paint(changed);
+}
+
+void SdlPlatform::Paint(const ImageRect* changed) {
     if (window == nullptr || shown == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) return;
-    SDL_BlitSurface(SurfaceOf(*shown), nullptr, surface, nullptr);
+    Placement at;
+    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
+    at.scale = LargestScaleThatFits(shown->Width(), shown->Height(), surface->w, surface->h,
+                                    fullscreen ? surface->w : windowScale);
+    at.x = std::max(0, (surface->w - shown->Width() * at.scale) / 2);
+    at.y = std::max(0, (surface->h - shown->Height() * at.scale) / 2);
+    const bool samePlace = surface == paintedOn && at.x == placed.x && at.y == placed.y &&
+                           at.scale == placed.scale && paintedSize.w == surface->w &&
+                           paintedSize.h == surface->h;
+    placed = at;
+    paintedOn = surface;
+    paintedSize = SDL_Rect{0, 0, surface->w, surface->h};
+    if (changed != nullptr && samePlace) {
+        const SDL_Rect painted = PutScaled(SurfaceOf(*shown), SDL_Rect{changed->x, changed->y, changed->w, changed->h}, surface, at);
+        if (painted.w > 0 && painted.h > 0) SDL_UpdateWindowSurfaceRects(window, &painted, 1);
+        return;
+    }
+    if (shown->Width() * at.scale < surface->w || shown->Height() * at.scale < surface->h)
+        SDL_FillRect(surface, nullptr, 0);  // black around the image
+    PutScaled(SurfaceOf(*shown), SDL_Rect{0, 0, shown->Width(), shown->Height()}, surface, at);
     SDL_UpdateWindowSurface(window);
+}
+
+int SdlPlatform::ShownScale() const {
+    // Before the first frame, the scale asked for (a box may come before the window does).
+    return paintedOn != nullptr ? placed.scale : std::clamp(screenMode.scale, 1, kLargestScale);
+}
+
+void SdlPlatform::ToggleFullscreen() {
+    fullscreen = !fullscreen;
+    pointerMoved = false;
+    if (fullscreen) {
+        SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
+        SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
+        // A window manager gives the window a frame and acts on the fullscreen request. Without
+        // one nobody does: the window then covers the screen by itself, and goes back by itself.
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+        fullscreenByHand = top + left + bottom + right == 0;
+        SDL_Rect screen{};
+        if (fullscreenByHand && SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, screen.x, screen.y);
+            SDL_SetWindowSize(window, screen.w, screen.h);
+        }
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        if (fullscreenByHand) {
+            SDL_SetWindowBordered(window, SDL_TRUE);
+            SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+            SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+        }
+    }
+    Paint();
 }
 
 void SdlPlatform::ForgetKeys() {
     for (bool& pressed : pressedSince) pressed = false;
+    pointerMoved = false;
 }
 
 bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
                              WhileOpen whileOpen) {
     MessageBoxWindow box;
-    const std::string failed = OpenMessageBoxWindow(box, caption, text, window, kMessageBoxScale);
+    const std::string failed = OpenMessageBoxWindow(box, caption, text, window, ShownScale());
     if (!failed.empty()) {
         // The text itself has gone to standard error already where it reports a failure; why the
         // box could not show it is added, unless that is the same story (no font for either).
@@ -210,9 +343,9 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     dismissedBox = box.window;
     // The focus goes back to the story's window, as a dialogue hands it back to its owner.
     if (window != nullptr) SDL_SetWindowInputFocus(window);
-    // Keys pressed to dismiss the box, or while it was open, are not the story's.
+    // Keys and clicks that dismissed the box, or came while it was open, are not the story's.
     SDL_PumpEvents();
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
     ForgetKeys();
     Paint();
     return !mainClosed;

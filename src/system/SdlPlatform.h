@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "system/Platform.h"
+#include "system/Scaling.h"
 
 class SdlPlatform : public Platform {
 public:
@@ -14,6 +15,8 @@ public:
     // Opens the audio device and the synthesizer; done once the window is up, so that loading
     // the soundfont does not hold back the first frame.
     void StartAudio();
+    // How the window is shown: given before it opens.
+    void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -21,15 +24,21 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(const Image& clientImage) override;
+    bool SkipHeld() override;
+    bool PointerMoved(int& x, int& y) override;
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
 
 private:
-    void Paint();
+    void Paint(const ImageRect* changed = nullptr);
     void ForgetKeys();
+    bool HasFocus() const;
+    void ToggleFullscreen();
+    int ShownScale() const;  // the message boxes are drawn as much larger as the image is
+    void NotePointer(int windowX, int windowY);
 
     std::string error;
     SDL_Window* window = nullptr;
@@ -38,4 +47,15 @@ private:
     Uint64 start = 0;
     bool closeRequested = false;
     bool pressedSince[3] = {false, false, false};
+
+    ScreenMode screenMode;
+    int windowScale = 1;     // the scale of the window when it is not fullscreen
+    bool fullscreen = false;
+    SDL_Rect windowedPlace{0, 0, 0, 0};  // where the window was before it went fullscreen
+    bool fullscreenByHand = false;  // no window manager: the window covered the screen itself
+    Placement placed;        // where the image lay when it was last painted
+    SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
+    SDL_Rect paintedSize{0, 0, 0, 0};
+    bool pointerMoved = false;
+    int pointerX = 0, pointerY = 0;  // in the client image's pixels
 };

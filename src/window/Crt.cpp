@@ -10,7 +10,7 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = 2;
+constexpr int kBorder = kCrtBorder;
 
 uint32_t PaletteColour(int colour) {
     switch (colour) {
@@ -46,6 +46,29 @@ std::u32string Printable(std::u32string_view text) {
         else if (c >= 0x20 && c != 0x7F) shown.push_back(c);
     }
     return shown;
+}
+
+// The smallest rectangle that holds every pixel in which an image differs from a copy of it made
+// earlier (its rows one after the other); false when they are the same.
+bool DifferingPart(const Image& now, const std::vector<uint32_t>& before, ImageRect& part) {
+    const int w = now.Width();
+    auto old = [&](int y) { return before.data() + size_t(y) * size_t(w); };
+    const size_t rowBytes = size_t(w) * 4;
+    int top = 0, bottom = now.Height() - 1;
+    while (top <= bottom && std::memcmp(now.Row(top), old(top), rowBytes) == 0) ++top;
+    if (top > bottom) return false;
+    while (std::memcmp(now.Row(bottom), old(bottom), rowBytes) == 0) --bottom;
+    int left = w, right = -1;
+    for (int y = top; y <= bottom; ++y) {
+        const uint32_t* a = now.Row(y);
+        const uint32_t* b = old(y);
+        for (int x = 0; x < left; ++x)
+            if (a[x] != b[x]) left = x;
+        for (int x = w - 1; x > right; --x)
+            if (a[x] != b[x]) right = x;
+    }
+    part = ImageRect{left, top, right - left + 1, bottom - top + 1};
+    return true;
 }
 
 }  // namespace
@@ -105,18 +128,16 @@ void PictureArea::Refresh() {
     CopyImage(*image, *client, kBorder, kBorder);
     changed = false;
     // Waiting loops repaint the same box twenty times a second; the screen already shows it,
-    // and sending it to the window system again is most of what a wait would cost.
-    bool same = shownOnce;
-    uint32_t* last = lastShown.data();
-    const size_t rowBytes = sizeof(uint32_t) * size_t(client->Width());
-    for (int y = 0; y < client->Height(); ++y, last += client->Width()) {
-        if (same && std::memcmp(client->Row(y), last, rowBytes) == 0) continue;
-        same = false;
-        std::memcpy(last, client->Row(y), rowBytes);
-    }
-    if (same) return;
+    // and sending it to the window system again is most of what a wait would cost. A typed
+    // character changes a few pixels: only those go to a window that may be eight times larger.
+    ImageRect part{};
+    const bool firstTime = !shownOnce;
+    if (!firstTime && !DifferingPart(*client, lastShown, part)) return;
+    for (int y = 0; y < client->Height(); ++y)
+        std::memcpy(lastShown.data() + size_t(y) * size_t(client->Width()), client->Row(y),
+                    sizeof(uint32_t) * size_t(client->Width()));
     shownOnce = true;
-    System().ShowImage(*client);
+    System().ShowImage(*client, firstTime ? nullptr : &part);
 }
 
 void PictureArea::ShowIfChanged() {

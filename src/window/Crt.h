@@ -12,6 +12,9 @@
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
 
+// The sunken border's width: the drawable image's (0, 0) is the client image's (2, 2).
+constexpr int kCrtBorder = 2;
+
 struct PictureArea {
     int CurrentX = 0;
     int CurrentY = 0;

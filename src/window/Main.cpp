@@ -13,16 +13,9 @@
 #include "system/Files.h"
 #include "system/MachinePlatform.h"
 #include "window/MainForm.h"
+#include "window/Options.h"
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: tessaro [STORY-FOLDER]\n"
-    "Plays the sound novel in STORY-FOLDER (by default the folder that holds this program):\n"
-    "its Data, Picture, Bgm and Wave folders. Space turns the page, Up and Down choose an\n"
-    "answer, Space confirms it; closing the window ends the story.\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n";
 
 // Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
 // back so the long quiet run that follows is small.
@@ -43,28 +36,26 @@ int Fail(Platform* platform, const std::string& text) {
 
 int Main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    if (argc > 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const std::string argument = argc == 2 ? argv[1] : "";
-    if (argument == "--help" || argument == "-h") {
+    const CommandLine line = ReadCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::Help:
         std::fputs(kUsage, stdout);
         return 0;
-    }
-    if (argument == "--version") {
+    case CommandLine::Action::Version:
         std::printf("tessaro %s\n", TESSARO_VERSION);
         return 0;
-    }
-    if (!argument.empty() && argument[0] == '-') {
-        std::fputs(kUsage, stderr);
+    case CommandLine::Action::Misuse:
+        std::fprintf(stderr, "tessaro: %s\n%s", line.problem.c_str(), kUsage);
         return 2;
+    case CommandLine::Action::Play:
+        break;
     }
-    SetProgramDirectory(argument.empty() ? ExecutableDirectory(argv[0]) : argument);
+    SetProgramDirectory(line.storyFolder.empty() ? ExecutableDirectory(argv[0]) : line.storyFolder);
 
     MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
+    platform.SetScreenMode(line.screen);
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;

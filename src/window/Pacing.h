@@ -12,5 +12,15 @@ void DoEvents();
 // Sleeps between pumps; a negative ms gives a single pump.
 void Wait(int32_t ms);
 
+// Like Wait, but returns as soon as the reader holds the skip key (after one pump).
+void SkippableWait(int32_t ms);
+
+// True while the reader holds the skip key.
+bool SkipHeld();
+
+// True when the mouse pointer has moved over the picture area since the previous query; x and y
+// are then where, in the area's own coordinates (outside the drawable area they run past it).
+bool PointerMoved(int& x, int& y);
+
 // True when the key is down now or has been pressed since the previous query of it.
 bool KeyHit(Key key);

@@ -21,6 +21,14 @@ void TestPlatform::PressKey(int64_t at, Key key, int64_t holdFor) {
 
 void TestPlatform::CloseWindowAt(int64_t at) { closeAt = at; }
 
+void TestPlatform::HoldSkip(int64_t from, int64_t until) { skipHeld.emplace_back(from, until); }
+
+void TestPlatform::MovePointer(int64_t at, int x, int y) {
+    pointerEvents.push_back({at, x, y});
+    std::stable_sort(pointerEvents.begin(), pointerEvents.end(),
+                     [](const PointerEvent& a, const PointerEvent& b) { return a.at < b.at; });
+}
+
 void TestPlatform::AnswerMci(const std::string& command, const std::string& answer) {
     mciAnswers[command] = answer;
 }
@@ -47,12 +55,24 @@ void TestPlatform::ApplyEventsUpTo(int64_t time) {
         if (e.down && !down[k]) pressedSince[k] = true;
         down[k] = e.down;
     }
+    while (!pointerEvents.empty() && pointerEvents.front().at <= time) {
+        pointerX = pointerEvents.front().x;
+        pointerY = pointerEvents.front().y;
+        pointerMoved = true;
+        pointerEvents.erase(pointerEvents.begin());
+    }
 }
 
 int64_t TestPlatform::NextEventAfter(int64_t time) const {
     int64_t next = INT64_MAX;
     if (!events.empty()) next = std::max(events.front().at, time);
     if (closeAt >= 0 && !closeSeen) next = std::min(next, std::max(closeAt, time));
+    if (!pointerEvents.empty()) next = std::min(next, std::max(pointerEvents.front().at, time));
+    // Pressing and letting go of the skip key wake the sleeper too.
+    for (const auto& [from, until] : skipHeld) {
+        if (from >= time) next = std::min(next, from);
+        if (until >= time) next = std::min(next, until);
+    }
     return next;
 }
 
@@ -86,7 +106,23 @@ bool TestPlatform::KeyHit(Key key) {
     return hit;
 }
 
-void TestPlatform::ShowImage(const Image&) { ++imagesShown; }
+bool TestPlatform::SkipHeld() {
+    for (const auto& [from, until] : skipHeld)
+        if (now >= from && now < until) return true;
+    return false;
+}
+
+bool TestPlatform::PointerMoved(int& x, int& y) {
+    const bool moved = pointerMoved;
+    pointerMoved = false;
+    if (moved) {
+        x = pointerX;
+        y = pointerY;
+    }
+    return moved;
+}
+
+void TestPlatform::ShowImage(const Image&, const ImageRect*) { ++imagesShown; }
 
 bool TestPlatform::MessageBox(const std::string& caption, const std::string& text,
                               WhileOpen whileOpen) {

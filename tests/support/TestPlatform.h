@@ -17,6 +17,8 @@ public:
     // Scripting, before or during a run.
     void PressKey(int64_t at, Key key, int64_t holdFor = 1);  // down at `at`, up after holdFor ms
     void CloseWindowAt(int64_t at);
+    void HoldSkip(int64_t from, int64_t until);  // the skip key is down from `from` until `until`
+    void MovePointer(int64_t at, int x, int y);   // to (x, y) of the client image
     void AnswerMci(const std::string& command, const std::string& answer);  // canned answers
     // From now on music and sound effects go to the real audio devices (and are still recorded),
     // and the clock moves with the sound: a sleep lasts until the device has mixed that much more
@@ -40,7 +42,9 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(const Image& clientImage) override;
+    bool SkipHeld() override;
+    bool PointerMoved(int& x, int& y) override;
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -59,7 +63,16 @@ private:
     void ApplyEventsUpTo(int64_t time);
     int64_t NextEventAfter(int64_t time) const;
 
+    struct PointerEvent {
+        int64_t at;
+        int x, y;
+    };
+
     std::vector<KeyEvent> events;  // kept sorted by time
+    std::vector<std::pair<int64_t, int64_t>> skipHeld;  // [from, until)
+    std::vector<PointerEvent> pointerEvents;            // kept sorted by time
+    bool pointerMoved = false;
+    int pointerX = 0, pointerY = 0;
     int64_t closeAt = -1;
     bool closeSeen = false;
     bool down[3] = {false, false, false};

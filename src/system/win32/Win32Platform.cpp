@@ -1,6 +1,7 @@
 #include "system/win32/Win32Platform.h"
 
 #include <mmsystem.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +14,20 @@ namespace {
 constexpr int kVirtualKeys[3] = {VK_SPACE, VK_UP, VK_DOWN};
 constexpr wchar_t kWindowClass[] = L"Tessaro";
 
+constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Enter and keypad Enter turn the page as Space does.
 int KeyIndex(WPARAM virtualKey) {
+    if (virtualKey == VK_RETURN) return 0;
     for (int i = 0; i < 3; ++i)
         if (kVirtualKeys[i] == int(virtualKey)) return i;
     return -1;
+}
+
+// The largest whole scale, 1 to most, at which width x height fits into room x roomHeight.
+int ScaleThatFits(int width, int height, int room, int roomHeight, int most) {
+    if (width <= 0 || height <= 0) return 1;
+    return std::clamp(std::min(room / width, roomHeight / height), 1, std::max(1, most));
 }
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -84,9 +95,16 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
     windowClass.lpszClassName = kWindowClass;
     if (RegisterClassExW(&windowClass) == 0) return "Cannot open the window: the window class was refused";
 
+    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
+    RECT desktop{};
+    if (screenMode.autoScale && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
+        // Room is left for the frame, the taskbar and the rest of the desktop.
+        windowScale = ScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
+                                    (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
+    }
     // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, clientWidth, clientHeight};
+    const DWORD style = kWindowedStyle;
+    RECT frame{0, 0, clientWidth * windowScale, clientHeight * windowScale};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const int left = int((GetSystemMetrics(SM_CXSCREEN) - width) / 2.0);
@@ -97,6 +115,7 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     UpdateWindow(window);
+    if (screenMode.fullscreen) ToggleFullscreen();
     return "";
 }
 
@@ -116,8 +135,31 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         return 0;
     }
     case WM_KEYDOWN: {
+        if (wParam == VK_F11) {
+            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();  // not again while it is held
+            return 0;
+        }
         const int k = KeyIndex(wParam);
         if (k >= 0) pressedSince[k] = true;
+        return 0;
+    }
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_RETURN) {  // Alt+Enter
+            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();
+            return 0;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        NotePointer(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        NotePointer(lParam);
+        pressedSince[0] = true;
+        return 0;
+    case WM_MOUSEWHEEL: {
+        const int turned = GET_WHEEL_DELTA_WPARAM(wParam);
+        if (turned > 0) pressedSince[1] = true;
+        if (turned < 0) pressedSince[2] = true;
         return 0;
     }
     case WM_KILLFOCUS:
@@ -145,10 +187,60 @@ void Win32Platform::SleepUntil(int64_t deadline) {
                                 MWMO_INPUTAVAILABLE);
 }
 
+bool Win32Platform::HasFocus() const { return window != nullptr && GetForegroundWindow() == window; }
+
+void Win32Platform::NotePointer(LPARAM position) {
+    if (shown == nullptr) return;
+    const int x = (GET_X_LPARAM(position) - placedX) / placedScale;
+    const int y = (GET_Y_LPARAM(position) - placedY) / placedScale;
+    if (GET_X_LPARAM(position) < placedX || GET_Y_LPARAM(position) < placedY || x >= shown->Width() ||
+        y >= shown->Height())
+        return;
+    pointerX = x;
+    pointerY = y;
+    pointerMoved = true;
+}
+
+bool Win32Platform::SkipHeld() { return HasFocus() && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+bool Win32Platform::PointerMoved(int& x, int& y) {
+    const bool moved = pointerMoved && HasFocus();
+    pointerMoved = false;
+    if (moved) {
+        x = pointerX;
+        y = pointerY;
+    }
+    return moved;
+}
+
+void Win32Platform::ToggleFullscreen() {
+    if (window == nullptr) return;
+    fullscreen = !fullscreen;
+    pointerMoved = false;
+    if (fullscreen) {
+        // A window without a frame that covers its monitor; the image is centred on black.
+        windowedPlace.length = sizeof windowedPlace;
+        GetWindowPlacement(window, &windowedPlace);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+        const RECT& r = monitor.rcMonitor;
+        SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    } else {
+        SetWindowLongPtrW(window, GWL_STYLE, kWindowedStyle | WS_VISIBLE);
+        SetWindowPlacement(window, &windowedPlace);
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 bool Win32Platform::KeyHit(Key key) {
     const int k = static_cast<int>(key);
     // Keys typed into another program are not ours to act on.
-    if (window == nullptr || GetForegroundWindow() != window) {
+    if (!HasFocus()) {
         pressedSince[k] = false;
         return false;
     }
@@ -157,17 +249,36 @@ bool Win32Platform::KeyHit(Key key) {
     return hit;
 }
 
-void Win32Platform::ShowImage(const Image& clientImage) {
+void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed) {
+    if (&clientImage != shown) changed = nullptr;
     shown = &clientImage;
     if (window == nullptr) return;
     HDC target = GetDC(window);
-    Paint(target);
+    Paint(target, changed);
     ReleaseDC(window, target);
 }
 
-void Win32Platform::Paint(HDC target) {
+void Win32Platform::Paint(HDC target, const ImageRect* changed) {
     if (shown == nullptr) return;
-    BitBlt(target, 0, 0, shown->Width(), shown->Height(), DeviceContextOf(*shown), 0, 0, SRCCOPY);
+    RECT client{};
+    GetClientRect(window, &client);
+    const int w = shown->Width(), h = shown->Height();
+    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
+    placedScale = ScaleThatFits(w, h, client.right, client.bottom, fullscreen ? client.right : windowScale);
+    placedX = std::max(0, (int(client.right) - w * placedScale) / 2);
+    placedY = std::max(0, (int(client.bottom) - h * placedScale) / 2);
+    HDC source = DeviceContextOf(*shown);
+    if (placedScale == 1 && changed == nullptr && placedX == 0 && placedY == 0) {
+        BitBlt(target, 0, 0, w, h, source, 0, 0, SRCCOPY);
+        return;
+    }
+    if (changed == nullptr && (w * placedScale < client.right || h * placedScale < client.bottom))
+        FillRect(target, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));  // black around the image
+    const ImageRect part = changed != nullptr ? *changed : ImageRect{0, 0, w, h};
+    // Every pixel a crisp block.
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, placedX + part.x * placedScale, placedY + part.y * placedScale, part.w * placedScale,
+               part.h * placedScale, source, part.x, part.y, part.w, part.h, SRCCOPY);
 }
 
 void Win32Platform::ForgetKeys() {

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "system/Platform.h"
+#include "system/Scaling.h"
 
 class Win32Platform : public Platform {
 public:
@@ -18,6 +19,8 @@ public:
     const std::string& Error() const { return error; }
     // Windows opens its audio devices itself, when a sound first plays.
     void StartAudio() {}
+    // How the window is shown: given before it opens.
+    void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -25,7 +28,9 @@ public:
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
-    void ShowImage(const Image& clientImage) override;
+    bool SkipHeld() override;
+    bool PointerMoved(int& x, int& y) override;
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -34,8 +39,11 @@ public:
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void Paint(HDC target);
+    void Paint(HDC target, const ImageRect* changed = nullptr);
     void ForgetKeys();
+    bool HasFocus() const;
+    void ToggleFullscreen();
+    void NotePointer(LPARAM position);
     void Trace(const std::string& line);
 
     std::string error;
@@ -46,5 +54,13 @@ private:
     int64_t elapsed = 0;
     bool closeRequested = false;
     bool pressedSince[3] = {false, false, false};
+
+    ScreenMode screenMode;
+    int windowScale = 1;  // the scale of the window when it is not fullscreen
+    bool fullscreen = false;
+    WINDOWPLACEMENT windowedPlace{};  // where the window was before it went fullscreen
+    int placedX = 0, placedY = 0, placedScale = 1;  // where the image lies in the client area
+    bool pointerMoved = false;
+    int pointerX = 0, pointerY = 0;  // in the client image's pixels
     FILE* trace = nullptr;  // what was sent to the music and sound services, when asked for
 };

@@ -31,7 +31,7 @@ close_window() { timeout "$X_LIMIT" python3 "$(dirname "${BASH_SOURCE[0]}")/clos
 # Only the server's built-in fonts, as on a stock machine: the program must not need X core fonts.
 start_x() {
   exec 3>"$SCRATCH/display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset -fp built-ins \
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp -noreset -fp built-ins \
     >"$SCRATCH/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do

@@ -51,11 +51,14 @@ prepare_prefix() {
 # A Unix path as the Windows program sees it (Wine's drive Z: is the root).
 windows_path() { echo "Z:${1//\//\\}"; }
 
-# Starts tessaro.exe in the background, its output in $SCRATCH/out and $SCRATCH/err. Without an
-# argument it plays the story beside it, as after a double-click.
+# Starts tessaro.exe in the background, its output in $SCRATCH/out and $SCRATCH/err; arguments
+# that are Unix paths go as Windows paths. Without a story folder it plays the story beside it, as
+# after a double-click.
 start_program() {
   local arguments=() a
-  for a in "$@"; do arguments+=("$(windows_path "$a")"); done
+  for a in "$@"; do
+    if [[ $a == /* ]]; then arguments+=("$(windows_path "$a")"); else arguments+=("$a"); fi
+  done
   wine "${PROGRAM_EXE:-$TESSARO_EXE}" "${arguments[@]}" >"$SCRATCH/out" 2>"$SCRATCH/err" &
   PROGRAM_PID=$!
 }

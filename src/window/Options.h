@@ -1,0 +1,17 @@
+#pragma once
+// The command line: which story to play and how to show it. Nothing of it is saved.
+#include <string>
+
+#include "system/Scaling.h"
+
+struct CommandLine {
+    enum class Action { Play, Help, Version, Misuse } action = Action::Play;
+    std::string storyFolder;  // empty: the folder that holds the program
+    ScreenMode screen;
+    std::string problem;  // with Misuse: what is wrong
+};
+
+CommandLine ReadCommandLine(int argc, char** argv);
+
+// The --help text: every option and every key.
+extern const char* const kUsage;
