@@ -2,9 +2,8 @@
 # (src/system/win32) instead of SDL, FreeType, fontconfig, FluidSynth and iconv. One static
 # tessaro.exe, nothing beside it.
 list(FILTER TESSARO_SOURCES EXCLUDE REGEX
-     "/src/system/(Sdl[A-Za-z]*|AudioOutput|MidiDevice|WaveDevice|Font|Files|Cp932Iconv|MessageBoxWindow|Scaling)\\.cpp$")
+     "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Files|Cp932Iconv|MessageBoxWindow|Scaling|PictureFile|Process)\\.cpp$")
 file(GLOB TESSARO_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/system/win32/*.cpp)
-list(FILTER TESSARO_WIN32_SOURCES EXCLUDE REGEX "/WinMain\\.cpp$")
 
 add_library(tessaro_core STATIC ${TESSARO_SOURCES} ${TESSARO_WIN32_SOURCES})
 target_include_directories(tessaro_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -16,7 +15,7 @@ target_link_libraries(tessaro_core PUBLIC winmm gdi32 user32)
 
 enable_language(RC)
 configure_file(${CMAKE_SOURCE_DIR}/src/system/win32/tessaro.rc.in ${CMAKE_BINARY_DIR}/tessaro.rc @ONLY)
-add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/system/win32/WinMain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
+add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/wmain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
 target_link_libraries(tessaro PRIVATE tessaro_core)
 target_compile_options(tessaro PRIVATE ${TESSARO_WARNINGS})
 # One file that runs on a bare Windows: the C++ and thread run-times linked in, symbols stripped.

@@ -1,7 +1,7 @@
 #include "common/Bgm.h"
 
 #include "common/Boolean.h"
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "system/Platform.h"
 
 int16_t BgmLoop = 0;
@@ -17,7 +17,7 @@ std::string DevicePath(const std::string& path) {
 
 void BgmOpen(const std::string& name) {
     System().MciSendString("close MIDI notify");
-    System().MciSendString("open " + DevicePath(ProgramDirectory() + "\\Bgm\\" + name) + " alias MIDI");
+    System().MciSendString("open " + DevicePath(AssetPath("Bgm", name)) + " alias MIDI");
     BgmLoop = kFalse;
 }
 

@@ -1,6 +1,6 @@
 #include "common/Wave.h"
 
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "system/Platform.h"
 
-void WavePlay(const std::string& name) { System().SndPlaySound(ProgramDirectory() + "\\Wave\\" + name); }
+void WavePlay(const std::string& name) { System().SndPlaySound(AssetPath("Wave", name)); }

@@ -1,16 +1,11 @@
 #include "script/Interpreter.h"
 
-#include "script/Arguments.h"
 #include "script/Commands.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/TextCodec.h"
-#include "window/Crt.h"
-#include "window/Pacing.h"
 
 namespace {
-
-constexpr int32_t kStepMs = 15;
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
 std::string Location(int16_t lineNo) {
@@ -24,51 +19,9 @@ std::string Location(int16_t lineNo) {
     return where;
 }
 
-}  // namespace
-
-void ClearRows(RunState& state) {
-    for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
-    state.TextRow = 0;
-}
-
-void DrawMessageWindow() {
-    Crt.LineFill(kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kDarkBlue);
-    Crt.LineOutline(kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kLightGrey);
-}
-
-void DrawMessageRows(const RunState& state) {
-    DrawMessageWindow();
-    for (int i = 0; i < kRows; ++i) {
-        Crt.CurrentX = kTextLeft;
-        Crt.CurrentY = kTextTop + kRowPitch * i;
-        Crt.Print(state.TextLine[i]);
-    }
-}
-
-void RedrawText(RunState& state) {
-    state.CharPos = Add16(state.CharPos, 1, "the character position");
-    DrawMessageRows(state);
-    KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
-    SkippableWait(kStepMs);
-}
-
-std::u32string NextChars(const RunState& state, int k) {
-    const std::u32string& line = ScriptLine[state.LineNo];
-    const size_t from = static_cast<size_t>(state.CharPos);  // the character after CharPos
-    if (from >= line.size()) return U"";
-    return line.substr(from, static_cast<size_t>(k));
-}
-
-void NextRow(RunState& state) {
-    state.LineNo = Add16(state.LineNo, 1, "the line number");
-    state.TextRow = Add16(state.TextRow, 1, "the text row");
-    state.CharPos = 0;
-    if (state.TextRow >= kRows) ClearRows(state);
-}
-
-namespace {
 RunState run;  // lives for one run of the script; kept afterwards for those who look
-}
+
+}  // namespace
 
 const RunState& CurrentRun() { return run; }
 

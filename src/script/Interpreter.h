@@ -1,50 +1,10 @@
 #pragma once
 // The interpreter: reads the line store one character at a time, runs the command a character
 // names or types it into the message box, and after each one redraws the box and waits 15 ms.
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-// The state of one run, handed to the commands.
-struct RunState {
-    int16_t LineNo = 0;   // index into ScriptLine of the line being run
-    int16_t CharPos = 1;  // 1-based position of the next character to read
-    int16_t TextRow = 0;  // the box row that text goes to, 0 to 4
-    std::u32string TextLine[11];  // rows 0 to 4 are shown
-
-    // Page waits and questions.
-    int16_t BlinkOn = 0;
-    float BlinkTime = 0;
-    std::u32string ChoiceText[3];
-    int16_t ChoiceCursor = 0;
-};
-
-// The message box's rows: five of them, the first at (15, 210), 15 pixels apart.
-constexpr int kRows = 5;
-constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
-// The message box's corners.
-constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
+#include "script/Rows.h"
 
 // Runs the loaded scenario until "e" or "G" (or until the window is closed, which ends the program).
 void RunScript();
 
 // The state of the current (or last) run.
 const RunState& CurrentRun();
-
-// The empty message box.
-void DrawMessageWindow();
-
-// The box with its five rows, as every step and every waiting pass draws it.
-void DrawMessageRows(const RunState& state);
-
-// The step after each command or character: advance, redraw, 15 ms.
-void RedrawText(RunState& state);
-
-// The next k characters after the command letter (fewer where the line ends sooner).
-std::u32string NextChars(const RunState& state, int k);
-
-// Empties rows 0 to 4; text goes on at row 0.
-void ClearRows(RunState& state);
-
-// Moves to the next line and the next row; the sixth row starts again on an empty box.
-void NextRow(RunState& state);

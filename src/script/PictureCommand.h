@@ -1,8 +1,8 @@
 #pragma once
 // "L" + 2 characters: shows picture "Pic" + the characters + ".bmp" from the Picture folder.
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // Makes the bitmap the background of the picture area, at its top-left corner and unscaled, and
 // shows it at once. A missing file stops the program with FileNotFound, a file that is not a
 // readable bitmap with InvalidPicture.
-void PictureCommand(RunState& state);
+void ShowPicture(RunState& state);

@@ -3,8 +3,9 @@
 #include <string_view>
 #include <vector>
 
+#include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/Platform.h"
 #include "system/TextCodec.h"
 
 std::array<std::u32string, kLastSlot + 1> ScriptLine;
@@ -21,8 +22,8 @@ const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 
 void LoadScenario(const std::u32string& name) {
     const std::string fileName = "Data" + ToUtf8(name) + ".Dat";
-    const std::string path = ProgramDirectory() + "\\Data\\" + fileName;
-    std::string bytes = ReadWholeFile(path);
+    const std::string path = AssetPath("Data", fileName);
+    std::string bytes = System().ReadFile(path);
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.
     if (!bytes.empty() && bytes.back() == kCtrlZ) bytes.pop_back();
@@ -39,7 +40,8 @@ void LoadScenario(const std::u32string& name) {
         lines.back().push_back(U'\\');  // the end-of-line mark
         // A file too long for the store is a subscript error. It is found before anything is
         // stored, so the error names the line that chained here, as a missing file's does.
-        if (lines.size() > kLastSlot) throw SubscriptOutOfRange("more than 500 lines in " + LocateFile(path));
+        if (lines.size() > kLastSlot)
+            throw SubscriptOutOfRange("more than 500 lines in " + System().FindFile(path));
         start = end + 1;
         if (start < all.size() && all[start] == '\n') ++start;
     }

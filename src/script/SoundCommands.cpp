@@ -5,16 +5,16 @@
 #include "script/Arguments.h"
 #include "system/TextCodec.h"
 
-void MusicFileCommand(RunState& state) {
+void OpenMusic(RunState& state) {
     BgmOpen("Bgm" + ToUtf8(NextChars(state, 2)) + ".mid");
     state.CharPos = Add16(state.CharPos, 2, "the character position");
 }
 
-void MusicPlayCommand(RunState&) { BgmPlay(); }
+void PlayMusic(RunState&) { BgmPlay(); }
 
-void MusicStopCommand(RunState&) { BgmStop(); }
+void StopMusic(RunState&) { BgmStop(); }
 
-void SoundEffectCommand(RunState& state) {
+void PlaySoundEffect(RunState& state) {
     WavePlay("Wave" + ToUtf8(NextChars(state, 2)) + ".wav");
     state.CharPos = Add16(state.CharPos, 2, "the character position");
 }

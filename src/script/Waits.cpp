@@ -3,10 +3,9 @@
 #include <limits>
 
 #include "script/Arguments.h"
-#include "script/Flags.h"
+#include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
-#include "system/Platform.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -21,7 +20,7 @@ constexpr int32_t kQuestionPassMs = 100;
 constexpr int16_t kFirstAnswer = 15, kSecondAnswer = 30;  // the arrow's offset from the question
 
 // The millisecond clock as the blink reads it: a 32-bit signed count.
-int32_t Clock32() { return static_cast<int32_t>(System().Clock()); }
+int32_t Clock32() { return static_cast<int32_t>(ClockMs()); }
 
 void PrintAt(int x, int y, std::u32string_view text) {
     Crt.CurrentX = x;
@@ -45,7 +44,7 @@ void DropLastCharacter(std::u32string& text) {
 
 }  // namespace
 
-void PageWait(RunState& state) {
+void WaitForPage(RunState& state) {
     for (;;) {
         DrawMessageRows(state);
         // The last phase change is kept in single precision; the sum is formed in double.
@@ -64,14 +63,14 @@ void PageWait(RunState& state) {
     }
 }
 
-void TimedWait(RunState& state) {
+void Pause(RunState& state) {
     const auto ms = RoundedValue(NextChars(state, 3), std::numeric_limits<int32_t>::min(),
                                  std::numeric_limits<int32_t>::max(), "the wait");
     SkippableWait(static_cast<int32_t>(ms));
     state.CharPos = Add16(state.CharPos, 3, "the character position");
 }
 
-void Question(RunState& state) {
+void AskQuestion(RunState& state) {
     Wait(kQuestionDelayMs);
     ClearRows(state);
 

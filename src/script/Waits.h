@@ -1,16 +1,16 @@
 #pragma once
 // The commands that hold the story: the page wait for Space under a blinking cursor, the timed
 // pause, and the two-way question answered with Up, Down and Space.
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // "P": redraws the box every 50 ms with "▲" blinking after the current row's text until Space is
 // seen. A Space pressed while the text was still typing, or held down, ends it at once.
-void PageWait(RunState& state);
+void WaitForPage(RunState& state);
 
 // "T" + a decimal number: pauses that many milliseconds (a negative number: one message pump).
-void TimedWait(RunState& state);
+void Pause(RunState& state);
 
 // "Q": the rest of the line is the question and the next two lines are the answers. After half a
 // second the player moves "⇒" with Up and Down and confirms with Space; flag 255 becomes True for
 // the first answer and False for the second, and the story goes on three lines on.
-void Question(RunState& state);
+void AskQuestion(RunState& state);

@@ -5,14 +5,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
-#include <atomic>
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <mutex>
-
-#include "system/MidiDevice.h"
-#include "system/WaveDevice.h"
+#include <vector>
 
 namespace {
 
@@ -24,47 +19,7 @@ enum class DeviceState { Untried, Open, Failed };
 DeviceState state = DeviceState::Untried;
 std::string openError;
 bool subsystemStarted = false;
-
-// The meter: the level of each mixed block, newest last, in a ring.
-struct BlockLevel {
-    int frames = 0;
-    int peak = 0;
-    double sumOfSquares = 0;
-};
-constexpr size_t kMeterBlocks = 512;  // several seconds at any sensible buffer size
-
-std::mutex meterLock;
-std::array<BlockLevel, kMeterBlocks> meter;
-size_t meterNext = 0;   // the slot the next block goes to
-size_t meterCount = 0;  // blocks held
-std::atomic<uint64_t> framesMixed{0};
-
-void ResetMeter() {
-    std::lock_guard<std::mutex> guard(meterLock);
-    meter.fill(BlockLevel{});
-    meterNext = 0;
-    meterCount = 0;
-    framesMixed = 0;
-}
-
-// Runs on the audio thread after music and effects are mixed into the stream.
-void MeasureBlock(void*, Uint8* stream, int length) {
-    const auto* samples = reinterpret_cast<const int16_t*>(stream);
-    const int count = length / int(sizeof(int16_t));
-    BlockLevel level;
-    level.frames = count / kAudioChannels;
-    for (int i = 0; i < count; ++i) {
-        const int value = samples[i];
-        const int magnitude = value < 0 ? -value : value;
-        if (magnitude > level.peak) level.peak = magnitude;
-        level.sumOfSquares += double(value) * double(value);
-    }
-    std::lock_guard<std::mutex> guard(meterLock);
-    meter[meterNext] = level;
-    meterNext = (meterNext + 1) % kMeterBlocks;
-    if (meterCount < kMeterBlocks) ++meterCount;
-    framesMixed += uint64_t(level.frames);
-}
+std::vector<void (*)()> releasers;
 
 // While SDL looks for a device, some sound libraries (ALSA's, without a sound card) print pages of
 // their own complaints on stderr. They are held back, so that a missing device costs one line.
@@ -124,20 +79,21 @@ std::string OpenAudio() {
     if (!failure.empty()) return Fail(failure);
 
     Mix_AllocateChannels(1);  // channel 0: the one sound effect
-    ResetMeter();
-    Mix_SetPostMix(MeasureBlock, nullptr);
     state = DeviceState::Open;
     openError.clear();
-    StartMidiSynth();
     return openError;
 }
 
 bool AudioIsOpen() { return state == DeviceState::Open; }
 
+void ReleaseBeforeClose(void (*release)()) {
+    if (std::find(releasers.begin(), releasers.end(), release) == releasers.end())
+        releasers.push_back(release);
+}
+
 void CloseAudio() {
-    StopMidiSynth();
+    for (void (*release)() : releasers) release();
     if (state == DeviceState::Open) {
-        StopWaveEffects();
         Mix_SetPostMix(nullptr, nullptr);
         Mix_CloseAudio();
     }
@@ -148,23 +104,3 @@ void CloseAudio() {
     state = DeviceState::Untried;
     openError.clear();
 }
-
-AudioLevel RecentAudioLevel(int milliseconds) {
-    const int64_t wanted = int64_t(milliseconds) * kAudioRate / 1000;
-    std::lock_guard<std::mutex> guard(meterLock);
-    AudioLevel level;
-    int64_t frames = 0;
-    double sumOfSquares = 0;
-    size_t slot = meterNext;
-    for (size_t taken = 0; taken < meterCount && frames < wanted; ++taken) {
-        slot = (slot + kMeterBlocks - 1) % kMeterBlocks;
-        const BlockLevel& block = meter[slot];
-        frames += block.frames;
-        sumOfSquares += block.sumOfSquares;
-        if (block.peak > level.peak) level.peak = block.peak;
-    }
-    if (frames > 0) level.rms = std::sqrt(sumOfSquares / double(frames * kAudioChannels));
-    return level;
-}
-
-uint64_t AudioFramesMixed() { return framesMixed; }

@@ -17,7 +17,3 @@ RunTimeError SubscriptOutOfRange(const std::string& what) {
 }
 
 RunTimeError Overflow(const std::string& what) { return RunTimeError("Overflow: " + what); }
-
-RunTimeError InvalidArgument(const std::string& what) {
-    return RunTimeError("Invalid argument: " + what);
-}

@@ -13,7 +13,6 @@ RunTimeError FileUnreadable(const std::string& path, const std::string& why);
 RunTimeError InvalidPicture(const std::string& path, const std::string& why);
 RunTimeError SubscriptOutOfRange(const std::string& what);
 RunTimeError Overflow(const std::string& what);
-RunTimeError InvalidArgument(const std::string& what);
 
 // Thrown to end the program at once, wherever it is (the window was closed); Main catches it and
 // exits with the status.

@@ -13,8 +13,6 @@
 
 namespace {
 
-std::string programDirectory = ".";
-
 bool Exists(const std::string& path) {
     struct stat info{};
     return ::stat(path.c_str(), &info) == 0;
@@ -45,21 +43,6 @@ std::string FindIgnoringCase(const std::string& directory, const std::string& na
 }
 
 }  // namespace
-
-const std::string& ProgramDirectory() { return programDirectory; }
-
-void SetProgramDirectory(const std::string& directory) {
-    programDirectory = directory;
-    // The directory is kept without a trailing separator, as asset paths add their own.
-    while (programDirectory.size() > 1 && programDirectory.back() == '/') programDirectory.pop_back();
-}
-
-std::string ExecutableDirectory(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) self = std::filesystem::absolute(argv0, error);
-    return self.parent_path().string();
-}
 
 std::string LocateFile(const std::string& windowsPath) {
     std::string mapped = windowsPath;

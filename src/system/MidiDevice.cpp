@@ -3,18 +3,17 @@
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "system/AudioOutput.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/MciCommand.h"
+#include "system/MidiRender.h"
 
 namespace {
 
@@ -23,9 +22,6 @@ namespace {
 // full arrangements, and the patches that are far louder than the piano (its strings are about
 // eight times as loud), are held below full scale by the limiter instead of clipping.
 constexpr double kSynthGain = 2.5;
-
-// Frames rendered per synthesizer call; longer requests are split.
-constexpr int kRenderFrames = 1024;
 
 const char* const kSystemSoundFonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
@@ -188,113 +184,14 @@ std::string Status() {
     return music.playing && !Finished() ? "playing" : "stopped";
 }
 
-// --- rendering, on the audio thread ---
-
+// The render hook, on the audio thread.
 void RenderMusic(void*, Uint8* stream, int length) {
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    const int samples = length / int(sizeof(int16_t));
     std::lock_guard<std::mutex> guard(music.lock);
-    const bool sounding =
-        music.synth != nullptr &&
-        ((music.player != nullptr &&
-          fluid_player_get_status(music.player) == FLUID_PLAYER_PLAYING) ||
-         fluid_synth_get_active_voice_count(music.synth) > 0);
-    if (!sounding) {
-        std::fill(out, out + samples, int16_t(0));
-        music.limiterGain = 1.0f;
-        return;
-    }
-    for (int done = 0; done < samples;) {
-        const int frames = std::min(kRenderFrames, (samples - done) / kAudioChannels);
-        if (frames <= 0) {
-            std::fill(out + done, out + samples, int16_t(0));
-            break;
-        }
-        float* buffer = music.scratch.data();
-        std::fill(buffer, buffer + frames * kAudioChannels, 0.0f);
-        fluid_synth_write_float(music.synth, frames, buffer, 0, 2, buffer, 1, 2);
-        LimitMusicPeaks(buffer, size_t(frames), kAudioChannels, music.limiterGain);
-        for (int i = 0; i < frames * kAudioChannels; ++i) {
-            const float scaled = std::clamp(buffer[i] * 32767.0f, -32768.0f, 32767.0f);
-            out[done + i] = int16_t(std::lrint(scaled));
-        }
-        done += frames * kAudioChannels;
-    }
+    RenderMidi(music.synth, music.player, music.scratch, music.limiterGain,
+               reinterpret_cast<int16_t*>(stream), length / int(sizeof(int16_t)));
 }
 
-// --- commands ---
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-// "open <path> alias MIDI": the path is everything between the verb and the last " alias ",
-// without surrounding quotes. Returns "" when the command is not of that form.
-std::string OpenPath(const std::string& command) {
-    const std::string text = Trim(command);
-    const std::string lower = Lower(text);
-    const size_t alias = lower.rfind(" alias ");
-    if (alias == std::string::npos || alias < 5 || lower.compare(0, 5, "open ") != 0) return "";
-    if (Trim(lower.substr(alias + 7)) != "midi") return "";
-    std::string path = Trim(text.substr(5, alias - 5));
-    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-        path = path.substr(1, path.size() - 2);
-    return path;
-}
-
-}  // namespace
-
-std::string MidiSendCommand(const std::string& command) {
-    std::istringstream words(Lower(command));
-    std::string verb, alias;
-    words >> verb >> alias;
-    std::vector<std::string> rest;
-    for (std::string word; words >> word;) rest.push_back(word);
-
-    if (verb == "open") {
-        const std::string path = OpenPath(command);
-        if (path.empty()) return "";
-        OpenAudio();
-        std::lock_guard<std::mutex> guard(music.lock);
-        Open(path);
-        return "";
-    }
-    if (alias != "midi") return "";
-    // The completion notices that stories ask for are never delivered; the word is ignored.
-    std::erase(rest, std::string("notify"));
-    std::erase(rest, std::string("wait"));
-
-    std::lock_guard<std::mutex> guard(music.lock);
-    if (verb == "play") {
-        if (rest.empty()) Play(false);
-        else if (rest == std::vector<std::string>{"from", "0"}) Play(true);
-    } else if (verb == "stop" && rest.empty()) {
-        if (music.open) Stop();
-    } else if (verb == "seek" && rest == std::vector<std::string>{"to", "start"}) {
-        Rewind();
-    } else if (verb == "status" && rest == std::vector<std::string>{"mode"}) {
-        return Status();
-    } else if (verb == "close" && rest.empty()) {
-        Close();
-    }
-    return "";
-}
-
-int MidiCurrentTick() {
-    std::lock_guard<std::mutex> guard(music.lock);
-    if (music.player == nullptr) return -1;
-    return fluid_player_get_current_tick(music.player);
-}
-
+// The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
 std::string FindSoundFont(std::string* tried) {
     std::vector<std::string> candidates;
     if (const char* chosen = std::getenv("TESSARO_SOUNDFONT"); chosen != nullptr && *chosen)
@@ -311,9 +208,41 @@ std::string FindSoundFont(std::string* tried) {
     return "";
 }
 
+}  // namespace
+
+std::string MidiSendCommand(const std::string& command) {
+    using Verb = MciCommand::Verb;
+    const MciCommand asked = ParseMciCommand(command);
+    if (asked.verb == Verb::Ignored) return "";
+    if (asked.verb == Verb::Open) StartMidiSynth();
+
+    std::lock_guard<std::mutex> guard(music.lock);
+    switch (asked.verb) {
+    case Verb::Open: Open(asked.path); break;
+    case Verb::Play: Play(false); break;
+    case Verb::PlayFromStart: Play(true); break;
+    case Verb::Stop:
+        if (music.open) Stop();
+        break;
+    case Verb::SeekToStart: Rewind(); break;
+    case Verb::StatusMode: return Status();
+    case Verb::Close: Close(); break;
+    case Verb::Ignored: break;
+    }
+    return "";
+}
+
+int MidiCurrentTick() {
+    std::lock_guard<std::mutex> guard(music.lock);
+    if (music.player == nullptr) return -1;
+    return fluid_player_get_current_tick(music.player);
+}
+
 void StartMidiSynth() {
+    if (!OpenAudio().empty()) return;
+    ReleaseBeforeClose(StopMidiSynth);
     std::unique_lock<std::mutex> guard(music.lock);
-    if (music.synth != nullptr || !AudioIsOpen()) return;
+    if (music.synth != nullptr) return;
     QuietenSynthLog();
 
     // Only the synthesizer: no audio or MIDI driver of FluidSynth's own is ever created, so
@@ -367,17 +296,4 @@ void StopMidiSynth() {
     music.synth = nullptr;
     music.settings = nullptr;
     music.scratch.clear();
-}
-
-void LimitMusicPeaks(float* samples, size_t frames, int channels, float& gain) {
-    // Per frame, the way back up closes about 1/e of the distance in a third of a second.
-    constexpr float kRecovery = 1.0f / (0.33f * float(kAudioRate));
-    for (size_t frame = 0; frame < frames; ++frame) {
-        float* sample = samples + frame * size_t(channels);
-        float peak = 0.0f;
-        for (int c = 0; c < channels; ++c) peak = std::max(peak, std::fabs(sample[c]));
-        gain += (1.0f - gain) * kRecovery;
-        if (peak * gain > kMusicCeiling) gain = kMusicCeiling / peak;
-        for (int c = 0; c < channels; ++c) sample[c] *= gain;
-    }
 }

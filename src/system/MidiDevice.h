@@ -1,7 +1,8 @@
 #pragma once
 // The music device: standard MIDI files played by a software synthesizer (FluidSynth) into the
 // shared audio device (AudioOutput.h), driven by the command strings that stories send to the
-// Windows media control interface. The device alias is always "MIDI".
+// Windows media control interface (read by MciCommand.h; the render hook is MidiRender.h). The
+// device alias is always "MIDI".
 //
 //   "open <path> alias MIDI"   loads the file (the path may be in double quotes, may contain
 //                              spaces and may be Windows-style); does not start it. Ignored while
@@ -17,7 +18,6 @@
 //
 // Anything else is ignored and answered with "". Failures are silent. Without an audio device the
 // commands keep their states and answers but make no sound, and a piece never ends.
-#include <cstddef>
 #include <string>
 
 std::string MidiSendCommand(const std::string& command);
@@ -26,19 +26,10 @@ std::string MidiSendCommand(const std::string& command);
 // synthesizer. Before the piece first plays, and after a rewind, it is 0.
 int MidiCurrentTick();
 
-// Creates the synthesizer and loads the soundfont, and hooks it to the audio device. Called by
-// OpenAudio once the device is open. Without a soundfont, one line on stderr names the files
-// tried and the music is silent.
+// Asks for the audio device, then creates the synthesizer, loads the soundfont and hooks it to
+// the device; once only. The first "open" command calls it. Without a device nothing happens;
+// without a soundfont, one line on stderr names the files tried and the music is silent.
 void StartMidiSynth();
 
 // Closes the open file and frees the synthesizer. Called by CloseAudio.
 void StopMidiSynth();
-
-// The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
-std::string FindSoundFont(std::string* tried);
-
-// Keeps interleaved float samples within ±kMusicCeiling by turning the level down at once where
-// it would exceed it and back up slowly (over about a third of a second) afterwards. `gain` is
-// the limiter's state between blocks, 1 at rest.
-constexpr float kMusicCeiling = 0.9f;
-void LimitMusicPeaks(float* samples, size_t frames, int channels, float& gain);

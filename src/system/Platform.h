@@ -1,14 +1,21 @@
 #pragma once
 // Everything the program reaches of the machine: clock, keys, message pumping, the window, the
-// message box, music and sound. The real machine is SdlPlatform (Win32Platform on Windows); tests
-// put a virtual clock and scripted keys in its place. Drawing itself is not here: the picture area
-// paints into an off-screen image (system/Image), the same in the program and in the tests.
+// message box, music and sound, the story's files and pictures, the program's own folder and its
+// memory. The real machine is SdlPlatform (Win32Platform on Windows); tests put a virtual clock
+// and scripted keys in its place (their files and pictures are real ones, in a temporary folder).
+// Drawing itself is not here: the picture area paints into off-screen images (system/Image), the
+// same in the program and in the tests. Nothing above src/system/ includes a header of SDL or of
+// the operating system for anything this covers.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "system/Image.h"
 
 enum class Key { Space, Up, Down };
+
+// The caption of every message box the program shows.
+constexpr const char* kMessageBoxCaption = "Tessaro";
 
 class Platform {
 public:
@@ -65,6 +72,24 @@ public:
     // Starts a sound effect without waiting, cutting the one still playing. A missing or
     // unplayable file is silent.
     virtual void SndPlaySound(const std::string& path) = 0;
+
+    // The real path of a Windows-style path ("dir\Data\Data00.Dat"): separators mapped, a missing
+    // name matched without regard to letter case. When nothing matches, the mapped path as it is.
+    virtual std::string FindFile(const std::string& windowsPath) = 0;
+
+    // The whole content of a file (a Windows-style path). Throws FileNotFound or FileUnreadable
+    // naming the real path.
+    virtual std::string ReadFile(const std::string& windowsPath) = 0;
+
+    // A bitmap file (a Windows-style path) as an image the picture area can draw. Throws
+    // FileNotFound or InvalidPicture naming the real path; never returns an empty handle.
+    virtual std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) = 0;
+
+    // The folder that holds the running program; argv0 is the name it was started by.
+    virtual std::string ProgramFolder(const char* argv0) = 0;
+
+    // Gives memory that was freed back to the system, where the system allows it.
+    virtual void TrimMemory() = 0;
 };
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.

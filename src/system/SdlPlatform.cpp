@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "system/AudioOutput.h"
+#include "system/Files.h"
 #include "system/MessageBoxWindow.h"
 #include "system/MidiDevice.h"
+#include "system/PictureFile.h"
+#include "system/Process.h"
 #include "system/SdlImage.h"
 #include "system/WaveDevice.h"
 
@@ -354,9 +357,23 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
 void SdlPlatform::StartAudio() {
     // A missing audio device is not an error: the story runs on in silence, and OpenAudio has
     // said why in one line.
-    OpenAudio();
+    StartMidiSynth();
 }
 
 std::string SdlPlatform::MciSendString(const std::string& command) { return MidiSendCommand(command); }
 
 void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }
+
+std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+
+std::unique_ptr<Image> SdlPlatform::LoadPicture(const std::string& windowsPath) {
+    return LoadPictureFile(windowsPath);
+}
+
+std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }
+
+// Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); giving it
+// back keeps the long quiet run that follows small.
+void SdlPlatform::TrimMemory() { ReturnFreedMemory(); }

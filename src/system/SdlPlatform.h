@@ -1,6 +1,7 @@
 #pragma once
 // The real machine, on SDL2: one window with a software surface, keys from its events, sleeps
-// that wake on window events, our own message box, and the audio back end for music and effects.
+// that wake on window events, our own message box, the audio back end for music and effects, and
+// the files, pictures and process of a POSIX system.
 #include <SDL.h>
 
 #include "system/Platform.h"
@@ -13,7 +14,8 @@ public:
     ~SdlPlatform() override;
     const std::string& Error() const { return error; }
     // Opens the audio device and the synthesizer; done once the window is up, so that loading
-    // the soundfont does not hold back the first frame.
+    // the soundfont does not hold back the first frame, and before the memory is trimmed, so that
+    // what loading it left behind is given back.
     void StartAudio();
     // How the window is shown: given before it opens.
     void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
@@ -31,6 +33,11 @@ public:
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    std::string FindFile(const std::string& windowsPath) override;
+    std::string ReadFile(const std::string& windowsPath) override;
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
+    std::string ProgramFolder(const char* argv0) override;
+    void TrimMemory() override;
 
 private:
     void Paint(const ImageRect* changed = nullptr);

@@ -9,4 +9,3 @@
 std::u32string DecodeCp932(std::string_view bytes);
 
 std::string ToUtf8(std::u32string_view text);
-std::u32string FromUtf8(std::string_view text);

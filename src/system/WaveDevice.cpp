@@ -16,6 +16,7 @@ constexpr int kEffectChannel = 0;
 
 void PlayWaveFile(const std::string& path) {
     if (!OpenAudio().empty()) return;
+    ReleaseBeforeClose(StopWaveEffects);
     if (path.empty()) {
         StopWaveEffects();
         return;

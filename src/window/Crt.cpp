@@ -10,7 +10,6 @@ PictureArea Crt;
 
 namespace {
 
-constexpr int kBorder = kCrtBorder;
 
 uint32_t PaletteColour(int colour) {
     switch (colour) {
@@ -77,7 +76,7 @@ void PictureArea::Open(int width, int height) {
     if (image == nullptr || image->Width() != width || image->Height() != height) {
         image = NewImage(width, height);
         background = NewImage(width, height);
-        client = NewImage(width + 2 * kBorder, height + 2 * kBorder);
+        client = NewImage(width + 2 * kCrtBorder, height + 2 * kCrtBorder);
         lastShown.assign(size_t(client->Width()) * size_t(client->Height()), 0);
     }
     // The font is opened now, so that a missing one stops the program before the window opens.
@@ -125,7 +124,7 @@ void PictureArea::Cls() {
 }
 
 void PictureArea::Refresh() {
-    CopyImage(*image, *client, kBorder, kBorder);
+    CopyImage(*image, *client, kCrtBorder, kCrtBorder);
     changed = false;
     // Waiting loops repaint the same box twenty times a second; the screen already shows it,
     // and sending it to the window system again is most of what a wait would cost. A typed

@@ -3,32 +3,21 @@
 #include <clocale>
 #include <cstdio>
 #include <string>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/Files.h"
 #include "system/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "window/Options.h"
 
 namespace {
 
-// Start-up leaves freed memory behind (the soundfont's parsing, the libraries' set-up); give it
-// back so the long quiet run that follows is small.
-void ReturnFreedMemory() {
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
 // A failure that stops the program: the same text in a message box and on standard error.
 int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
-    if (platform != nullptr) platform->MessageBox("Tessaro", text);
+    if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
 }
 
@@ -50,18 +39,17 @@ int Main(int argc, char** argv) {
     case CommandLine::Action::Play:
         break;
     }
-    SetProgramDirectory(line.storyFolder.empty() ? ExecutableDirectory(argv[0]) : line.storyFolder);
-
     MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
+    SetProgramDirectory(line.storyFolder.empty() ? platform.ProgramFolder(argv[0]) : line.storyFolder);
     platform.SetScreenMode(line.screen);
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
         platform.StartAudio();
-        ReturnFreedMemory();
+        platform.TrimMemory();
         LoadScenario(U"00");
         RunScript();
         return 0;

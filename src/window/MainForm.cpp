@@ -13,8 +13,6 @@ int ScreenHeight = 0;
 
 namespace {
 
-constexpr int kBorder = 2;
-
 // The window's one timer, Bgm_Check: it ticks once a second, but only while messages are pumped.
 // A tick that comes due while nobody pumps runs once, at the next pump, not once for every
 // second missed; the ticks after it keep their one-second beat.
@@ -40,7 +38,7 @@ void MainForm_Load() {
     Crt.Open(ScreenWidth, ScreenHeight);
     const std::unique_ptr<Image> icon = WindowIcon();
     const std::string error =
-        System().OpenWindow("Velmarin", ScreenWidth + 2 * kBorder, ScreenHeight + 2 * kBorder, icon.get());
+        System().OpenWindow("Velmarin", ScreenWidth + 2 * kCrtBorder, ScreenHeight + 2 * kCrtBorder, icon.get());
     if (!error.empty()) throw RunTimeError(error);
     Crt.Refresh();
     Bgm_Check.Start();

@@ -40,3 +40,9 @@ bool PointerMoved(int& x, int& y) {
 }
 
 bool KeyHit(Key key) { return System().KeyHit(key); }
+
+int64_t ClockMs() { return System().Clock(); }
+
+void ShowMessage(const std::string& text) {
+    if (!System().MessageBox(kMessageBoxCaption, text, RunTimersWhileBoxOpen)) MainForm_Unload();
+}

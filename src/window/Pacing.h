@@ -1,6 +1,7 @@
 #pragma once
 // Pacing and keys: the only places where the window system gets control while the story runs.
 #include <cstdint>
+#include <string>
 
 #include "system/Platform.h"
 
@@ -24,3 +25,10 @@ bool PointerMoved(int& x, int& y);
 
 // True when the key is down now or has been pressed since the previous query of it.
 bool KeyHit(Key key);
+
+// Milliseconds on the program's clock, as the waiting loops read it.
+int64_t ClockMs();
+
+// A modal message box captioned kMessageBoxCaption; the window's timers go on ticking while it is
+// open, and closing the window meanwhile ends the program as it does anywhere else.
+void ShowMessage(const std::string& text);

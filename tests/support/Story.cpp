@@ -3,13 +3,15 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "common/Bgm.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "script/Steering.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "system/TextCodec.h"
 #include "window/MainForm.h"
 
@@ -33,6 +35,7 @@ Story::Story() {
     folder = ::mkdtemp(pattern);
     SetProgramDirectory(folder.string());
     for (auto& slot : ScriptLine) slot.clear();
+    std::fill(std::begin(Flag), std::end(Flag), kFalse);
     BgmLoop = 0;
     ScreenWidth = ScreenHeight = 300;
     MainForm_Load();

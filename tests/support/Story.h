@@ -1,6 +1,6 @@
 #pragma once
 // A story folder for one test: files written into a fresh temporary directory, the test platform
-// in place, the window loaded and the line store empty.
+// in place, the window loaded, the line store empty and every flag clear.
 #include <filesystem>
 #include <string>
 

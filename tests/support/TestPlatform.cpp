@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
+#include "system/Files.h"
 #include "system/MidiDevice.h"
+#include "system/PictureFile.h"
 #include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
@@ -34,7 +37,7 @@ void TestPlatform::AnswerMci(const std::string& command, const std::string& answ
 }
 
 void TestPlatform::UseRealAudio() {
-    OpenAudio();
+    OpenAudioWithMeter();
     realAudio = true;
     audioFramesAtZero = int64_t(AudioFramesMixed()) - now * kAudioRate / 1000;
 }
@@ -147,3 +150,15 @@ void TestPlatform::SndPlaySound(const std::string& path) {
     soundsPlayed.push_back(path);
     if (realAudio) PlayWaveFile(path);
 }
+
+std::string TestPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+
+std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath) {
+    return LoadPictureFile(windowsPath);
+}
+
+std::string TestPlatform::ProgramFolder(const char*) { return "."; }
+
+void TestPlatform::TrimMemory() {}

@@ -49,6 +49,12 @@ public:
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    // The story's files are real ones, in the test's folder.
+    std::string FindFile(const std::string& windowsPath) override;
+    std::string ReadFile(const std::string& windowsPath) override;
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
+    std::string ProgramFolder(const char* argv0) override;
+    void TrimMemory() override;
 
     int64_t now = 0;
     int64_t messageBoxOpenFor = 0;  // how long the user takes to dismiss a message box

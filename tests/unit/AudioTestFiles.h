@@ -15,8 +15,10 @@
 
 #include <unistd.h>
 
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
+#include "system/MidiRender.h"
 #include "system/WaveDevice.h"
 
 namespace audiotest {
@@ -93,7 +95,7 @@ class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(OpenAudio(), "");
+        ASSERT_EQ(OpenAudioWithMeter(), "");
         folder = std::filesystem::temp_directory_path() /
                  ("tessaro-audio-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);

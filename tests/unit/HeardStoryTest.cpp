@@ -24,7 +24,7 @@ class HeardStory : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(OpenAudio(), "");
+        ASSERT_EQ(OpenAudioWithMeter(), "");
         story.platform.UseRealAudio();
     }
     void TearDown() override {

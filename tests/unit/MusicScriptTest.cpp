@@ -9,7 +9,7 @@
 #include "script/Interpreter.h"
 #include "support/Story.h"
 #include "system/Errors.h"
-#include "system/Files.h"
+#include "system/AssetPath.h"
 #include "window/Pacing.h"
 
 namespace {

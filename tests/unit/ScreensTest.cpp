@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "script/Flags.h"
 #include "script/Interpreter.h"
+#include "script/Steering.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/Scaling.h"

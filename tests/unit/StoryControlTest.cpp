@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "script/Flags.h"
+#include "script/Steering.h"
 #include "script/Interpreter.h"
 #include "support/Story.h"
 #include "system/Errors.h"

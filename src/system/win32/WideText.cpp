@@ -1,8 +1,16 @@
 #include "system/win32/WideText.h"
 
+#include <windows.h>
+
 #include "system/TextCodec.h"
 
-std::wstring Widen(std::string_view utf8) { return Widen(FromUtf8(utf8)); }
+std::wstring Widen(std::string_view utf8) {
+    // Bytes that are not UTF-8 become U+FFFD.
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), length);
+    return wide;
+}
 
 std::wstring Widen(std::u32string_view text) {
     std::wstring out;

@@ -8,10 +8,6 @@
 
 namespace {
 
-std::string programDirectory = ".";
-
-bool Separator(char c) { return c == '\\' || c == '/'; }
-
 std::string SystemMessage(DWORD code) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -25,32 +21,6 @@ std::string SystemMessage(DWORD code) {
 }
 
 }  // namespace
-
-const std::string& ProgramDirectory() { return programDirectory; }
-
-void SetProgramDirectory(const std::string& directory) {
-    programDirectory = directory;
-    // Kept without a trailing separator, as asset paths add their own; a drive's root keeps it.
-    while (programDirectory.size() > 1 && Separator(programDirectory.back()) &&
-           !(programDirectory.size() == 3 && programDirectory[1] == ':'))
-        programDirectory.pop_back();
-}
-
-std::string ExecutableDirectory(const char*) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t last = path.find_last_of(L"\\/");
-    if (last == std::wstring::npos) return ".";
-    // "C:\tessaro.exe" lies in "C:\", which keeps its separator.
-    return Narrow(path.substr(0, last == 2 && path[1] == L':' ? 3 : last));
-}
 
 std::string LocateFile(const std::string& windowsPath) { return windowsPath; }
 

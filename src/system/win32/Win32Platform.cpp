@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "system/Errors.h"
+#include "system/Files.h"
 #include "system/win32/GdiImage.h"
 #include "system/win32/WideText.h"
 
@@ -324,6 +326,37 @@ void Win32Platform::SndPlaySound(const std::string& path) {
     const BOOL started = PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     Trace("wave\t" + path + "\t" + (started ? "1" : "0"));
 }
+
+// Windows matches names without regard to letter case and takes "\" as the separator already.
+std::string Win32Platform::FindFile(const std::string& windowsPath) { return windowsPath; }
+
+std::string Win32Platform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+
+std::unique_ptr<Image> Win32Platform::LoadPicture(const std::string& windowsPath) {
+    std::string why;
+    std::unique_ptr<Image> picture = DecodeBitmap(ReadWholeFile(windowsPath), why);
+    if (picture == nullptr) throw InvalidPicture(windowsPath, why);
+    return picture;
+}
+
+std::string Win32Platform::ProgramFolder(const char*) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t last = path.find_last_of(L"\\/");
+    if (last == std::wstring::npos) return ".";
+    // "C:\tessaro.exe" lies in "C:\", which keeps its separator.
+    return Narrow(path.substr(0, last == 2 && path[1] == L':' ? 3 : last));
+}
+
+// Windows gives a process's freed memory back by itself.
+void Win32Platform::TrimMemory() {}
 
 void Win32Platform::Trace(const std::string& line) {
     if (trace == nullptr) return;

@@ -35,6 +35,11 @@ public:
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
+    std::string FindFile(const std::string& windowsPath) override;
+    std::string ReadFile(const std::string& windowsPath) override;
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
+    std::string ProgramFolder(const char* argv0) override;
+    void TrimMemory() override;
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,10 +1,10 @@
 #pragma once
-// The story's flags and the commands that steer it: set and reset a flag, branch on one within a
-// line, jump to another line, chain to another scenario file.
+// The steering commands and the flags they steer by: set and reset a flag ("S", "R"), branch on
+// one within a line ("F"), jump to another line ("J"), chain to another scenario file ("D").
 #include <cstdint>
 
 #include "common/Boolean.h"
-#include "script/Interpreter.h"
+#include "script/Rows.h"
 
 // 256 story flags, all False at start; never reset, not even by loading another file. Flag 255
 // also holds the answer of the last question (True for the first answer).

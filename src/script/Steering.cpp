@@ -1,4 +1,4 @@
-#include "script/Flags.h"
+#include "script/Steering.h"
 
 #include <limits>
 
