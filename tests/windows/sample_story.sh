@@ -35,7 +35,9 @@ play_on 90
 check "the game-over box" yes "$([ -n "$GAME_OVER_BOX" ] && echo yes || echo no)"
 xdotool keyup Down
 check_scenes Pic01 Pic03 Pic06
-for answer in $(questions_seen); do check "the arrow at the second answer" second "$answer"; done
+# (Where the arrow stands is not checked here: the story answers at the first Space after the
+# question shows, while the first frame may still show the arrow at the first answer. The scenes
+# show which answers were taken; boxes.sh checks the arrow moving.)
 if [ -n "$GAME_OVER_BOX" ]; then
   sleep 0.5
   timeout 5 import -window "$GAME_OVER_BOX" "$SCRATCH/game-over.png" 2>/dev/null || true

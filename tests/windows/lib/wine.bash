@@ -32,20 +32,24 @@ start_x() {
   prepare_prefix
 }
 
-# A Wine prefix for the tests alone, made once (about 10 s) and reused. Message boxes take their
+# A Wine prefix for the tests alone, made once (10 to 20 s) and reused. Message boxes take their
 # Japanese from IPA Gothic: Wine's dialog faces have no Japanese glyphs of their own, and without
-# this link the game-over box shows empty squares.
+# this link the game-over box shows empty squares. Wine sets the links back to its own when it
+# updates a prefix (after a change of locale, say), so they are checked every time.
 prepare_prefix() {
-  [ -f "$WINEPREFIX/.tessaro-ready" ] && return 0
-  rm -rf "$WINEPREFIX"
-  timeout 120 wineboot -i >"$SCRATCH/wineboot.log" 2>&1 || { echo "FAILED: wineboot"; cat "$SCRATCH/wineboot.log"; exit 1; }
+  if [ ! -f "$WINEPREFIX/.tessaro-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    timeout 120 wineboot -i >"$SCRATCH/wineboot.log" 2>&1 || { echo "FAILED: wineboot"; cat "$SCRATCH/wineboot.log"; exit 1; }
+    timeout 30 wineserver -w || true
+    touch "$WINEPREFIX/.tessaro-ready"
+  fi
+  grep -q '^"Tahoma"=str(7):"ipag.ttf,IPAGothic' "$WINEPREFIX/system.reg" && return 0
   local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
   for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
     timeout 30 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1 ||
       { echo "FAILED: the font link for $face"; exit 1; }
   done
   timeout 30 wineserver -w || true
-  touch "$WINEPREFIX/.tessaro-ready"
 }
 
 # A Unix path as the Windows program sees it (Wine's drive Z: is the root).
