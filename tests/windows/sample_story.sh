@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# The sample story as a Windows player gets it: tessaro.exe beside the story's folders, started
-# without an argument (a double-click), played under Wine with real keys to both endings. Checks
+# The sample story as a Windows player gets it: unzipped, tessaro.exe beside the story's folders,
+# started without an argument (a double-click), played under Wine with real keys to both endings. Checks
 # the pictures of each scene in order, the text in the box, where the question arrows point, the
 # game-over box and the exit statuses. The music is checked by media.sh (nothing can be heard).
 source "$(dirname "$0")/lib/wine.bash"
 source "$(dirname "$0")/../window/lib/sample_story.bash"
 start_x
 
-# The story in a folder of its own with the program beside it; sets WINDOW.
+# The story in a folder of its own with the program beside it, from the zip that players get
+# when scripts/build-windows made one beside the program; sets WINDOW.
+ZIP="$(dirname "$TESSARO_EXE")/tessaro-windows.zip"
 start_beside_story() {
-  rm -rf "$SCRATCH/story" "$TIMELINE"
-  cp -r "$SAMPLE_STORY" "$SCRATCH/story"
-  cp "$TESSARO_EXE" "$SCRATCH/story/tessaro.exe"
+  rm -rf "$SCRATCH/story" "$SCRATCH/Tessaro" "$TIMELINE"
+  if [ -f "$ZIP" ]; then
+    unzip -q "$ZIP" -d "$SCRATCH" && mv "$SCRATCH/Tessaro" "$SCRATCH/story"
+    cp "$SAMPLE_STORY/expected-pixels.txt" "$SCRATCH/story/"  # what the looks compare with
+  else
+    cp -r "$SAMPLE_STORY" "$SCRATCH/story"
+    cp "$TESSARO_EXE" "$SCRATCH/story/tessaro.exe"
+  fi
   PROGRAM_EXE="$SCRATCH/story/tessaro.exe" start_program
   WINDOW=$(wait_window) || { echo "FAILED: no window"; exit 1; }
   STARTED=$(now)
