@@ -6,6 +6,29 @@
 #include "script/Waits.h"
 #include "window/Pacing.h"
 
+namespace {
+
+// The letters RunCommand acts on and what each takes after it, for readers of a script that do
+// not run it.
+constexpr CommandLetter kCommandLetters[] = {
+    {U'e', 0, ArgumentKind::None},      {U'C', 0, ArgumentKind::None},
+    {U'P', 0, ArgumentKind::None},      {U'T', 3, ArgumentKind::Decimal},
+    {U'W', 2, ArgumentKind::Name},      {U'D', 2, ArgumentKind::Name},
+    {U'J', 3, ArgumentKind::Decimal},   {U'L', 2, ArgumentKind::Name},
+    {U'B', 2, ArgumentKind::Name},      {U'X', 0, ArgumentKind::None},
+    {U'Z', 0, ArgumentKind::None},      {U'Q', 0, ArgumentKind::Question},
+    {U'S', 2, ArgumentKind::FlagIndex}, {U'R', 2, ArgumentKind::FlagIndex},
+    {U'G', 0, ArgumentKind::None},      {U'F', 2, ArgumentKind::FlagIndex},
+};
+
+}  // namespace
+
+const CommandLetter* FindCommandLetter(char32_t ch) {
+    for (const CommandLetter& command : kCommandLetters)
+        if (command.letter == ch) return &command;
+    return nullptr;
+}
+
 bool RunCommand(RunState& state, char32_t ch) {
     switch (ch) {
     case U'\\':

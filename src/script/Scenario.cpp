@@ -1,7 +1,6 @@
 #include "script/Scenario.h"
 
 #include <string_view>
-#include <vector>
 
 #include "system/AssetPath.h"
 #include "system/Errors.h"
@@ -16,36 +15,59 @@ std::string currentScenarioFile;
 
 constexpr char kCtrlZ = 0x1A;
 
+std::string FileName(const std::u32string& name) { return "Data" + ToUtf8(name) + ".Dat"; }
+
 }  // namespace
 
 const std::string& CurrentScenarioFile() { return currentScenarioFile; }
 
-void LoadScenario(const std::u32string& name) {
-    const std::string fileName = "Data" + ToUtf8(name) + ".Dat";
-    const std::string path = AssetPath("Data", fileName);
+std::string ScenarioPath(const std::u32string& name) { return AssetPath("Data", FileName(name)); }
+
+ScenarioFile ReadScenario(const std::u32string& name) {
+    const std::string path = ScenarioPath(name);
     std::string bytes = System().ReadFile(path);
+    return SplitScenario(System().FindFile(path), std::move(bytes));
+}
+
+ScenarioFile SplitScenario(std::string path, std::string bytes) {
+    ScenarioFile file;
+    file.path = std::move(path);
+    file.bytes = std::move(bytes);
 
     // Old editors mark the end of a file with Ctrl-Z; one at the very end is not text.
-    if (!bytes.empty() && bytes.back() == kCtrlZ) bytes.pop_back();
+    std::string_view all(file.bytes);
+    if (!all.empty() && all.back() == kCtrlZ) all.remove_suffix(1);
 
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line. Neither byte can be
     // part of a two-byte Shift-JIS character, so the split is made before decoding.
-    std::vector<std::u32string> lines;
     size_t start = 0;
-    const std::string_view all(bytes);
     while (start < all.size()) {
         size_t end = all.find('\r', start);
         if (end == std::string_view::npos) end = all.size();
-        lines.push_back(DecodeCp932(all.substr(start, end - start)));
-        lines.back().push_back(U'\\');  // the end-of-line mark
-        // A file too long for the store is a subscript error. It is found before anything is
-        // stored, so the error names the line that chained here, as a missing file's does.
-        if (lines.size() > kLastSlot)
-            throw SubscriptOutOfRange("more than 500 lines in " + System().FindFile(path));
-        start = end + 1;
+        ScenarioFileLine line;
+        line.offset = start;
+        line.length = end - start;
+        line.text = DecodeCp932(all.substr(start, end - start), &line.invalid);
+        start = end;
+        if (start < all.size()) ++start;
         if (start < all.size() && all[start] == '\n') ++start;
+        line.end = std::string(all.substr(end, start - end));
+        file.lines.push_back(std::move(line));
     }
-    currentScenarioFile = fileName;
-    for (size_t slot = 0; slot < lines.size(); ++slot) ScriptLine[slot] = std::move(lines[slot]);
-    ScriptLine[lines.size()] = std::u32string(1, U'e');  // the end mark after the last line
+    return file;
+}
+
+void LoadScenario(const std::u32string& name) {
+    ScenarioFile file = ReadScenario(name);
+    // A file too long for the store is a subscript error. It is found before anything is
+    // stored, so the error names the line that chained here, as a missing file's does.
+    if (file.lines.size() > kLastSlot)
+        throw SubscriptOutOfRange("more than 500 lines in " + file.path);
+    currentScenarioFile = FileName(name);
+    size_t slot = 0;
+    for (ScenarioFileLine& line : file.lines) {
+        line.text.push_back(U'\\');  // the end-of-line mark
+        ScriptLine[slot++] = std::move(line.text);
+    }
+    ScriptLine[slot] = std::u32string(1, U'e');  // the end mark after the last line
 }

@@ -2,6 +2,7 @@
 // The line store and the scenario files that fill it.
 #include <array>
 #include <string>
+#include <vector>
 
 constexpr int kLastSlot = 500;
 
@@ -9,6 +10,32 @@ constexpr int kLastSlot = 500;
 // end-of-line mark "\", and slot n with the end mark "e"; slots after that keep what an earlier,
 // longer file left there.
 extern std::array<std::u32string, kLastSlot + 1> ScriptLine;
+
+// One line of a scenario file as the file holds it, before the end-of-line mark is added.
+struct ScenarioFileLine {
+    std::u32string text;         // decoded, without its line end
+    size_t offset = 0;           // of its first byte in the file
+    size_t length = 0;           // its bytes, without the line end
+    std::string end;             // "\r\n", "\r", or "" for a last line without one
+    std::vector<size_t> invalid; // offsets in the line of bytes that are not code page 932
+};
+
+struct ScenarioFile {
+    std::string path;  // as found, letter case matched
+    std::string bytes;
+    std::vector<ScenarioFileLine> lines;
+};
+
+// The path of scenario file "Data" + name + ".Dat" in the story's Data folder, as the player asks
+// for it.
+std::string ScenarioPath(const std::u32string& name);
+
+// Reads (through the platform) and splits a scenario file the way the player does, however many
+// lines it has. Throws FileNotFound or FileUnreadable.
+ScenarioFile ReadScenario(const std::u32string& name);
+
+// Splits the bytes of the scenario file found at path the way the player does.
+ScenarioFile SplitScenario(std::string path, std::string bytes);
 
 // Reads scenario file "Data" + name + ".Dat" from the story's Data folder into the store.
 void LoadScenario(const std::u32string& name);

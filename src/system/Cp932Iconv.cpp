@@ -1,4 +1,4 @@
-// Code page 932 through iconv, which knows it with the NEC and IBM extensions.
+// Code page 932 both ways through iconv, which knows it with the NEC and IBM extensions.
 #include "system/TextCodec.h"
 
 #include <iconv.h>
@@ -22,7 +22,7 @@ iconv_t Cp932Converter() {
 
 }  // namespace
 
-std::u32string DecodeCp932(std::string_view bytes) {
+std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid) {
     iconv_t converter = Cp932Converter();
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
 
@@ -44,9 +44,36 @@ std::u32string DecodeCp932(std::string_view bytes) {
         if (errno == E2BIG) continue;
         // An invalid or incomplete sequence: mark it and step past its first byte.
         result.push_back(kReplacement);
+        if (invalid != nullptr) invalid->push_back(static_cast<size_t>(in - bytes.data()));
         ++in;
         --inLeft;
         iconv(converter, nullptr, nullptr, nullptr, nullptr);
     }
     return result;
+}
+
+bool EncodeCp932(std::u32string_view text, std::string& out, size_t& failedAt) {
+    static iconv_t encoder = [] {
+        iconv_t c = iconv_open("CP932", "UTF-32LE");
+        if (c == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("CP932 conversion is not available");
+        return c;
+    }();
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        // One character at a time, so the one that fails is known.
+        char in[4];
+        for (int k = 0; k < 4; ++k) in[k] = static_cast<char>((text[i] >> (8 * k)) & 0xFF);
+        char encoded[8];
+        char* inPtr = in;
+        char* outPtr = encoded;
+        size_t inLeft = sizeof in, outLeft = sizeof encoded;
+        iconv(encoder, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(encoder, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) ||
+            text[i] == kReplacement) {
+            failedAt = i;
+            return false;
+        }
+        out.append(encoded, sizeof encoded - outLeft);
+    }
+    return true;
 }

@@ -102,3 +102,32 @@ std::string ReadWholeFile(const std::string& path) {
     ::close(fd);
     return content;
 }
+
+namespace {
+RunTimeError FileUnwritable(const std::string& path, int error) {
+    return RunTimeError("Cannot write file: " + path + " (" + std::strerror(error) + ")");
+}
+}  // namespace
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    const std::string partial = path + ".partial";
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw FileUnwritable(path, errno);
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(partial.c_str());
+            throw FileUnwritable(path, error);
+        }
+        written += size_t(put);
+    }
+    if (::close(fd) != 0 || ::rename(partial.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(partial.c_str());
+        throw FileUnwritable(path, error);
+    }
+}

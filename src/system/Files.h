@@ -10,3 +10,7 @@ std::string LocateFile(const std::string& windowsPath);
 
 // The whole content of a file, read at once. Throws FileNotFound or FileUnreadable naming the path.
 std::string ReadWholeFile(const std::string& path);
+
+// Writes bytes to path through a file beside it that then takes the name, so a failed write
+// leaves no half-written file. Throws RunTimeError naming the path when it cannot.
+void WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -3,9 +3,15 @@
 // into the UTF-8 the font renderer and the message box take.
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Decodes code page 932 bytes. A byte sequence that is not valid becomes U+FFFD and decoding goes
-// on with the next byte.
-std::u32string DecodeCp932(std::string_view bytes);
+// on with the next byte; invalid, when given, receives the offset of each such byte in order.
+std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid = nullptr);
+
+// Encodes text as code page 932 into out; false when a character has no form there, with its
+// index in failedAt.
+bool EncodeCp932(std::u32string_view text, std::string& out, size_t& failedAt);
 
 std::string ToUtf8(std::u32string_view text);
+std::u32string FromUtf8(std::string_view text);

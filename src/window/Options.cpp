@@ -4,8 +4,11 @@
 
 const char* const kUsage =
     "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
+    "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
+    "       tessaro convert SOURCE.txt DATA.Dat     (UTF-8 text to a scenario file)\n"
     "Plays the sound novel in STORY-FOLDER (by default the folder that holds this program):\n"
-    "its Data, Picture, Bgm and Wave folders.\n"
+    "its Data, Picture, Bgm and Wave folders. A story folder named check or convert is played\n"
+    "as a path: tessaro ./check\n"
     "\n"
     "Options:\n"
     "  --scale N         show the window N times larger (N = 1 to 8), pixels kept crisp\n"

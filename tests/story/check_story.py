@@ -5,9 +5,10 @@
 
 It reads the files under story/ as the player would (scenario files in code page 932 with CR LF
 line ends, bitmaps, MIDI files, wave files), plays the script through a small model of the
-interpreter along every pair of answers, and regenerates the whole folder to make sure the
-committed files are exactly what tools/make_story.py writes. Ends with "N passed, M failed"
-and a non-zero exit status when anything failed.
+interpreter along every pair of answers, runs the player's own checker on it (`tessaro check`,
+the program given as the first argument, by default build/tessaro), and regenerates the whole
+folder to make sure the committed files are exactly what tools/make_story.py writes. Ends with
+"N passed, M failed" and a non-zero exit status when anything failed.
 """
 
 import os
@@ -18,6 +19,7 @@ import tempfile
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 STORY = os.path.join(ROOT, "story")
+TESSARO = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "tessaro")
 COMMANDS = "CPTWDJLBXZQSRGF"
 ARGUMENTS = {"T": 3, "J": 3, "W": 2, "D": 2, "L": 2, "B": 2, "S": 2, "R": 2, "F": 2}
 FOLDERS = {"L": ("Picture", "Pic", ".bmp"), "B": ("Bgm", "Bgm", ".mid"),
@@ -503,6 +505,13 @@ def sounds_are_short_pcm_waves():
 
 
 @check
+def the_players_checker_finds_nothing():
+    run = subprocess.run([TESSARO, "check", STORY], capture_output=True, text=True, timeout=30)
+    print("    " + run.stdout.strip().replace("\n", "\n    "))
+    assert run.returncode == 0 and run.stdout.startswith("0 errors, 0 warnings, 0 notes"), run.stdout
+
+
+@check
 def generator_reproduces_the_folder():
     with tempfile.TemporaryDirectory() as out:
         subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_story.py"), out],
@@ -525,6 +534,7 @@ def main():
         try:
             function()
         except (AssertionError, StoryError, UnicodeDecodeError, subprocess.CalledProcessError,
+                subprocess.TimeoutExpired,
                 OSError, ValueError, TypeError, IndexError, struct.error) as error:
             failed += 1
             print(f"FAIL {function.__name__}: {type(error).__name__}: {error}")

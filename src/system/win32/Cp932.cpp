@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "system/TextCodec.h"
+#include "system/win32/WideText.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ bool TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 }  // namespace
 
-std::u32string DecodeCp932(std::string_view bytes) {
+std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid) {
     std::u32string result;
     result.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
@@ -32,8 +33,27 @@ std::u32string DecodeCp932(std::string_view bytes) {
                                MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data() + i, 2, &c, 1) == 1;
             // An invalid or incomplete sequence: mark it and step past its first byte.
             result.push_back(valid ? char32_t(c) : kReplacement);
+            if (!valid && invalid != nullptr) invalid->push_back(i);
             i += valid ? 2 : 1;
         }
     }
     return result;
+}
+
+bool EncodeCp932(std::u32string_view text, std::string& out, size_t& failedAt) {
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        // One character at a time, so the one that fails is known; no "best fit" stand-ins.
+        const std::wstring wide = Widen(text.substr(i, 1));
+        char encoded[8];
+        BOOL usedDefault = FALSE;
+        const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), encoded,
+                                               sizeof encoded, nullptr, &usedDefault);
+        if (length <= 0 || usedDefault || text[i] == kReplacement) {
+            failedAt = i;
+            return false;
+        }
+        out.append(encoded, size_t(length));
+    }
+    return true;
 }

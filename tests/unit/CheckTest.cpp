@@ -1,0 +1,132 @@
+// "tessaro check" on small stories, one for each kind of hazard, and on one story that holds
+// them all: each hazard is found once, at its file, line and column.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "script/Commands.h"
+#include "script/Interpreter.h"
+#include "support/Story.h"
+#include "tools/Check.h"
+
+namespace {
+
+// A scenario file: UTF-8 lines written as the player reads them, or raw bytes as they are.
+struct Fixture {
+    const char* hazard;
+    std::string bytes;
+    std::vector<std::string> expected;  // "LINE:COLUMN: severity", in order
+};
+
+std::string Lines(std::initializer_list<std::string> lines) {
+    std::string out;
+    for (const std::string& line : lines) out += Cp932(line) + "\r\n";
+    return out;
+}
+
+std::string Repeated(const std::string& line, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += Cp932(line) + "\r\n";
+    return out;
+}
+
+const std::vector<Fixture>& Fixtures() {
+    static const std::vector<Fixture> fixtures = {
+        {"bytes that are not code page 932", Cp932("あいうP\r\n") + "\x82\x20" + Cp932("えP\r\n"), {"2:1: error"}},
+        {"more than 500 lines", Repeated("CあP", 501), {"501:1: error"}},
+        {"D names a missing file", Lines({"あP", "D77"}), {"2:1: error"}},
+        {"L names a missing picture", Lines({"L77あP"}), {"1:1: error"}},
+        {"B names missing music", Lines({"B77あP"}), {"1:1: warning"}},
+        {"W names a missing sound", Lines({"あW77P"}), {"1:2: warning"}},
+        {"J outside 0 to 500", Lines({"あP", "J600"}), {"2:1: error"}},
+        {"J past the file's last line", Lines({"あP", "J050"}), {"2:1: error"}},
+        {"a number that does not fit", Lines({"あP", "T9E9あP"}), {"2:1: error"}},
+        {"an argument past the end of its line", Lines({"あPW1"}), {"1:3: error"}},
+        {"Q on line 499", Repeated("CあP", 499) + Lines({"Qどっち？"}), {"500:1: error"}},
+        {"Q without its answer lines", Lines({"Qどっち？", "はい"}), {"1:1: error"}},
+        {"F without one of its labels", Lines({"F0AaあP"}), {"1:1: error"}},
+        {"LF line ends", Cp932("あP\nいP\n"), {"1:3: warning"}},
+        {"mixed line ends", Cp932("あP\r\nいP\nうP\r\n"), {"2:3: warning"}},
+        {"a UTF-8 byte-order mark", "\xEF\xBB\xBF" + Lines({"あP"}), {"1:1: warning"}},
+        {"a row wider than the box", Lines({"あいうえおかきくけこさしすせそたちつてとなにぬねP"}), {"1:24: warning"}},
+        {"text on the fifth row", Lines({"Cあ", "い", "う", "え", "おP"}), {"5:1: warning"}},
+        {"e inside text", Lines({"CHello"}), {"1:3: warning"}},
+        {"a command letter inside text", Lines({"あW1 いP"}), {"1:2: warning"}},
+        {"a flag index with a lower-case label letter", Lines({"F0baあP"}), {"1:1: warning"}},
+        {"a page ending without P before C", Lines({"あ", "CいP", "一瞬だけT100", "CうP", "読める間T800", "CえP"}),
+         {"2:1: warning", "4:1: warning"}},
+        {"a page ending without P before a question", Lines({"あ", "Qどっち？", "はい", "いいえ", "うP"}),
+         {"2:1: warning"}},
+        {"a last line without P", Lines({"あP", "い"}), {"2:2: warning"}},
+        {"lines no path runs", Lines({"あPJ003", "い", "う", "えP"}), {"2:1: note"}},
+    };
+    return fixtures;
+}
+
+std::vector<std::string> Found(const CheckResult& result) {
+    std::vector<std::string> found;
+    for (const Diagnostic& d : result.diagnostics) {
+        static const char* names[] = {"error", "warning", "note"};
+        found.push_back(d.file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + ": " +
+                        names[int(d.severity)]);
+    }
+    return found;
+}
+
+std::string Listing(const CheckResult& result) { return DiagnosticsText(result.diagnostics, result.filesRead); }
+
+TEST(Check, EachHazardAloneIsFoundOnceAtItsPlace) {
+    for (const Fixture& fixture : Fixtures()) {
+        Story story;
+        story.Write("Data/Data00.Dat", fixture.bytes);
+        const CheckResult result = CheckStory(story.folder.string());
+        std::vector<std::string> expected;
+        for (const std::string& place : fixture.expected) expected.push_back("Data00.Dat:" + place);
+        EXPECT_EQ(Found(result), expected) << fixture.hazard << "\n" << Listing(result);
+    }
+}
+
+// Data00.Dat branches on flags 01, 02, ... to chain to each fixture in turn, so that one story
+// reaches every hazard.
+TEST(Check, OneStoryWithEveryHazardGetsOneFindingForEach) {
+    Story story;
+    std::string hub;
+    std::vector<std::string> expected;
+    const auto& fixtures = Fixtures();
+    for (size_t i = 0; i < fixtures.size(); ++i) {
+        char name[24], line[80];
+        std::snprintf(name, sizeof name, "%02zu", i + 1);
+        std::snprintf(line, sizeof line, "F%02zXaD%sbJ%03zu", i + 1, name, i + 1);
+        hub += std::string(line) + "\r\n";
+        story.Write("Data/Data" + std::string(name) + ".Dat", fixtures[i].bytes);
+        for (const std::string& place : fixtures[i].expected) expected.push_back("Data" + std::string(name) + ".Dat:" + place);
+    }
+    story.Write("Data/Data00.Dat", hub);
+    story.Write("Data/Data99.Dat", Lines({"あP"}));
+    expected.push_back("Data99.Dat:0:0: note");
+    const CheckResult result = CheckStory(story.folder.string());
+    EXPECT_EQ(Found(result), expected) << Listing(result);
+    EXPECT_EQ(result.filesRead, fixtures.size() + 1);
+}
+
+TEST(Check, AMissingFirstFileIsAnError) {
+    Story story;
+    story.Write("Picture/Pic01.bmp", "");
+    const CheckResult result = CheckStory(story.folder.string());
+    EXPECT_EQ(Found(result), std::vector<std::string>{"Data00.Dat:0:0: error"}) << Listing(result);
+}
+
+// The checker reads arguments by the command table; the player must take as many characters.
+TEST(Check, TheCommandTableTakesWhatThePlayerTakes) {
+    for (const char32_t letter : {U'T', U'W', U'B', U'S', U'R', U'X', U'Z', U'C'}) {
+        const CommandLetter* command = FindCommandLetter(letter);
+        ASSERT_NE(command, nullptr);
+        Story story;
+        story.Scenario("00", Utf8(std::u32string(1, letter)) + std::string(size_t(command->length), '0') + "あ\n");
+        EXPECT_EQ(story.Run(), "");
+        EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), "あ") << Utf8(std::u32string(1, letter));
+    }
+}
+
+}  // namespace
