@@ -115,7 +115,14 @@ void PictureArea::Print(std::u32string_view text) {
 
 int PictureArea::TextWidth(std::u32string_view text) {
     const std::u32string shown = Printable(text);
-    return shown.empty() ? 0 : image->TextWidth(shown);
+    if (shown.empty()) return 0;
+    if (image == nullptr) {
+        // Text is measured before the area is opened too (the authors' checker has no window),
+        // in the same font.
+        static const std::unique_ptr<Image> measuring = NewImage(1, 1);
+        return measuring->TextWidth(shown);
+    }
+    return image->TextWidth(shown);
 }
 
 void PictureArea::Cls() {
