@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "system/win32/WideText.h"
+#include "tools/Tools.h"
 #include "window/Main.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -10,5 +11,6 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < argc; ++i) arguments[size_t(i)] = Narrow(argv[i]);
     for (std::string& argument : arguments) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
+    if (argc >= 2 && IsToolCommand(arguments[1])) return RunTool(argc - 1, pointers.data() + 1);
     return Main(argc, pointers.data());
 }

@@ -54,3 +54,19 @@ std::string ReadWholeFile(const std::string& path) {
     CloseHandle(file);
     return content;
 }
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    const std::wstring partial = Widen(path + ".partial");
+    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(GetLastError()) + ")");
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    // A failed write leaves no half-written file.
+    if (!wrote || !MoveFileExW(partial.c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD why = wrote ? GetLastError() : code;
+        DeleteFileW(partial.c_str());
+        throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(why) + ")");
+    }
+}
