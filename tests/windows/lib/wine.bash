@@ -19,16 +19,10 @@ cleanup() {
   rm -rf "$SCRATCH"
 }
 
+# The window tests' X server (no core fonts, as on a stock machine), then the prefix.
+eval "x_server_$(declare -f start_x)"
 start_x() {
-  exec 3>"$SCRATCH/display"
-  Xvfb -displayfd 3 -fp built-ins -screen 0 800x600x24 -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -s "$SCRATCH/display" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$(head -n1 "$SCRATCH/display")"
-  exec 3>&-
+  x_server_start_x
   prepare_prefix
 }
 
