@@ -19,7 +19,10 @@ void NoteUnreached(const CheckedFile& file, std::vector<Diagnostic>& findings) {
         if (unreached && count++ == 0) first = i;
         if (unreached || count == 0) continue;
         const int from = file.editorLine[first], to = file.editorLine[first + count - 1];
-        ranges += (ranges.empty() ? "" : ", ") + std::to_string(from) + (to > from ? "-" + std::to_string(to) : "");
+        // Appended piece by piece: GCC 12 at -O3 takes "literal" + string for an overlapping copy.
+        if (!ranges.empty()) ranges += ", ";
+        ranges += std::to_string(from);
+        if (to > from) ranges += '-', ranges += std::to_string(to);
         count = 0;
     }
     if (ranges.empty() || !file.loadable) return;

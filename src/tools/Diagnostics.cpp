@@ -60,7 +60,7 @@ std::string DiagnosticsText(const std::vector<Diagnostic>& diagnostics, size_t f
     std::string out;
     for (const Diagnostic& d : diagnostics) {
         out += d.file;
-        if (d.line > 0) out += ":" + std::to_string(d.line) + ":" + std::to_string(d.column);
+        if (d.line > 0) out += ':', out += std::to_string(d.line), out += ':', out += std::to_string(d.column);
         out += std::string(": ") + SeverityName(d.severity) + ": " + d.message + "\n";
     }
     return out + Summary(diagnostics, filesRead) + "\n";

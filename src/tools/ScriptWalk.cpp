@@ -68,7 +68,10 @@ bool IsAsciiLower(char32_t c) { return c >= U'a' && c <= U'z'; }
 std::string Quoted(std::u32string_view text) {
     std::u32string shown;
     for (const char32_t c : text) shown += c == U'\n' ? U'↵' : c;
-    return "\"" + ToUtf8(shown) + "\"";
+    std::string quoted = "\"";
+    quoted += ToUtf8(shown);
+    quoted += '"';
+    return quoted;
 }
 
 std::string Hex2(int value) {

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "script/Interpreter.h"
@@ -13,6 +14,19 @@
 #include "window/Options.h"
 
 namespace {
+
+// The story played when none is named: the one beside the program, as stories shipped with it
+// expect; an installed program (in .../bin, started from a menu) plays the sample story
+// installed with it instead.
+std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
+    std::error_code error;
+    if (std::filesystem::exists(platform.FindFile(programFolder + "/Data/Data00.Dat"), error))
+        return programFolder;
+    const std::filesystem::path installed =
+        (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
+    if (std::filesystem::is_directory(installed, error)) return installed.string();
+    return programFolder;
+}
 
 // A failure that stops the program: the same text in a message box and on standard error.
 int Fail(Platform* platform, const std::string& text) {
@@ -42,7 +56,8 @@ int Main(int argc, char** argv) {
     MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
-    SetProgramDirectory(line.storyFolder.empty() ? platform.ProgramFolder(argv[0]) : line.storyFolder);
+    SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))
+                                                 : line.storyFolder);
     platform.SetScreenMode(line.screen);
     try {
         ScreenWidth = 300;

@@ -49,7 +49,10 @@ Played Play(const std::string& data00, std::optional<std::pair<int64_t, int64_t>
         return run;
     }
     run.endedAt = story.platform.now;
-    for (int i = 0; i < kRows; ++i) run.rows += (i ? "|" : "") + Utf8(CurrentRun().TextLine[i]);
+    for (int i = 0; i < kRows; ++i) {
+        if (i > 0) run.rows += '|';
+        run.rows += Utf8(CurrentRun().TextLine[i]);
+    }
     run.rows = run.rows.substr(0, run.rows.find_last_not_of('|') + 1);
     run.firstAnswer = Flag[255] != kFalse;
     return run;

@@ -39,7 +39,10 @@ std::string Outcome(const std::string& data00, std::vector<Press> keys = {}, con
     if (endedAt != nullptr) *endedAt = story.platform.now;
     if (!error.empty()) return error;
     std::string rows;
-    for (int i = 0; i < kRows; ++i) rows += (i ? "|" : "") + Utf8(CurrentRun().TextLine[i]);
+    for (int i = 0; i < kRows; ++i) {
+        if (i > 0) rows += '|';
+        rows += Utf8(CurrentRun().TextLine[i]);
+    }
     return rows.substr(0, rows.find_last_not_of('|') + 1);
 }
 
