@@ -2,7 +2,7 @@
 # (src/system/win32) instead of SDL, FreeType, fontconfig, FluidSynth and iconv. One static
 # tessaro.exe, nothing beside it.
 list(FILTER TESSARO_SOURCES EXCLUDE REGEX
-     "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Files|Cp932Iconv|MessageBoxWindow|Scaling|PictureFile|Process)\\.cpp$")
+     "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Files|Cp932Iconv|MessageBoxWindow|Scaling|Process)\\.cpp$")
 file(GLOB TESSARO_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/system/win32/*.cpp)
 
 add_library(tessaro_core STATIC ${TESSARO_SOURCES} ${TESSARO_WIN32_SOURCES})

@@ -62,7 +62,7 @@ void LoadScenario(const std::u32string& name) {
     // A file too long for the store is a subscript error. It is found before anything is
     // stored, so the error names the line that chained here, as a missing file's does.
     if (file.lines.size() > kLastSlot)
-        throw SubscriptOutOfRange("more than 500 lines in " + file.path);
+        throw SubscriptOutOfRange("more than 500 lines in " + PrintableName(file.path));
     currentScenarioFile = FileName(name);
     size_t slot = 0;
     for (ScenarioFileLine& line : file.lines) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -72,21 +73,28 @@ std::string LocateFile(const std::string& windowsPath) {
     return absolute ? current : current.substr(2);
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadAssetFile(const std::string& path, size_t cap) {
     const std::string real = LocateFile(path);
     // A name read from a script may hold a NUL, which no file name can.
     if (real.find('\0') != std::string::npos) throw FileNotFound(real);
-    const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
+    const int fd = ::open(real.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw FileNotFound(real);
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENXIO) throw FileNotFound(real);
         throw FileUnreadable(real, std::strerror(errno));
     }
+    // The type is asked of the descriptor just opened, so nothing can swap the file in between.
     struct stat info{};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         throw FileUnreadable(real, "not a regular file");
     }
+    if (uint64_t(info.st_size) > cap) {
+        ::close(fd);
+        throw FileTooLarge(real, cap);
+    }
     std::string content;
+    content.reserve(size_t(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -98,6 +106,11 @@ std::string ReadWholeFile(const std::string& path) {
             throw FileUnreadable(real, std::strerror(error));
         }
         content.append(buffer, size_t(got));
+        // A file that grows while it is read is held to the same cap.
+        if (content.size() > cap) {
+            ::close(fd);
+            throw FileTooLarge(real, cap);
+        }
     }
     ::close(fd);
     return content;

@@ -1,15 +1,25 @@
 #pragma once
-// Files on this machine, for the platform. Asset paths are built the way stories made on Windows
-// expect ("dir\Data\Data00.Dat"); here "\" becomes "/", and a name that is missing as written is
-// matched without regard to letter case ("DATA00.DAT", "data/").
+// The program directory and the files below it. Asset paths are built the way stories made on
+// Windows expect ("dir\Data\Data00.Dat"); here "\" becomes "/", and a name that is missing as
+// written is matched without regard to letter case ("DATA00.DAT", "data/").
+#include <cstddef>
 #include <string>
 
 // The real path of a Windows-style path: separators mapped, each missing component looked up
 // without regard to letter case. When nothing matches, the mapped path is returned as it is.
 std::string LocateFile(const std::string& windowsPath);
 
-// The whole content of a file, read at once. Throws FileNotFound or FileUnreadable naming the path.
-std::string ReadWholeFile(const std::string& path);
+// The most a story's file may hold: far beyond any real story, small enough that no file can eat
+// the memory or hold the window up while it is read.
+constexpr size_t kScenarioFileCap = size_t(8) << 20;  // 8 MiB
+constexpr size_t kMediaFileCap = size_t(64) << 20;    // 64 MiB: a picture, a sound, a piece of music
+
+// The whole content of a file the story names (a Windows-style path, as LocateFile takes), read
+// at once and closed before it returns. Opening never blocks: a named pipe, a device or a folder
+// is refused as "not a regular file", found out on the descriptor opened. Throws FileNotFound,
+// FileUnreadable (with the system's reason) or FileTooLarge (more than `cap` bytes), each naming
+// the path.
+std::string ReadAssetFile(const std::string& path, size_t cap);
 
 // Writes bytes to path through a file beside it that then takes the name, so a failed write
 // leaves no half-written file. Throws RunTimeError naming the path when it cannot.

@@ -39,18 +39,21 @@ std::string FontconfigJapaneseFace() {
 TTF_Font* JapaneseFont() { return JapaneseFontOfSize(kPixelSize); }
 
 TTF_Font* JapaneseFontOfSize(int pixelSize) {
-    static std::map<int, TTF_Font*> opened;
+    // Fonts stay open to the end; the table is never destroyed, so none is lost track of at exit.
+    static auto& opened = *new std::map<int, TTF_Font*>;
     TTF_Font*& font = opened[pixelSize];
     if (font != nullptr) return font;
     if (!TTF_WasInit() && TTF_Init() != 0) throw RunTimeError(std::string("Cannot start the font renderer: ") + TTF_GetError());
-    // The fixed path first: it is the face every pixel of the box was laid out for.
-    for (const std::string& path : {std::string(kFallbackPath), FontconfigJapaneseFace()}) {
-        if (path.empty()) continue;
-        font = TTF_OpenFont(path.c_str(), pixelSize);
-        if (font != nullptr) {
-            TTF_SetFontHinting(font, TTF_HINTING_MONO);
-            return font;
-        }
+    // The fixed path first: it is the face every pixel of the box was laid out for. Fontconfig is
+    // started only when that is missing, as it costs time and keeps its memory to the end.
+    font = TTF_OpenFont(kFallbackPath, pixelSize);
+    if (font == nullptr) {
+        const std::string path = FontconfigJapaneseFace();
+        if (!path.empty()) font = TTF_OpenFont(path.c_str(), pixelSize);
+    }
+    if (font != nullptr) {
+        TTF_SetFontHinting(font, TTF_HINTING_MONO);
+        return font;
     }
     throw RunTimeError(std::string("No Japanese font found: tried ") + kFallbackPath +
                        " and fontconfig's \":lang=ja\" (install fonts-ipafont-gothic)");

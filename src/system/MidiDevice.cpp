@@ -143,7 +143,8 @@ std::string StandardMidiFile(const std::string& content) {
             const uint32_t size = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
             if (content.compare(at, 4, "data") == 0)
                 return StandardMidiFile(content.substr(at + 8, size));
-            at += 8 + size + (size & 1);
+            // Counted in size_t: a size near 4 GB must not wrap round to a step of nothing.
+            at += 8 + size_t(size) + (size & 1);
         }
     }
     return "";
@@ -153,7 +154,7 @@ void Open(const std::string& path) {
     if (music.open) return;  // the alias is taken; the device answers with an error
     std::string content;
     try {
-        content = StandardMidiFile(ReadWholeFile(path));
+        content = StandardMidiFile(ReadAssetFile(path, kMediaFileCap));
     } catch (const RunTimeError&) {
         return;
     }

@@ -7,7 +7,7 @@
 #include "system/Files.h"
 #include "system/MessageBoxWindow.h"
 #include "system/MidiDevice.h"
-#include "system/PictureFile.h"
+#include "system/Picture.h"
 #include "system/Process.h"
 #include "system/SdlImage.h"
 #include "system/WaveDevice.h"
@@ -366,10 +366,10 @@ void SdlPlatform::SndPlaySound(const std::string& path) { PlayWaveFile(path); }
 
 std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
 
-std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
 std::unique_ptr<Image> SdlPlatform::LoadPicture(const std::string& windowsPath) {
-    return LoadPictureFile(windowsPath);
+    return ::LoadPicture(windowsPath);
 }
 
 std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }

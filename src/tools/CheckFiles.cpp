@@ -122,7 +122,7 @@ CheckedFile* StoryFiles::Load(const std::u32string& name, std::string& why) {
     ScenarioFile raw;
     try {
         // Read here rather than through the platform: checking a story opens no window.
-        raw = SplitScenario(wanted, ReadWholeFile(ScenarioPath(name)));
+        raw = SplitScenario(wanted, ReadAssetFile(ScenarioPath(name), kScenarioFileCap));
     } catch (const RunTimeError& error) {
         why = error.what();
         return nullptr;

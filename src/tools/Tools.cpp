@@ -49,7 +49,7 @@ int Check(const std::vector<std::string>& arguments) {
 int Convert(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) return Usage(kConvertUsage, true);
     if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) return Usage(kConvertUsage, false);
-    const std::string source = ReadWholeFile(arguments[0]);
+    const std::string source = ReadAssetFile(arguments[0], kScenarioFileCap);
     std::string scenario;
     std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario);
     if (!errors.empty()) {

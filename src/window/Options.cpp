@@ -70,7 +70,9 @@ CommandLine ReadCommandLine(int argc, char** argv) {
             const std::string value = joined ? argument.substr(std::strlen("--scale=")) : argv[++i];
             if (!ReadScale(value, line.screen))
                 return Misuse("--scale takes 1 to 8, or auto, not \"" + value + "\"");
-        } else if (!argument.empty() && argument[0] == '-') {
+        } else if (argument.empty()) {
+            return Misuse("an empty story folder name");  // not the default folder
+        } else if (argument[0] == '-') {
             return Misuse("unknown option " + argument);
         } else if (folderGiven) {
             return Misuse("one story folder at most");

@@ -8,7 +8,7 @@
 #include "system/AudioOutput.h"
 #include "system/Files.h"
 #include "system/MidiDevice.h"
-#include "system/PictureFile.h"
+#include "system/Picture.h"
 #include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
@@ -153,10 +153,10 @@ void TestPlatform::SndPlaySound(const std::string& path) {
 
 std::string TestPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
 
-std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
 std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath) {
-    return LoadPictureFile(windowsPath);
+    return ::LoadPicture(windowsPath);
 }
 
 std::string TestPlatform::ProgramFolder(const char*) { return "."; }

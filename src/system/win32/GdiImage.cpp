@@ -6,13 +6,10 @@
 #include <vector>
 
 #include "system/Errors.h"
+#include "system/Picture.h"
 #include "system/win32/WideText.h"
 
 namespace {
-
-// Large enough for any picture a story shows in a 300 x 300 area, small enough that a broken
-// header cannot ask for gigabytes.
-constexpr int kLargestSide = 8192;
 
 HFONT GothicFont() {
     // 12 pixels from the top of the tallest glyph to the bottom of the deepest; without
@@ -110,7 +107,7 @@ std::unique_ptr<Image> DecodeBitmap(std::string_view bytes, std::string& why) {
     const unsigned depth = core ? Little16(bytes, 24) : Little16(bytes, 28);
     const uint32_t compression = core ? BI_RGB : Little32(bytes, 30);
     const int64_t rows = h < 0 ? -h : h;
-    if (w <= 0 || rows == 0 || w > kLargestSide || rows > kLargestSide) {
+    if (w <= 0 || rows == 0 || w > kPictureSideCap || rows > kPictureSideCap) {
         why = "unsupported size " + std::to_string(w) + " x " + std::to_string(h);
         return nullptr;
     }

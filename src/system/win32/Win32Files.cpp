@@ -24,7 +24,7 @@ std::string SystemMessage(DWORD code) {
 
 std::string LocateFile(const std::string& windowsPath) { return windowsPath; }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadAssetFile(const std::string& path, size_t cap) {
     // A name read from a script may hold a NUL, which no file name can.
     if (path.find('\0') != std::string::npos) throw FileNotFound(path);
     HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -39,6 +39,11 @@ std::string ReadWholeFile(const std::string& path) {
         CloseHandle(file);
         throw FileUnreadable(path, "not a regular file");
     }
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && uint64_t(size.QuadPart) > cap) {
+        CloseHandle(file);
+        throw FileTooLarge(path, cap);
+    }
     std::string content;
     char buffer[65536];
     for (;;) {
@@ -50,6 +55,10 @@ std::string ReadWholeFile(const std::string& path) {
         }
         if (got == 0) break;
         content.append(buffer, got);
+        if (content.size() > cap) {  // it grew while it was read
+            CloseHandle(file);
+            throw FileTooLarge(path, cap);
+        }
     }
     CloseHandle(file);
     return content;

@@ -8,6 +8,7 @@
 
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/Picture.h"
 #include "system/win32/GdiImage.h"
 #include "system/win32/WideText.h"
 
@@ -330,14 +331,9 @@ void Win32Platform::SndPlaySound(const std::string& path) {
 // Windows matches names without regard to letter case and takes "\" as the separator already.
 std::string Win32Platform::FindFile(const std::string& windowsPath) { return windowsPath; }
 
-std::string Win32Platform::ReadFile(const std::string& windowsPath) { return ReadWholeFile(windowsPath); }
+std::string Win32Platform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
-std::unique_ptr<Image> Win32Platform::LoadPicture(const std::string& windowsPath) {
-    std::string why;
-    std::unique_ptr<Image> picture = DecodeBitmap(ReadWholeFile(windowsPath), why);
-    if (picture == nullptr) throw InvalidPicture(windowsPath, why);
-    return picture;
-}
+std::unique_ptr<Image> Win32Platform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
 
 std::string Win32Platform::ProgramFolder(const char*) {
     std::wstring path(MAX_PATH, L'\0');
