@@ -12,7 +12,7 @@ start_x
 ZIP="$(dirname "$TESSARO_EXE")/tessaro-windows.zip"
 start_beside_story() {
   rm -rf "$SCRATCH/story" "$SCRATCH/Tessaro" "$TIMELINE"
-  if [ -f "$ZIP" ] && [ -z "$(find "$SAMPLE_STORY" -newer "$ZIP" -print -quit)" ]; then  # not an old one
+  if [ -f "$ZIP" ] && [ -z "$(find "$SAMPLE_STORY" "$TESSARO_EXE" -newer "$ZIP" -print -quit)" ]; then  # not an old one
     unzip -q "$ZIP" -d "$SCRATCH" && mv "$SCRATCH/Tessaro" "$SCRATCH/story"
     cp "$SAMPLE_STORY/expected-pixels.txt" "$SCRATCH/story/"  # what the looks compare with
   else
