@@ -17,7 +17,7 @@ scenario "$story" 01 <<<$'CL03三枚目の絵。\nL04四枚目の絵。D00'
 starts=() ends=() growths=()
 for _ in $(seq "$RUNS"); do
   start_traced "$story"  # the trace counts the steps
-  wait_window >/dev/null || exit 1
+  wait_trace 10 step >/dev/null || exit 1
   sleep 3  # past start-up, a few loops in
   first=$(rss_kb)
   sleep "$SECONDS_MEASURED"

@@ -19,7 +19,7 @@ scenario "$music" 00 <<<"B01X音楽を聴きながら待ちますP"
 
 measure() {  # measure [OPTION...] STORY: prints "cpu-percent wakeups-per-second rss-MB threads"
   start_program "$@"  # no trace: writing it would be part of what is measured
-  wait_window >/dev/null || exit 1
+  wait_shown || exit 1
   sleep 2  # past the text, into the page wait
   local c0 s0 t0 c1 s1 t1
   c0=$(cpu_ns) s0=$(switches) t0=$(date +%s%N)

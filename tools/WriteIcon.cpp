@@ -5,13 +5,12 @@
 //
 // The image is stored uncompressed (a palette image is small anyway), so no image library is
 // needed at build time.
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "window/Icon.h"
 
@@ -63,16 +62,18 @@ std::string Stored(const std::string& raw) {
     return out;
 }
 
-std::string PalettePng(const SDL_Surface* icon, int scale) {
-    const int size = icon->w * scale;
-    const auto* pixels = static_cast<const Uint8*>(icon->pixels);
+// The icon's few colours as a palette, in the order they first appear.
+std::string PalettePng(const Image& icon, int scale) {
+    const int size = icon.Width() * scale;
+    std::vector<uint32_t> colours;
     std::string rows;
-    int colours = 1;
     for (int y = 0; y < size; ++y) {
         rows += '\0';  // no filter
         for (int x = 0; x < size; ++x) {
-            const Uint8 index = pixels[(y / scale) * icon->pitch + x / scale];
-            colours = std::max(colours, index + 1);
+            const uint32_t rgb = icon.Row(y / scale)[x / scale] & 0xFFFFFF;
+            size_t index = 0;
+            while (index < colours.size() && colours[index] != rgb) ++index;
+            if (index == colours.size()) colours.push_back(rgb);
             rows += static_cast<char>(index);
         }
     }
@@ -81,10 +82,9 @@ std::string PalettePng(const SDL_Surface* icon, int scale) {
     PutBigEndian(header, static_cast<uint32_t>(size));
     header += std::string("\x08\x03\x00\x00\x00", 5);  // 8-bit palette indices, no interlace
     std::string palette;
-    for (int i = 0; i < colours; ++i) {
-        const SDL_Color& c = icon->format->palette->colors[i];
-        palette += static_cast<char>(c.r), palette += static_cast<char>(c.g), palette += static_cast<char>(c.b);
-    }
+    for (uint32_t rgb : colours)
+        palette += static_cast<char>(rgb >> 16), palette += static_cast<char>(rgb >> 8 & 0xFF),
+            palette += static_cast<char>(rgb & 0xFF);
     std::string png = "\x89PNG\r\n\x1a\n";
     PutChunk(png, "IHDR", header);
     PutChunk(png, "PLTE", palette);
@@ -101,13 +101,8 @@ int main(int argc, char** argv) {
         std::fputs("usage: tessaro_icon SIZE FILE.png   (SIZE a multiple of 32)\n", stderr);
         return 2;
     }
-    SDL_Surface* icon = WindowIcon();
-    if (icon == nullptr) {
-        std::fprintf(stderr, "tessaro_icon: cannot draw the icon: %s\n", SDL_GetError());
-        return 1;
-    }
-    const std::string png = PalettePng(icon, size / icon->w);
-    SDL_FreeSurface(icon);
+    const std::unique_ptr<Image> icon = WindowIcon();
+    const std::string png = PalettePng(*icon, size / icon->Width());
     std::FILE* file = std::fopen(argv[2], "wb");
     if (file == nullptr || std::fwrite(png.data(), 1, png.size(), file) != png.size() || std::fclose(file) != 0) {
         std::fprintf(stderr, "tessaro_icon: cannot write %s\n", argv[2]);

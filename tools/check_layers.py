@@ -18,22 +18,20 @@ LAYERS = {
     "common": (lambda inc: inc.startswith("common/") or inc in PORTABLE_SYSTEM, set()),
     "script": (lambda inc: inc.split("/")[0] in ("script", "common") or inc in PORTABLE_SYSTEM
                or inc in ("window/Crt.h", "window/Pacing.h"), set()),
-    # The window draws its off-screen image with SDL surfaces and its font; nothing more.
-    "window": (lambda inc: True, {"SDL.h", "SDL_ttf.h"}),
+    # The window draws into off-screen images (system/Image.h) that the machine provides.
+    "window": (lambda inc: True, set()),
     # The authors' commands stand beside the window: they read the story's files themselves,
     # with no window and no platform, but never call the machine directly.
     "tools": (lambda inc: not inc.startswith("window/") or inc == "window/Crt.h", set()),
 }
 MACHINE_HEADERS = re.compile(r"^(SDL.*|fluidsynth.*|fontconfig/.*|unistd\.h|fcntl\.h|dirent\.h|"
                              r"sys/.*|malloc\.h|iconv\.h|dlfcn\.h|pthread\.h|windows\.h)$")
-# Calls into the machine that only src/system/ makes (the window may draw with SDL and TTF).
+# Calls into the machine that only src/system/ makes.
 MACHINE_CALLS = {
     "common": re.compile(r"\b(SDL_|TTF_|Mix_|fluid_)\w+|::(open|read|stat|fstat|opendir|readdir|close)\s*\(|"
                          r"\bmalloc_trim\b"),
-    "window": re.compile(r"\b(Mix_|fluid_)\w+|::(open|read|stat|fstat|opendir|readdir|close)\s*\(|"
-                         r"\bmalloc_trim\b"),
 }
-MACHINE_CALLS["script"] = MACHINE_CALLS["tools"] = MACHINE_CALLS["common"]
+MACHINE_CALLS["script"] = MACHINE_CALLS["window"] = MACHINE_CALLS["tools"] = MACHINE_CALLS["common"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 

@@ -30,6 +30,18 @@ wait_trace() {
   return 1
 }
 
+# Waits at most 10 s for the program's window, found by its process (whatever the program file
+# is called).
+wait_shown() {
+  for _ in $(seq 200); do
+    timeout 2 xdotool search --pid "$PROGRAM_PID" >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  echo "FAILED: no window within 10 s; the program said:" >&2
+  cat "$SCRATCH/err" >&2
+  return 1
+}
+
 stop_program() {
   [ -n "$PROGRAM_PID" ] || return 0
   kill "$PROGRAM_PID" 2>/dev/null || true

@@ -8,7 +8,7 @@
 
 void ShowPicture(RunState& state) {
     const std::string name = "Pic" + ToUtf8(NextChars(state, 2)) + ".bmp";
-    Crt.Picture(System().LoadPicture(AssetPath("Picture", name)).get());
+    Crt.Picture(*System().LoadPicture(AssetPath("Picture", name)));
     Crt.Refresh();
     state.CharPos = Add16(state.CharPos, 2, "the character position");
 }

@@ -1,12 +1,11 @@
 #include "system/Picture.h"
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <optional>
 
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/Image.h"
 
 namespace {
 
@@ -57,15 +56,12 @@ std::optional<std::string> HeaderFault(const std::string& file) {
 
 }  // namespace
 
-void FreeSurface::operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-
-Surface LoadPicture(const std::string& path) {
+std::unique_ptr<Image> LoadPicture(const std::string& path) {
     const std::string bytes = ReadAssetFile(path, kMediaFileCap);
     const std::string real = LocateFile(path);
     if (const auto fault = HeaderFault(bytes)) throw InvalidPicture(real, *fault);
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
-    if (source == nullptr) throw InvalidPicture(real, SDL_GetError());
-    Surface bitmap(SDL_LoadBMP_RW(source, 1));
-    if (bitmap == nullptr) throw InvalidPicture(real, SDL_GetError());
+    std::string why;
+    std::unique_ptr<Image> bitmap = DecodeBitmap(bytes, why);
+    if (bitmap == nullptr) throw InvalidPicture(real, why);
     return bitmap;
 }

@@ -1,14 +1,10 @@
 #pragma once
-// Story pictures: Windows bitmaps, read whole through ReadAssetFile and decoded from memory.
+// Story pictures: Windows bitmaps, read whole through ReadAssetFile and decoded from memory by
+// the machine (system/Image.h). The same on every machine.
 #include <memory>
 #include <string>
 
-struct SDL_Surface;
-
-struct FreeSurface {
-    void operator()(SDL_Surface* surface) const;
-};
-using Surface = std::unique_ptr<SDL_Surface, FreeSurface>;
+#include "system/Image.h"
 
 // The largest side a picture may have: far beyond the 300 x 300 picture area, small enough that
 // decoding cannot take the memory or the time a hostile header would ask for.
@@ -18,4 +14,4 @@ constexpr int kPictureSideCap = 8192;
 // decoded: a size of zero or beyond kPictureSideCap, or pixel data the file is too short to hold,
 // is refused at once. Throws FileNotFound, FileUnreadable, FileTooLarge or InvalidPicture, each
 // naming the file; never returns null.
-Surface LoadPicture(const std::string& path);
+std::unique_ptr<Image> LoadPicture(const std::string& path);

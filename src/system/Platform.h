@@ -1,17 +1,16 @@
 #pragma once
 // Everything the program reaches of the machine: clock, keys, message pumping, the window, the
 // message box, music and sound, the story's files and pictures, the program's own folder and its
-// memory. The real machine is SdlPlatform; tests put a virtual clock and scripted keys in its
-// place (their files and pictures are real ones, in a temporary folder). Drawing itself is not
-// here: the picture area paints into a plain software image (window/Crt), the same in the
-// program and in the tests. Nothing above src/system/ includes a header of SDL or of the
-// operating system for anything this covers.
+// memory. The real machine is SdlPlatform (Win32Platform on Windows); tests put a virtual clock
+// and scripted keys in its place (their files and pictures are real ones, in a temporary folder).
+// Drawing itself is not here: the picture area paints into off-screen images (system/Image), the
+// same in the program and in the tests. Nothing above src/system/ includes a header of SDL or of
+// the operating system for anything this covers.
 #include <cstdint>
 #include <memory>
 #include <string>
 
-struct SDL_Rect;
-struct SDL_Surface;
+#include "system/Image.h"
 
 enum class Key { Space, Up, Down };
 
@@ -28,7 +27,7 @@ public:
     // Opens the one window: caption, client size in pixels, centred on the screen, not resizable.
     // Returns an error text, empty on success.
     virtual std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                                   SDL_Surface* icon) = 0;
+                                   const Image* icon) = 0;
 
     // Handles every pending window event (repaints, key presses, focus). Returns false when the
     // user has asked to close the window.
@@ -52,7 +51,7 @@ public:
 
     // Puts the window's client image on screen at once; when changed is given, only that part of
     // it differs from what the screen already shows.
-    virtual void ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed = nullptr) = 0;
+    virtual void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) = 0;
 
     // What goes on while a message box is open (the window's timers): runs what is due and
     // returns the clock time when it next wants to run.
@@ -84,7 +83,7 @@ public:
 
     // A bitmap file (a Windows-style path) as an image the picture area can draw. Throws
     // FileNotFound or InvalidPicture naming the real path; never returns an empty handle.
-    virtual std::shared_ptr<SDL_Surface> LoadPicture(const std::string& windowsPath) = 0;
+    virtual std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) = 0;
 
     // The folder that holds the running program; argv0 is the name it was started by.
     virtual std::string ProgramFolder(const char* argv0) = 0;

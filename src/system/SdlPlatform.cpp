@@ -11,6 +11,7 @@
 #include "system/MidiDevice.h"
 #include "system/Picture.h"
 #include "system/Process.h"
+#include "system/SdlImage.h"
 #include "system/TraceFile.h"
 #include "system/WaveDevice.h"
 
@@ -88,7 +89,7 @@ int64_t SdlPlatform::Clock() {
 }
 
 std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
-                                    int clientHeight, SDL_Surface* icon) {
+                                    int clientHeight, const Image* icon) {
     windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
     SDL_Rect desktop{};
     if (screenMode.autoScale && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
@@ -99,7 +100,7 @@ std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
     window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               clientWidth * windowScale, clientHeight * windowScale, SDL_WINDOW_HIDDEN);
     if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
-    if (icon != nullptr) SDL_SetWindowIcon(window, icon);
+    if (icon != nullptr) SDL_SetWindowIcon(window, SurfaceOf(*icon));
     SDL_ShowWindow(window);
     if (screenMode.fullscreen) {
         // Shown first, so that a window manager has framed it (or not) by the time it goes
@@ -161,7 +162,7 @@ bool SdlPlatform::PumpMessages() {
 void SdlPlatform::NotePointer(int windowX, int windowY) {
     if (shown == nullptr) return;
     int x = windowX, y = windowY;
-    if (!WindowToImage(placed, shown->w, shown->h, x, y)) return;
+    if (!WindowToImage(placed, shown->Width(), shown->Height(), x, y)) return;
     pointerX = x;
     pointerY = y;
     pointerMoved = true;
@@ -206,22 +207,22 @@ bool SdlPlatform::PointerMoved(int& x, int& y) {
     return moved;
 }
 
-void SdlPlatform::ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed) {
-    if (clientImage != shown) changed = nullptr;
-    shown = clientImage;
+void SdlPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
+    if (&clientImage != shown) changed = nullptr;
+    shown = &clientImage;
     Paint(changed);
 }
 
-void SdlPlatform::Paint(const SDL_Rect* changed) {
+void SdlPlatform::Paint(const ImageRect* changed) {
     if (window == nullptr || shown == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) return;
     Placement at;
     // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
-    at.scale = LargestScaleThatFits(shown->w, shown->h, surface->w, surface->h,
+    at.scale = LargestScaleThatFits(shown->Width(), shown->Height(), surface->w, surface->h,
                                     fullscreen ? surface->w : windowScale);
-    at.x = std::max(0, (surface->w - shown->w * at.scale) / 2);
-    at.y = std::max(0, (surface->h - shown->h * at.scale) / 2);
+    at.x = std::max(0, (surface->w - shown->Width() * at.scale) / 2);
+    at.y = std::max(0, (surface->h - shown->Height() * at.scale) / 2);
     const bool samePlace = surface == paintedOn && at.x == placed.x && at.y == placed.y &&
                            at.scale == placed.scale && paintedSize.w == surface->w &&
                            paintedSize.h == surface->h;
@@ -229,14 +230,14 @@ void SdlPlatform::Paint(const SDL_Rect* changed) {
     paintedOn = surface;
     paintedSize = SDL_Rect{0, 0, surface->w, surface->h};
     if (changed != nullptr && samePlace) {
-        const SDL_Rect painted = PutScaled(shown, *changed, surface, at);
+        const SDL_Rect painted = PutScaled(SurfaceOf(*shown), SDL_Rect{changed->x, changed->y, changed->w, changed->h}, surface, at);
         if (painted.w > 0 && painted.h > 0) presenter.Update(window, surface, &painted);
         NoteInTrace("frame");
         return;
     }
-    if (shown->w * at.scale < surface->w || shown->h * at.scale < surface->h)
+    if (shown->Width() * at.scale < surface->w || shown->Height() * at.scale < surface->h)
         SDL_FillRect(surface, nullptr, 0);  // black around the image
-    PutScaled(shown, SDL_Rect{0, 0, shown->w, shown->h}, surface, at);
+    PutScaled(SurfaceOf(*shown), SDL_Rect{0, 0, shown->Width(), shown->Height()}, surface, at);
     presenter.Update(window, surface, nullptr);
     NoteInTrace("frame");
 }
@@ -392,7 +393,7 @@ std::string SdlPlatform::FindFile(const std::string& windowsPath) { return Locat
 
 std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
-std::shared_ptr<SDL_Surface> SdlPlatform::LoadPicture(const std::string& windowsPath) {
+std::unique_ptr<Image> SdlPlatform::LoadPicture(const std::string& windowsPath) {
     return ::LoadPicture(windowsPath);
 }
 

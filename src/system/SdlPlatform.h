@@ -22,26 +22,26 @@ public:
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                           SDL_Surface* icon) override;
+                           const Image* icon) override;
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
     bool SkipHeld() override;
     bool PointerMoved(int& x, int& y) override;
-    void ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed = nullptr) override;
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
     void SndPlaySound(const std::string& path) override;
     std::string FindFile(const std::string& windowsPath) override;
     std::string ReadFile(const std::string& windowsPath) override;
-    std::shared_ptr<SDL_Surface> LoadPicture(const std::string& windowsPath) override;
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void TrimMemory() override;
     void Trace(const char* event) override;
 
 private:
-    void Paint(const SDL_Rect* changed = nullptr);
+    void Paint(const ImageRect* changed = nullptr);
     void ForgetKeys();
     void AfterSoundCommand();
     bool HasFocus() const;
@@ -52,7 +52,7 @@ private:
     std::string error;
     SDL_Window* window = nullptr;
     SDL_Window* dismissedBox = nullptr;  // the last message box, hidden, destroyed at the end
-    SDL_Surface* shown = nullptr;  // the last image put on screen, repainted when uncovered
+    const Image* shown = nullptr;  // the last image put on screen, repainted when uncovered
     WindowPresenter presenter;
     std::chrono::steady_clock::time_point start;  // the clock's zero
     bool closeRequested = false;

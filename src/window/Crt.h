@@ -2,15 +2,14 @@
 // The picture area: a 300 x 300 persistent image inside a 2-pixel sunken border. Every drawing
 // operation paints into the image; the window shows it the next time messages are pumped, or at
 // once on Refresh. A background picture lies under everything drawn at run time.
-#include <SDL.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-struct SDL_Surface;
+#include "system/Image.h"
 
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
@@ -22,11 +21,6 @@ struct PictureArea {
     int CurrentX = 0;
     int CurrentY = 0;
 
-    PictureArea() = default;
-    PictureArea(const PictureArea&) = delete;
-    PictureArea& operator=(const PictureArea&) = delete;
-    ~PictureArea();
-
     // Sets the drawable size, opens the font and clears the image to black (no picture).
     void Open(int width, int height);
 
@@ -36,15 +30,15 @@ struct PictureArea {
     int TextWidth(std::u32string_view text);
     void Cls();
     void Refresh();
-    // Makes bitmap (owned by the caller) the background picture, at the top-left, unscaled; the
-    // image starts again from it.
-    void Picture(SDL_Surface* bitmap);
+    // Makes bitmap the background picture, at the top-left, unscaled; the image starts again
+    // from it.
+    void Picture(const Image& bitmap);
 
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
     // The whole client image: the border and the drawable image inside it.
-    SDL_Surface* Client() const { return client; }
+    const Image& Client() const { return *client; }
     uint32_t PixelAt(int x, int y);  // 0xRRGGBB
 
 private:
@@ -56,24 +50,23 @@ private:
         enum Kind { Fill, Text, Clear } kind;
         int x, y, w, h;
         uint32_t colour;
-        std::string text;  // UTF-8, for Text
+        std::u32string text;  // for Text
         bool operator==(const Operation&) const = default;
     };
+    static constexpr int kTextReach = 24;  // pixels below a row's top that its glyphs may paint
+    static constexpr size_t kWidthCacheLimit = 64;
     void Note(Operation operation);
     void Paint();
-    SDL_Rect PaintOperation(const Operation& operation);
-    SDL_Surface* RenderedText(const std::string& utf8);
+    ImageRect PaintOperation(const Operation& operation);
 
-    SDL_Surface* image = nullptr;
-    SDL_Surface* background = nullptr;  // black with the picture, what Cls returns to
-    SDL_Surface* client = nullptr;
+    std::unique_ptr<Image> image;
+    std::unique_ptr<Image> background;  // black with the picture, what Cls returns to
+    std::unique_ptr<Image> client;
     std::vector<Operation> noted;    // drawn since the last painting
     std::vector<Operation> painted;  // what the last painting did
-    SDL_Rect unshown{};            // in client coordinates: painted but not yet on the window
+    ImageRect unshown{};             // in client coordinates: painted but not yet on the window
     bool shownOnce = false;
-    // Rendered rows: five rows are printed every 15 ms and mostly unchanged, so they are kept.
-    std::unordered_map<std::string, SDL_Surface*> textCache;
-    std::unordered_map<std::string, int> widthCache;
+    std::unordered_map<std::u32string, int> widthCache;
 };
 
 extern PictureArea Crt;

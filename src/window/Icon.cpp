@@ -1,33 +1,33 @@
 #include "window/Icon.h"
 
-#include <SDL.h>
-
+#include <cstdint>
 #include <initializer_list>
 
 namespace {
 
-enum : Uint8 { kNight, kMoon, kBox, kEdge, kInk, kStar, kColours };
+enum : uint8_t { kNight, kMoon, kBox, kEdge, kInk, kStar, kColours };
 
-const SDL_Color kPalette[kColours] = {
-    {16, 20, 48, 255},    // night sky
-    {250, 226, 140, 255}, // moon
-    {0, 0, 128, 255},     // message box
-    {192, 192, 192, 255}, // its edge
-    {255, 255, 255, 255}, // text
-    {170, 180, 230, 255}, // stars
+const uint32_t kPalette[kColours] = {
+    0x101430,  // night sky
+    0xFAE28C,  // moon
+    0x000080,  // message box
+    0xC0C0C0,  // its edge
+    0xFFFFFF,  // text
+    0xAAB4E6,  // stars
+};
+
+struct Point {
+    int x, y;
 };
 
 }  // namespace
 
-SDL_Surface* WindowIcon() {
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, 32, 32, 8, SDL_PIXELFORMAT_INDEX8);
-    if (icon == nullptr) return nullptr;
-    SDL_SetPaletteColors(icon->format->palette, kPalette, 0, kColours);
-    auto* pixels = static_cast<Uint8*>(icon->pixels);
-    auto put = [&](int x, int y, Uint8 colour) { pixels[y * icon->pitch + x] = colour; };
+std::unique_ptr<Image> WindowIcon() {
+    std::unique_ptr<Image> icon = NewImage(32, 32);
+    auto put = [&](int x, int y, uint8_t colour) { icon->Row(y)[x] = kPalette[colour]; };
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            Uint8 colour = kNight;
+            uint8_t colour = kNight;
             const int dx = x - 21, dy = y - 8;
             const int ex = x - 24, ey = y - 6;  // the shadow that makes the moon a crescent
             if (dx * dx + dy * dy <= 36 && ex * ex + ey * ey > 30) colour = kMoon;
@@ -36,7 +36,7 @@ SDL_Surface* WindowIcon() {
             put(x, y, colour);
         }
     }
-    for (const auto& star : {SDL_Point{5, 4}, SDL_Point{11, 9}, SDL_Point{3, 13}, SDL_Point{14, 3}})
+    for (const auto& star : {Point{5, 4}, Point{11, 9}, Point{3, 13}, Point{14, 3}})
         put(star.x, star.y, kStar);
     for (int x = 4; x <= 22; x += 3) put(x, 23, kInk), put(x + 1, 23, kInk);   // a row of text
     for (int x = 4; x <= 13; x += 3) put(x, 26, kInk), put(x + 1, 26, kInk);   // a shorter one

@@ -9,7 +9,7 @@
 #include "script/Scenario.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
-#include "system/SdlPlatform.h"
+#include "system/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "window/Options.h"
 
@@ -53,7 +53,7 @@ int Main(int argc, char** argv) {
     case CommandLine::Action::Play:
         break;
     }
-    SdlPlatform platform;
+    MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     SetSystem(&platform);
     SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))

@@ -1,7 +1,5 @@
 #include "window/MainForm.h"
 
-#include <SDL.h>
-
 #include <limits>
 
 #include "common/Bgm.h"
@@ -38,11 +36,9 @@ WindowTimer Bgm_Check{1000, Bgm_Check_Timer};
 
 void MainForm_Load() {
     Crt.Open(ScreenWidth, ScreenHeight);
-    SDL_Surface* icon = WindowIcon();
+    const std::unique_ptr<Image> icon = WindowIcon();
     const std::string error =
-        System().OpenWindow("Velmarin", ScreenWidth + 2 * kCrtBorder,
-                            ScreenHeight + 2 * kCrtBorder, icon);
-    SDL_FreeSurface(icon);
+        System().OpenWindow("Velmarin", ScreenWidth + 2 * kCrtBorder, ScreenHeight + 2 * kCrtBorder, icon.get());
     if (!error.empty()) throw RunTimeError(error);
     Crt.Refresh();
     Bgm_Check.Start();

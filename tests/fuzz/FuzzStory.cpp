@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "system/AssetPath.h"
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
 #include "system/Files.h"
 
@@ -40,6 +42,6 @@ std::string WriteScratch(const std::string& relativePath, const std::string& byt
 
 void OpenDummyAudio() {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (!OpenAudio().empty()) std::abort();
+    if (!OpenAudioWithMeter().empty()) std::abort();
     std::atexit(CloseAudio);
 }

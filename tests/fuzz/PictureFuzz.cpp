@@ -2,6 +2,7 @@
 // drawn into the picture area.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "fuzz/FuzzStory.h"
@@ -26,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path =
         WriteScratch("Picture/Pic99.bmp", std::string(reinterpret_cast<const char*>(data), size));
     try {
-        const Surface bitmap = LoadPicture(path);
-        Crt.Picture(bitmap.get());
+        const std::unique_ptr<Image> bitmap = LoadPicture(path);
+        Crt.Picture(*bitmap);
     } catch (const RunTimeError&) {
     }
     return 0;

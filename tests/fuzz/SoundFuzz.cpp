@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz/FuzzStory.h"
+#include "support/AudioMeter.h"
 #include "system/AudioOutput.h"
 #include "system/MidiDevice.h"
 #include "system/WaveDevice.h"

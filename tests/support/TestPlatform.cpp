@@ -15,7 +15,6 @@ TestPlatform::TestPlatform() { SetSystem(this); }
 
 TestPlatform::~TestPlatform() {
     SetSystem(nullptr);
-    SDL_FreeSurface(screen);
 }
 
 void TestPlatform::PressKey(int64_t at, Key key, int64_t holdFor) {
@@ -46,7 +45,7 @@ void TestPlatform::UseRealAudio() {
 }
 
 std::string TestPlatform::OpenWindow(const std::string& caption, int clientWidth,
-                                     int clientHeight, SDL_Surface*) {
+                                     int clientHeight, const Image*) {
     windowCaption = caption;
     windowWidth = clientWidth;
     windowHeight = clientHeight;
@@ -128,21 +127,20 @@ bool TestPlatform::PointerMoved(int& x, int& y) {
     return moved;
 }
 
-void TestPlatform::ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed) {
+void TestPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
     ++imagesShown;
-    if (screen == nullptr || screen->w != clientImage->w || screen->h != clientImage->h) {
-        SDL_FreeSurface(screen);
-        screen = SDL_CreateRGBSurfaceWithFormat(0, clientImage->w, clientImage->h, 32, SDL_PIXELFORMAT_XRGB8888);
-        SDL_FillRect(screen, nullptr, 0x123456);  // nothing of ours yet
+    if (screen.size() != size_t(clientImage.Width()) * size_t(clientImage.Height())) {
+        screenWidth = clientImage.Width();
+        screen.assign(size_t(clientImage.Width()) * size_t(clientImage.Height()), 0x123456);  // nothing of ours yet
     }
-    SDL_Rect from = changed != nullptr ? *changed : SDL_Rect{0, 0, clientImage->w, clientImage->h}, to = from;
-    SDL_BlitSurface(clientImage, &from, screen, &to);
+    const ImageRect part = changed != nullptr ? *changed : ImageRect{0, 0, clientImage.Width(), clientImage.Height()};
+    for (int y = part.y; y < part.y + part.h; ++y)
+        std::copy_n(clientImage.Row(y) + part.x, part.w, screen.begin() + ptrdiff_t(y) * screenWidth + part.x);
 }
 
 uint32_t TestPlatform::ScreenAt(int x, int y) const {
-    if (screen == nullptr || x < 0 || y < 0 || x >= screen->w || y >= screen->h) return 0x123456;
-    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(screen->pixels) + y * screen->pitch)[x] &
-           0xFFFFFF;
+    if (x < 0 || y < 0 || x >= screenWidth || size_t(y) * size_t(screenWidth) + size_t(x) >= screen.size()) return 0x123456;
+    return screen[size_t(y) * size_t(screenWidth) + size_t(x)] & 0xFFFFFF;
 }
 
 bool TestPlatform::MessageBox(const std::string& caption, const std::string& text,
@@ -173,7 +171,7 @@ std::string TestPlatform::FindFile(const std::string& windowsPath) { return Loca
 
 std::string TestPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
-std::shared_ptr<SDL_Surface> TestPlatform::LoadPicture(const std::string& windowsPath) {
+std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath) {
     return ::LoadPicture(windowsPath);
 }
 

@@ -40,13 +40,13 @@ public:
     // Platform
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                           SDL_Surface* icon) override;
+                           const Image* icon) override;
     bool PumpMessages() override;
     void SleepUntil(int64_t deadline) override;
     bool KeyHit(Key key) override;
     bool SkipHeld() override;
     bool PointerMoved(int& x, int& y) override;
-    void ShowImage(SDL_Surface* clientImage, const SDL_Rect* changed = nullptr) override;
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
     std::string MciSendString(const std::string& command) override;
@@ -54,7 +54,7 @@ public:
     // The story's files are real ones, in the test's folder.
     std::string FindFile(const std::string& windowsPath) override;
     std::string ReadFile(const std::string& windowsPath) override;
-    std::shared_ptr<SDL_Surface> LoadPicture(const std::string& windowsPath) override;
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void TrimMemory() override;
 
@@ -88,5 +88,6 @@ private:
     std::map<std::string, std::string> mciAnswers;
     bool realAudio = false;
     int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0
-    SDL_Surface* screen = nullptr;  // made at the first image shown
+    std::vector<uint32_t> screen;  // made at the first image shown
+    int screenWidth = 0;
 };

@@ -1,5 +1,4 @@
 // What the picture area shows: the message box, its rows, the border around the area.
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "script/Interpreter.h"
@@ -80,10 +79,7 @@ TEST(PictureArea, ClientImageHasASunkenBorderAroundTheArea) {
     EXPECT_EQ(story.platform.windowHeight, 304);
     EXPECT_EQ(story.platform.windowCaption, "Velmarin");
     Crt.Refresh();
-    SDL_Surface* client = Crt.Client();
-    auto at = [&](int x, int y) {
-        return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(client->pixels) + y * client->pitch)[x] & 0xFFFFFF;
-    };
+    auto at = [&](int x, int y) { return Crt.Client().Row(y)[x] & 0xFFFFFF; };
     EXPECT_EQ(at(0, 0), 0x808080u);
     EXPECT_EQ(at(303, 303), 0xFFFFFFu);
     EXPECT_EQ(at(1, 1), 0x000000u);

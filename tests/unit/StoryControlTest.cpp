@@ -1,6 +1,5 @@
 // Flags, branches, jumps, chaining, page waits, pauses and questions, run by the real
 // interpreter against the virtual clock and scripted keys.
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -106,10 +105,9 @@ TEST(Steering, AChainThatFailsNamesTheLineOfItsD) {
 
 TEST(Steering, ChainClearsTheAreaDownToThePicture) {
     Story story;
-    SDL_Surface* red = SDL_CreateRGBSurfaceWithFormat(0, 20, 20, 32, SDL_PIXELFORMAT_XRGB8888);
-    SDL_FillRect(red, nullptr, 0xFF0000);
-    Crt.Picture(red);
-    SDL_FreeSurface(red);
+    const std::unique_ptr<Image> red = NewImage(20, 20);
+    FillImage(*red, 0, 0, 20, 20, 0xFF0000);
+    Crt.Picture(*red);
     story.Scenario("00", "1\n2\n3\n4\n■■■D01\n");  // row 4 paints below the box
     story.Scenario("01", "六\n");
     EXPECT_EQ(story.Run(), "");

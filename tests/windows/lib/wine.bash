@@ -1,0 +1,107 @@
+# Shared by the tests of tessaro.exe under Wine: the window tests' helpers (lib/xvfb.bash), with
+# the X server started as on a stock machine (no core fonts), a private Wine prefix prepared once
+# and kept beside the program, and the program started through wine. Source it; $1 of the test is
+# tessaro.exe. Every wait is bounded: a missing window or box reports within seconds.
+source "$(dirname "${BASH_SOURCE[0]}")/../../window/lib/xvfb.bash"
+
+TESSARO_EXE="$(cd "$(dirname "$TESSARO")" && pwd)/$(basename "$TESSARO")"
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$TESSARO_EXE")/wine-prefix}
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs at the first start; no sound card is not an error.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+cleanup() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null || true
+  # Wine's own processes of this prefix, and only those, go with the test's X server.
+  timeout 10 wineserver -k 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$SCRATCH"
+}
+
+# The window tests' X server (no core fonts, as on a stock machine), then the prefix.
+eval "x_server_$(declare -f start_x)"
+start_x() {
+  x_server_start_x
+  prepare_prefix
+}
+
+# A Wine prefix for the tests alone, made once (10 to 20 s) and reused. Message boxes take their
+# Japanese from IPA Gothic: Wine's dialog faces have no Japanese glyphs of their own, and without
+# this link the game-over box shows empty squares. Wine sets the links back to its own when it
+# updates a prefix (after a change of locale, say), so they are checked every time.
+prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/.tessaro-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    timeout 120 wineboot -i >"$SCRATCH/wineboot.log" 2>&1 || { echo "FAILED: wineboot"; cat "$SCRATCH/wineboot.log"; exit 1; }
+    timeout 30 wineserver -w || true
+    touch "$WINEPREFIX/.tessaro-ready"
+  fi
+  grep -q '^"Tahoma"=str(7):"ipag.ttf,IPAGothic' "$WINEPREFIX/system.reg" && return 0
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    timeout 30 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1 ||
+      { echo "FAILED: the font link for $face"; exit 1; }
+  done
+  timeout 30 wineserver -w || true
+}
+
+# A Unix path as the Windows program sees it (Wine's drive Z: is the root).
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# Starts tessaro.exe in the background, its output in $SCRATCH/out and $SCRATCH/err; arguments
+# that are Unix paths go as Windows paths. Without a story folder it plays the story beside it, as
+# after a double-click.
+start_program() {
+  local arguments=() a
+  for a in "$@"; do
+    if [[ $a == /* ]]; then arguments+=("$(windows_path "$a")"); else arguments+=("$a"); fi
+  done
+  wine "${PROGRAM_EXE:-$TESSARO_EXE}" "${arguments[@]}" >"$SCRATCH/out" 2>"$SCRATCH/err" &
+  PROGRAM_PID=$!
+}
+
+# The window's id, by its caption.
+wait_window() {
+  local id=""
+  for _ in $(seq 300); do
+    id=$(timeout 2 xdotool search --name '^Velmarin$' 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$PROGRAM_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "FAILED: no window; the program said:" >&2
+  grep -v '^ALSA\|^wine:' "$SCRATCH/err" >&2 || true
+  return 1
+}
+
+message_box() {
+  timeout 2 xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Tessaro".*/\1/p' | head -n1
+}
+
+# Gives the window the keyboard focus; Wine takes a moment to act on it.
+focus() {
+  timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true
+  sleep 0.2
+}
+
+type_into() {  # type_into WINDOW KEY...
+  local window=$1
+  shift
+  focus "$window"
+  timeout 10 xdotool key --delay 80 "$@" 2>/dev/null || true
+}
+
+# The window's size as X sees it: "WIDTHxHEIGHT".
+window_size() {
+  timeout 2 xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
+}
+
+# How many pixels of a region of a window are of a colour: count WINDOW X Y W H R,G,B
+count_colour() {
+  timeout 5 import -window "$1" -crop "$4x$5+$2+$3" -depth 8 txt:- 2>/dev/null |
+    grep -c "($6)" || true
+}
+
+# The program's lines on standard error, without Wine's own.
+program_errors() { tr -d '\r' <"$SCRATCH/err" | grep '^tessaro:' || true; }
