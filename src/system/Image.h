@@ -27,9 +27,9 @@ public:
     const uint32_t* Row(int y) const { return pixels + static_cast<ptrdiff_t>(y) * stride; }
 
     // Paints the glyphs of text in white with the top-left corner of the text at (x, y), without
-    // smoothing and without a background; cut off at the image's edges. Control characters have
-    // been taken out by the caller.
-    virtual void Print(int x, int y, std::u32string_view text) = 0;
+    // smoothing and without a background; nothing outside clip or the image's edges changes.
+    // Control characters have been taken out by the caller.
+    virtual void Print(int x, int y, std::u32string_view text, const ImageRect& clip) = 0;
     // The width in pixels that Print gives text.
     virtual int TextWidth(std::u32string_view text) = 0;
 

@@ -39,13 +39,16 @@ public:
     }
     ~SdlImage() override { SDL_FreeSurface(surface); }
 
-    void Print(int x, int y, std::u32string_view text) override {
+    void Print(int x, int y, std::u32string_view text, const ImageRect& clip) override {
         const std::string utf8 = ToUtf8(text);
         if (utf8.empty()) return;
         SDL_Surface* rendered = RenderedText(utf8);
         if (rendered == nullptr) return;
+        const SDL_Rect within{clip.x, clip.y, clip.w, clip.h};
+        SDL_SetClipRect(surface, &within);  // and the surface's edges, which it keeps to anyway
         SDL_Rect at{x, y, rendered->w, rendered->h};
         SDL_BlitSurface(rendered, nullptr, surface, &at);
+        SDL_SetClipRect(surface, nullptr);
     }
 
     int TextWidth(std::u32string_view text) override {

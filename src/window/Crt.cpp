@@ -150,36 +150,49 @@ int PictureArea::TextWidth(std::u32string_view text) {
 
 void PictureArea::Cls() { Note({Operation::Clear, 0, 0, image->Width(), image->Height(), 0, {}}); }
 
-// Paints one operation into the image; returns the rectangle of the image it may have changed.
-ImageRect PictureArea::PaintOperation(const Operation& operation) {
-    switch (operation.kind) {
-    case Operation::Fill:
-        FillImage(*image, operation.x, operation.y, operation.w, operation.h, operation.colour);
-        break;
-    case Operation::Text:
-        image->Print(operation.x, operation.y, operation.text);
+// The rectangle of the image that an operation may change.
+ImageRect PictureArea::Reach(const Operation& operation) {
+    if (operation.kind == Operation::Text)
         // No glyph of the font reaches further down than twice its size.
         return ImageRect{operation.x, operation.y, TextWidth(operation.text), kTextReach};
+    return ImageRect{operation.x, operation.y, operation.w, operation.h};
+}
+
+// Paints the part of one operation that lies in clip.
+void PictureArea::PaintOperation(const Operation& operation, const ImageRect& clip) {
+    const ImageRect part = Intersection(Reach(operation), clip);
+    if (part.w <= 0) return;
+    switch (operation.kind) {
+    case Operation::Fill:
+        FillImage(*image, part.x, part.y, part.w, part.h, operation.colour);
+        break;
+    case Operation::Text:
+        image->Print(operation.x, operation.y, operation.text, clip);
+        break;
     case Operation::Clear:
-        CopyImage(*background, *image, 0, 0);
+        for (int y = part.y; y < part.y + part.h; ++y)
+            std::memcpy(image->Row(y) + part.x, background->Row(y) + part.x, sizeof(uint32_t) * size_t(part.w));
         break;
     }
-    return ImageRect{operation.x, operation.y, operation.w, operation.h};
 }
 
 void PictureArea::Paint() {
     if (noted.empty()) return;
-    if (noted == painted) {
-        noted.clear();
-        return;
+    // Only where this list differs from the last one painted can a pixel change: every operation
+    // sets its pixels to values fixed by its arguments, so where both lists run the same
+    // operations in the same order, painting again gives what is there already. A waiting loop
+    // that redraws the box with a blinking mark repaints the mark's few pixels.
+    ImageRect changed{};
+    for (size_t i = 0; i < std::max(noted.size(), painted.size()); ++i) {
+        const bool before = i < painted.size(), now = i < noted.size();
+        if (before && now && painted[i] == noted[i]) continue;
+        if (before) changed = Union(changed, Reach(painted[i]));
+        if (now) changed = Union(changed, Reach(noted[i]));
     }
-    const ImageRect whole{0, 0, image->Width(), image->Height()};
-    for (const Operation& operation : noted) {
-        ImageRect inside = Intersection(PaintOperation(operation), whole);
-        if (inside.w <= 0) continue;
-        inside.x += kCrtBorder;
-        inside.y += kCrtBorder;
-        unshown = Union(unshown, inside);
+    changed = Intersection(changed, ImageRect{0, 0, image->Width(), image->Height()});
+    if (changed.w > 0) {
+        for (const Operation& operation : noted) PaintOperation(operation, changed);
+        unshown = Union(unshown, ImageRect{changed.x + kCrtBorder, changed.y + kCrtBorder, changed.w, changed.h});
     }
     painted.swap(noted);
     noted.clear();

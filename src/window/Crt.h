@@ -57,7 +57,8 @@ private:
     static constexpr size_t kWidthCacheLimit = 64;
     void Note(Operation operation);
     void Paint();
-    ImageRect PaintOperation(const Operation& operation);
+    ImageRect Reach(const Operation& operation);
+    void PaintOperation(const Operation& operation, const ImageRect& clip);
 
     std::unique_ptr<Image> image;
     std::unique_ptr<Image> background;  // black with the picture, what Cls returns to

@@ -1,6 +1,10 @@
 // What the picture area shows: the message box, its rows, the border around the area.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <vector>
+
 #include "script/Interpreter.h"
 #include "support/Story.h"
 #include "window/Crt.h"
@@ -96,6 +100,53 @@ TEST(PictureArea, NewDrawingReachesTheScreenAtTheNextPumpAndSameDrawingIsNotSent
     Crt.LineFill(0, 0, 0, 0, kLightGrey);
     Crt.ShowIfChanged();
     EXPECT_EQ(story.platform.imagesShown - before, 3);
+}
+
+TEST(PictureArea, RepaintingWhatChangedGivesWhatPaintingEverythingGives) {
+    // Frames of drawing as the story makes them: the box and its rows again and again, now and
+    // then a mark, a changed row, a fill, an outline or a clearing. After each frame the area must
+    // hold what painting every frame so far, in full, into a new area gives.
+    Story story;
+    using Draw = std::function<void(PictureArea&)>;
+    const auto text = [](int x, int y, std::u32string row) {
+        return Draw([=](PictureArea& area) {
+            area.CurrentX = x;
+            area.CurrentY = y;
+            area.Print(row);
+        });
+    };
+    const std::vector<Draw> extras = {
+        text(50, 210, U"▲"), text(62, 225, U"▲"), text(15, 240, U"変わった行"), text(290, 255, U"端を越える"),
+        text(15, 270, U"箱の下へ"), [](PictureArea& area) { area.LineFill(100, 50, 180, 220, kLightGrey); },
+        [](PictureArea& area) { area.LineOutline(0, 0, 299, 299, kDarkBlue); },
+        [](PictureArea& area) { area.Cls(); },
+    };
+    const auto box = [&](PictureArea& area) {
+        area.LineFill(5, 200, 295, 270, kDarkBlue);
+        area.LineOutline(5, 200, 295, 270, kLightGrey);
+        text(15, 210, U"一行目の文")(area);
+        text(15, 225, U"二行目")(area);
+    };
+    std::mt19937 random(2024);
+    std::vector<std::vector<Draw>> frames;
+    for (int frame = 0; frame < 40; ++frame) {
+        std::vector<Draw> drawing = {box};
+        if (random() % 3 != 0) drawing.push_back(extras[random() % extras.size()]);
+        if (random() % 4 == 0) drawing.insert(drawing.begin(), extras[random() % extras.size()]);
+        if (random() % 3 == 0 && !frames.empty()) drawing = frames.back();
+        frames.push_back(drawing);
+        for (const Draw& draw : drawing) draw(Crt);
+        Crt.Refresh();
+
+        PictureArea whole;
+        whole.Open(300, 300);
+        for (const auto& done : frames)
+            for (const Draw& draw : done) draw(whole);
+        int differing = 0;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) differing += Crt.PixelAt(x, y) != whole.PixelAt(x, y);
+        ASSERT_EQ(differing, 0) << "frame " << frame;
+    }
 }
 
 }  // namespace

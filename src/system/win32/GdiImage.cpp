@@ -54,9 +54,12 @@ public:
         DeleteDC(dc);
     }
 
-    void Print(int x, int y, std::u32string_view text) override {
+    void Print(int x, int y, std::u32string_view text, const ImageRect& clip) override {
         const std::wstring wide = Widen(text);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, clip.x, clip.y, clip.x + clip.w, clip.y + clip.h);
         TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+        RestoreDC(dc, saved);
         // GDI may batch its drawing; the pixels are read directly next.
         GdiFlush();
     }
