@@ -38,18 +38,41 @@ timespec ToTimespec(Clock::duration time) {
                     static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(time - seconds).count())};
 }
 
-}  // namespace
-
-void WaitForEventsUntil(SDL_Window* window, Clock::time_point until) {
+// The window's connection, found once per window.
+DisplayHandle ConnectionOf(SDL_Window* window) {
     static SDL_Window* known = nullptr;
     static DisplayHandle display = nullptr;
     if (window != known) {
         known = window;
         display = DisplayOf(window);
+    }
+    return display;
+}
+
+}  // namespace
+
+bool NothingWaiting(SDL_Window* window) {
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return false;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    Display* display = ConnectionOf(window);
+    if (display == nullptr || QLength(display) > 0) return false;
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    return poll(&connection, 1, 0) == 0;
+#else
+    (void)window;
+    return false;
+#endif
+}
+
+void WaitForEventsUntil(SDL_Window* window, Clock::time_point until) {
+    static bool slackSet = false;
+    if (!slackSet) {
+        slackSet = true;
         // The kernel may let a sleep run on by this much to gather wakeups; by default that is
         // 50 us, a visible share of the unevenness of a 15 ms rhythm.
         prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);
     }
+    const DisplayHandle display = ConnectionOf(window);
 
     // Events already read from the connection, into SDL's queue or Xlib's, would not wake a wait
     // on it.

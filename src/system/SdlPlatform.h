@@ -56,6 +56,9 @@ private:
     WindowPresenter presenter;
     std::chrono::steady_clock::time_point start;  // the clock's zero
     bool closeRequested = false;
+    // The last pump of the window system's events, and whether a sleep has come since.
+    int64_t pumpedAt = -1;
+    bool sleptSincePump = true;
     bool audioOpened = false;
     bool pressedSince[3] = {false, false, false};
 
