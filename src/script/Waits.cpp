@@ -1,5 +1,6 @@
 #include "script/Waits.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "script/Arguments.h"
@@ -37,6 +38,43 @@ int16_t AnswerUnderPointer() {
     return 0;
 }
 
+// The blink rule of one pass of the page wait, at the moment now: a phase lasts more than
+// kBlinkMs, and the last change is kept in single precision (the sum is formed in double).
+// Returns whether the pass shows the cursor: never in a pass that turns the phase, so that the
+// blink is uneven on purpose.
+bool BlinkPass(float& blinkTime, int16_t& blinkOn, int32_t now) {
+    if (double(blinkTime) + kBlinkMs < double(now)) {
+        blinkTime = static_cast<float>(now);
+        blinkOn = blinkOn != 0 ? kFalse : kTrue;
+        return false;
+    }
+    return blinkOn != 0;
+}
+
+// The page wait's passes that would draw what is on the screen already, and find no key, need not
+// wake the program: they are run at their moments when the next wakeup comes, before what woke
+// it is handled. Sleeps until the first pass from `next` (the moment the next pass is due) that
+// shows the cursor otherwise than the last one did, or until something wakes the program before:
+// a window event, a due timer. Returns the moment the next pass to run is due; each quiet pass
+// before it has applied the blink rule at its own moment.
+int64_t SleepThroughQuietPasses(RunState& state, bool cursorShown, int64_t next) {
+    constexpr int64_t kPassPeriod = kPagePassMs + 1;  // a wait of "more than" 50 ms
+    constexpr int kLookAhead = 4;                     // the cursor changes every two or three passes
+    float blinkTime = state.BlinkTime;
+    int16_t blinkOn = state.BlinkOn;
+    int quiet = 0;
+    while (quiet < kLookAhead &&
+           BlinkPass(blinkTime, blinkOn, static_cast<int32_t>(next + quiet * kPassPeriod)) == cursorShown)
+        ++quiet;
+    if (quiet == 0) return next;
+    const int64_t changing = next + quiet * kPassPeriod;
+    const int64_t woke = SleepUntilWoken(changing);
+    // A pass due before the wakeup found no key; one due at it or after runs as usual.
+    for (; next < woke && next < changing; next += kPassPeriod)
+        BlinkPass(state.BlinkTime, state.BlinkOn, static_cast<int32_t>(next));
+    return next;
+}
+
 // Drops the end-of-line mark from a line taken as text; an empty slot stays empty.
 void DropLastCharacter(std::u32string& text) {
     if (!text.empty()) text.pop_back();
@@ -47,19 +85,16 @@ void DropLastCharacter(std::u32string& text) {
 void WaitForPage(RunState& state) {
     for (;;) {
         DrawMessageRows(state);
-        // The last phase change is kept in single precision; the sum is formed in double.
-        if (double(state.BlinkTime) + kBlinkMs < double(Clock32())) {
-            state.BlinkTime = static_cast<float>(Clock32());
-            state.BlinkOn = state.BlinkOn != 0 ? kFalse : kTrue;
-            // No cursor in a pass that turns the phase: the blink is uneven on purpose.
-        } else if (state.BlinkOn != 0) {
+        const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
+        if (cursor) {
             const std::u32string& row = state.TextLine[state.TextRow];
             PrintAt(kTextLeft + Crt.TextWidth(row) + kCursorGap, kTextTop + kRowPitch * state.TextRow, U"▲");
         }
         DoEvents();
         // A held skip key passes the page as a held Space does.
         if (KeyHit(Key::Space) || SkipHeld()) return;
-        SkippableWait(kPagePassMs);
+        const int64_t next = SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1);
+        SkippableWait(static_cast<int32_t>(std::max<int64_t>(next - ClockMs(), 0) - 1));
     }
 }
 

@@ -30,6 +30,11 @@ void Wait(int32_t ms) { WaitUnless(ms, false); }
 
 void SkippableWait(int32_t ms) { WaitUnless(ms, true); }
 
+int64_t SleepUntilWoken(int64_t until) {
+    System().SleepUntil(std::min(until, NextTimerDue()));
+    return System().Clock();
+}
+
 bool SkipHeld() { return System().SkipHeld(); }
 
 bool PointerMoved(int& x, int& y) {

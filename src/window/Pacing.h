@@ -16,6 +16,10 @@ void Wait(int32_t ms);
 // Like Wait, but returns as soon as the reader holds the skip key (after one pump).
 void SkippableWait(int32_t ms);
 
+// Sleeps until the clock reaches until, or until something wakes the program before (a window
+// event, a due timer). Returns the clock then; what woke it is handled by the next DoEvents.
+int64_t SleepUntilWoken(int64_t until);
+
 // True while the reader holds the skip key.
 bool SkipHeld();
 

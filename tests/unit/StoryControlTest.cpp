@@ -140,6 +140,27 @@ TEST(Waits, CursorBlinksFivePixelsAfterTheRowNeverInAPassThatTurnsIt) {
     }
 }
 
+TEST(Waits, PageWaitSleepsThroughQuietPassesYetReadsKeysAtEachPass) {
+    // Passes at 64 + 51k; a Space at any moment passes the page at the first pass due then or
+    // later, whether or not the program was woken for the passes before it.
+    const std::string page = "一\nああP後\n";
+    int64_t end = 0;
+    ASSERT_EQ(Outcome(page, {{64, Key::Space}}, "", &end), "一|ああ後");
+    const int64_t after = end - 64;  // what follows the page takes this long
+    for (int64_t at = 65; at <= 480; at += 7) {
+        const int64_t pass = 64 + (at - 64 + 50) / 51 * 51;
+        Outcome(page, {{at, Key::Space}}, "", &end);
+        EXPECT_EQ(end - after, pass) << "Space at " << at;
+    }
+    // Of four passes, one shows the cursor and the next takes it away; the two others change
+    // nothing on the screen, and the program sleeps through them. Besides, the typing and the
+    // window's timer wake it about ten times.
+    Story story;
+    story.Scenario("00", page);
+    StopAt(story, 2100);
+    EXPECT_LE(story.platform.sleeps, 30) << "40 passes in two seconds";
+}
+
 TEST(Waits, QuestionAnswers) {
     const std::string question = "前Q問い\n答え一\n答え二\nFFFa一番eb二番\n";  // the loop: 517, 618, ...
     EXPECT_EQ(Outcome(question, {{600, Key::Space}}), "一番");
