@@ -33,8 +33,13 @@ TEST_F(WaveDeviceTest, NewEffectCutsTheOnePlaying) {
 TEST_F(WaveDeviceTest, UnplayableFilesAreSilent) {
     // A name with a NUL (a script's «W0» + NUL) finds no file, though cut there it would.
     const std::string nul = Write("Wave0", ToneWave(250, 8000)) + std::string("\0" ".wav", 5);
-    for (const std::string& path :
-         {folder.string() + "/Wave99.wav", Write("Wave05.wav", "RIFF, no more"), folder.string(), nul})
+    // 60 000 samples at one a second: 17 hours, gigabytes once converted to the device's rate.
+    std::string slow = ToneWave(1000, 8000);
+    slow.replace(24, 8, Number(1, 4, true) + Number(2, 4, true));
+    slow.resize(44 + 60000);
+    for (const std::string& path : {folder.string() + "/Wave99.wav", Write("Wave05.wav", "RIFF, no more"),
+                                    folder.string(), nul, Write("Wave06.wav", slow),
+                                    Write("Wave07.wav", Melody(1))})  // effects are wave files
         PlayWaveFile(path);
     EXPECT_FALSE(WaveIsPlaying());
     WaitForAudio(80);
