@@ -1,6 +1,5 @@
 #include "script/Waits.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "script/Arguments.h"
@@ -93,8 +92,7 @@ void WaitForPage(RunState& state) {
         DoEvents();
         // A held skip key passes the page as a held Space does.
         if (KeyHit(Key::Space) || SkipHeld()) return;
-        const int64_t next = SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1);
-        SkippableWait(static_cast<int32_t>(std::max<int64_t>(next - ClockMs(), 0) - 1));
+        SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1));
     }
 }
 

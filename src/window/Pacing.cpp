@@ -13,15 +13,21 @@ void DoEvents() {
 
 namespace {
 
-void WaitUnless(int32_t ms, bool skippable) {
-    const int64_t start = System().Clock();
-    const int64_t end = start + static_cast<int64_t>(ms) + 1;  // "more than ms" on a 1 ms clock
+void WaitUntilMoment(int64_t end, bool skippable) {
     for (;;) {
         DoEvents();
-        const int64_t now = System().Clock();
-        if (now >= end || ms < 0 || (skippable && System().SkipHeld())) return;
+        if (System().Clock() >= end || (skippable && System().SkipHeld())) return;
         System().SleepUntil(std::min(end, NextTimerDue()));
     }
+}
+
+void WaitUnless(int32_t ms, bool skippable) {
+    if (ms < 0) {
+        DoEvents();
+        return;
+    }
+    // "More than ms" on a 1 ms clock.
+    WaitUntilMoment(System().Clock() + static_cast<int64_t>(ms) + 1, skippable);
 }
 
 }  // namespace
@@ -29,6 +35,8 @@ void WaitUnless(int32_t ms, bool skippable) {
 void Wait(int32_t ms) { WaitUnless(ms, false); }
 
 void SkippableWait(int32_t ms) { WaitUnless(ms, true); }
+
+void SkippableWaitUntil(int64_t moment) { WaitUntilMoment(moment, true); }
 
 int64_t SleepUntilWoken(int64_t until) {
     System().SleepUntil(std::min(until, NextTimerDue()));

@@ -20,6 +20,9 @@ void SkippableWait(int32_t ms);
 // event, a due timer). Returns the clock then; what woke it is handled by the next DoEvents.
 int64_t SleepUntilWoken(int64_t until);
 
+// Like SkippableWait, but until the clock reaches moment.
+void SkippableWaitUntil(int64_t moment);
+
 // True while the reader holds the skip key.
 bool SkipHeld();
 
