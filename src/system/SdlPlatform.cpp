@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr int64_t kLongestWithoutPump = 250;
+
 constexpr const char* kNoDisplay =
     "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
 
@@ -114,12 +116,14 @@ std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
 }
 
 bool SdlPlatform::PumpMessages() {
-    // A pump asks the X server for what came since the last one, several system calls even when
-    // nothing did. A waiting pass pumps, then its wait pumps again at once before sleeping: within
-    // the same millisecond and without a sleep in between, the second finds nothing the first
-    // did not, so it is left out.
+    // A pump asks the X server for what came since the last one, a dozen system calls even when
+    // nothing did. It is left out when nothing can have come: within the same millisecond as the
+    // last one with no sleep in between (a waiting pass pumps, then its wait at once again), or
+    // when the connection has nothing to read and SDL's queue is empty. SDL still gets a pump
+    // every kLongestWithoutPump ms for what it notices without the X server: signals, and the
+    // focus changes it holds back for a moment.
     const int64_t now = Clock();
-    if ((!sleptSincePump && now == pumpedAt) || (now - pumpedAt < 250 && NothingWaiting(window))) {
+    if ((!sleptSincePump && now == pumpedAt) || (now - pumpedAt < kLongestWithoutPump && NothingWaiting(window))) {
         RunAudioOnlyWhileSounding();
         return !closeRequested;
     }
