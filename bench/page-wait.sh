@@ -31,6 +31,22 @@ measure() {  # measure [OPTION...] STORY: prints "cpu-percent wakeups-per-second
   stop_program
 }
 
+# What waking costs on this machine now: a process that does nothing but sleep 50 ms at a time.
+# The host's load moves every figure here by a third over an hour; this one moves with them.
+reference() {
+  perl -e 'select(undef, undef, undef, 0.05) while 1' &
+  PROGRAM_PID=$!
+  sleep 1
+  local c0 t0 c1 t1
+  c0=$(cpu_ns) t0=$(date +%s%N)
+  sleep 10
+  c1=$(cpu_ns) t1=$(date +%s%N)
+  stop_program
+  awk -v c=$((c1 - c0)) -v t=$((t1 - t0)) 'BEGIN { printf "%.3f\n", 100 * c / t }'
+}
+bare=$(reference)
+note "a bare loop waking 20 times a second, CPU" "$bare" % "$bare"
+
 for name in silent scaled music; do
   cpus=() wakeups=() rss=()
   for _ in $(seq "$RUNS"); do
