@@ -71,6 +71,12 @@ bool DifferingPart(const Image& image, const Image& client, const ImageRect& are
     return true;
 }
 
+// Copies the rectangle `part` of `from` to the same size of `to`, moved by (dx, dy).
+void CopyPart(const Image& from, const ImageRect& part, Image& to, int dx, int dy) {
+    for (int y = part.y; y < part.y + part.h; ++y)
+        std::memcpy(to.Row(y + dy) + (part.x + dx), from.Row(y) + part.x, sizeof(uint32_t) * size_t(part.w));
+}
+
 // The part of a that lies in b.
 ImageRect Intersection(const ImageRect& a, const ImageRect& b) {
     const int left = std::max(a.x, b.x), top = std::max(a.y, b.y);
@@ -170,8 +176,7 @@ void PictureArea::PaintOperation(const Operation& operation, const ImageRect& cl
         image->Print(operation.x, operation.y, operation.text, clip);
         break;
     case Operation::Clear:
-        for (int y = part.y; y < part.y + part.h; ++y)
-            std::memcpy(image->Row(y) + part.x, background->Row(y) + part.x, sizeof(uint32_t) * size_t(part.w));
+        CopyPart(*background, part, *image, 0, 0);
         break;
     }
 }
@@ -209,9 +214,8 @@ void PictureArea::Refresh() {
     unshown = ImageRect{};
     if (!differs && !first) return;
     if (differs) {
-        for (int y = part.y; y < part.y + part.h; ++y)
-            std::memcpy(client->Row(y) + part.x, image->Row(y - kCrtBorder) + (part.x - kCrtBorder),
-                        sizeof(uint32_t) * size_t(part.w));
+        const ImageRect inImage{part.x - kCrtBorder, part.y - kCrtBorder, part.w, part.h};
+        CopyPart(*image, inImage, *client, kCrtBorder, kCrtBorder);
     }
     shownOnce = true;
     System().ShowImage(*client, first ? nullptr : &part);
