@@ -4,6 +4,7 @@
 # switches) per second over $SECONDS_MEASURED seconds (20), and its resident memory; for a story
 # without sound, the same at --scale 3, and with the music playing. Medians of $RUNS runs (5).
 # Usage: bench/page-wait.sh [path/to/tessaro]
+# ROWS picks the stories measured ("silent scaled music" by default).
 # SDL_AUDIODRIVER picks the audio driver (dummy by default: it takes the sound at the pace of a
 # real device and throws it away).
 XVFB_SCREEN=1920x1280x24  # room for the window at --scale 3
@@ -47,7 +48,7 @@ reference() {
 bare=$(reference)
 note "a bare loop waking 20 times a second, CPU" "$bare" % "$bare"
 
-for name in silent scaled music; do
+for name in ${ROWS:-silent scaled music}; do
   cpus=() wakeups=() rss=()
   for _ in $(seq "$RUNS"); do
     if [ "$name" = scaled ]; then story=("--scale" 3 "$silent"); else story=("${!name}"); fi
