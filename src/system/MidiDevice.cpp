@@ -45,8 +45,7 @@ struct Music {
     fluid_player_t* player = nullptr;
     bool playing = false;  // playing as far as the commands go; the piece may have ended since
 
-    std::vector<float> scratch;
-    float limiterGain = 1.0f;
+    MidiRenderState render;
 };
 
 Music music;
@@ -116,6 +115,8 @@ void LoadPlayer() {
     }
 }
 
+// What was rendered ahead is still heard to its end, so that a piece played again goes on from
+// exactly where the sound stopped.
 void Stop() {
     if (music.player != nullptr) fluid_player_stop(music.player);
     ReleaseNotes();
@@ -124,7 +125,9 @@ void Stop() {
 
 void Close() {
     DeletePlayer();
-    if (music.synth != nullptr) fluid_synth_all_sounds_off(music.synth, -1);  // silent at once
+    // Silent at once, with what was rendered ahead dropped.
+    if (music.synth != nullptr) fluid_synth_all_sounds_off(music.synth, -1);
+    music.render.DropRendered();
     music.open = false;
     music.playing = false;
     music.midiData.clear();
@@ -188,8 +191,8 @@ std::string Status() {
 // The render hook, on the audio thread.
 void RenderMusic(void*, Uint8* stream, int length) {
     std::lock_guard<std::mutex> guard(music.lock);
-    RenderMidi(music.synth, music.player, music.scratch, music.limiterGain,
-               reinterpret_cast<int16_t*>(stream), length / int(sizeof(int16_t)));
+    RenderMidi(music.synth, music.player, music.render, reinterpret_cast<int16_t*>(stream),
+               length / int(sizeof(int16_t)));
 }
 
 // The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.
@@ -235,7 +238,8 @@ std::string MidiSendCommand(const std::string& command) {
 
 bool MidiIsSounding() {
     std::unique_lock<std::mutex> guard(music.lock, std::try_to_lock);
-    return !guard.owns_lock() || MidiSounding(music.synth, music.player);
+    return !guard.owns_lock() || music.render.HoldsRendered() ||
+           MidiSounding(music.synth, music.player);
 }
 
 int MidiCurrentTick() {
@@ -280,8 +284,7 @@ void StartMidiSynth() {
         std::fprintf(stderr, "tessaro: music is silent: no usable soundfont (tried %s)\n",
                      tried.c_str());
 
-    music.scratch.assign(size_t(kRenderFrames) * kAudioChannels, 0.0f);
-    music.limiterGain = 1.0f;
+    music.render.Reset();
     if (music.open) LoadPlayer();  // a file opened while there was no synthesizer
     music.hooked = true;
     guard.unlock();
@@ -305,5 +308,5 @@ void StopMidiSynth() {
     if (music.settings != nullptr) delete_fluid_settings(music.settings);
     music.synth = nullptr;
     music.settings = nullptr;
-    music.scratch.clear();
+    music.render = MidiRenderState();
 }

@@ -1,4 +1,6 @@
 // The music device on the real synthesizer and player, heard through the mixer's output.
+#include <algorithm>
+
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;
@@ -135,8 +137,9 @@ TEST_F(MidiDeviceTest, UnusableFilesAndOtherCommandsDoNothing) {
 }
 
 TEST(MusicLimiter, HoldsLoudPassagesBelowTheCeilingAndLetsQuietOnesThrough) {
-    // Half a second quiet, half a second eight times too loud, a second quiet again.
-    const size_t frames = 2 * kAudioRate;
+    // Half a second quiet, half a second eight times too loud, three and a half seconds quiet
+    // again.
+    const size_t frames = 9 * kAudioRate / 2;
     auto level = [](size_t frame) { return frame >= 22050 && frame < 44100 ? 3.0f : 0.3f; };
     std::vector<float> samples(2 * frames);
     for (size_t i = 0; i < frames; ++i)
@@ -157,6 +160,61 @@ TEST(MusicLimiter, HoldsLoudPassagesBelowTheCeilingAndLetsQuietOnesThrough) {
     }
     EXPECT_GT(loudPeak, 0.8f * kMusicCeiling);
     EXPECT_NEAR(lastPeak, 0.3f, 0.03f);  // back to its own level
+    // And wholly at rest: the last quiet blocks pass untouched.
+    EXPECT_EQ(gain, 1.0f);
+    for (size_t i = frames - 4096; i < frames; ++i) ASSERT_EQ(samples[2 * i], original[2 * i]) << i;
+}
+
+// The hook renders ahead of the device; whatever lengths the device asks for, every sample the
+// synthesizer makes must reach it once, in order, limited and rounded. Two synthesizers playing the
+// same piece make the same samples, so each way of asking is compared with the synthesizer's own
+// output put through the limiter by hand.
+TEST(MusicRender, EverySampleReachesTheDeviceOnceWhateverItAsksFor) {
+    const std::string piece = Melody(8);  // two seconds
+    const size_t length = size_t(3 * kAudioRate * kAudioChannels);
+    // Calls `take(synth, player)` on a synthesizer at the start of the piece.
+    const auto playing = [&](const auto& take) {
+        fluid_settings_t* settings = new_fluid_settings();
+        fluid_settings_setstr(settings, "player.timing-source", "sample");
+        fluid_settings_setnum(settings, "synth.gain", 2.5);  // loud enough for the limiter
+        fluid_synth_t* synth = new_fluid_synth(settings);
+        EXPECT_NE(fluid_synth_sfload(synth, "/usr/share/sounds/sf2/TimGM6mb.sf2", 1), FLUID_FAILED);
+        fluid_player_t* player = new_fluid_player(synth);
+        fluid_player_add_mem(player, piece.data(), piece.size());
+        fluid_player_play(player);
+        take(synth, player);
+        delete_fluid_player(player);
+        delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
+    };
+
+    std::vector<int16_t> expected(length);
+    playing([&](fluid_synth_t* synth, fluid_player_t*) {
+        std::vector<float> made(length);
+        fluid_synth_write_float(synth, int(length / 2), made.data(), 0, 2, made.data(), 1, 2);
+        float gain = 1.0f;
+        LimitMusicPeaks(made.data(), length / 2, 2, gain);
+        for (size_t i = 0; i < length; ++i)
+            expected[i] = int16_t(std::lrint(std::clamp(made[i] * 32767.0f, -32768.0f, 32767.0f)));
+    });
+    EXPECT_GT(*std::max_element(expected.begin(), expected.end()), 2000);
+
+    for (const std::vector<int>& requests : std::vector<std::vector<int>>{
+             {2048}, {2, 4094, 1000}, {8198}, {2 * kRenderFrames}, {30000, 6}}) {
+        SCOPED_TRACE(::testing::PrintToString(requests));
+        std::vector<int16_t> heard(length);
+        playing([&](fluid_synth_t* synth, fluid_player_t* player) {
+            MidiRenderState state;
+            state.Reset();
+            for (size_t at = 0, next = 0; at < length; next = (next + 1) % requests.size()) {
+                const size_t asked = std::min(size_t(requests[next]), length - at);
+                RenderMidi(synth, player, state, heard.data() + at, int(asked));
+                at += asked;
+            }
+        });
+        const auto differs = std::mismatch(heard.begin(), heard.end(), expected.begin()).first;
+        EXPECT_EQ(differs - heard.begin(), heard.end() - heard.begin()) << "first differing sample";
+    }
 }
 
 }  // namespace
