@@ -20,9 +20,9 @@ void MidiRenderState::Reset() {
 
 namespace {
 
-// A sample in 16 bits, rounded to the nearest value (ties to even, as lrint does) in a form the
-// compiler can do several at a time: adding and taking away 1.5 * 2^23 leaves the nearest whole
-// number. The clamp puts anything not a number at the bottom of the scale.
+// A sample in 16 bits, rounded to the nearest value (ties to even, as lrint does) without a call
+// into the maths library: adding and taking away 1.5 * 2^23 leaves the nearest whole number. The
+// clamp puts anything not a number at the bottom of the scale.
 int16_t ToSample(float value) {
     constexpr float kRound = 12582912.0f;
     const float scaled = std::min(32767.0f, std::max(-32768.0f, value * 32767.0f));
@@ -47,11 +47,6 @@ void RenderMidi(fluid_synth_t* synth, fluid_player_t* player, MidiRenderState& s
                 int samples) {
     for (int done = 0; done < samples;) {
         if (!state.HoldsRendered()) {
-            if (!MidiSounding(synth, player) || state.scratch.empty()) {
-                std::fill(out + done, out + samples, int16_t(0));
-                state.limiterGain = 1.0f;
-                return;
-            }
             // Ahead only while the piece plays. Once it has stopped, only what the device asks
             // for: the notes left ringing, and the last echoes after a close, end as promptly as
             // they always have.
@@ -59,8 +54,9 @@ void RenderMidi(fluid_synth_t* synth, fluid_player_t* player, MidiRenderState& s
                 player != nullptr && fluid_player_get_status(player) == FLUID_PLAYER_PLAYING;
             const int frames = playing ? kRenderFrames
                                        : std::min(kRenderFrames, (samples - done) / kAudioChannels);
-            if (frames <= 0) {
+            if (frames <= 0 || state.scratch.empty() || !MidiSounding(synth, player)) {
                 std::fill(out + done, out + samples, int16_t(0));
+                state.limiterGain = 1.0f;
                 return;
             }
             Render(synth, frames, state);
