@@ -1,7 +1,7 @@
 #include "script/SoundCommands.h"
 
-#include "common/Bgm.h"
-#include "common/Wave.h"
+#include "sound/Bgm.h"
+#include "sound/Wave.h"
 #include "script/Arguments.h"
 #include "system/TextCodec.h"
 

@@ -3,7 +3,7 @@
 // one within a line ("F"), jump to another line ("J"), chain to another scenario file ("D").
 #include <cstdint>
 
-#include "common/Boolean.h"
+#include "system/Boolean.h"
 #include "script/Rows.h"
 
 // 256 story flags, all False at start; never reset, not even by loading another file. Flag 255

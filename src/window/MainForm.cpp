@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "system/Errors.h"
 #include "system/Platform.h"
 #include "window/Crt.h"

@@ -7,7 +7,7 @@ It reads the files under story/ as the player would (scenario files in code page
 line ends, bitmaps, MIDI files, wave files), plays the script through a small model of the
 interpreter along every pair of answers, runs the player's own checker on it (`tessaro check`,
 the program given as the first argument, by default build/tessaro), and regenerates the whole
-folder to make sure the committed files are exactly what tools/make_story.py writes. Ends with
+folder to make sure the committed files are exactly what devtools/make_story.py writes. Ends with
 "N passed, M failed" and a non-zero exit status when anything failed.
 """
 
@@ -514,7 +514,7 @@ def the_players_checker_finds_nothing():
 @check
 def generator_reproduces_the_folder():
     with tempfile.TemporaryDirectory() as out:
-        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_story.py"), out],
+        subprocess.run([sys.executable, os.path.join(ROOT, "devtools", "make_story.py"), out],
                        check=True, stdout=subprocess.DEVNULL)
 
         def listing(top):

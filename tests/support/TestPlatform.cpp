@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "support/AudioMeter.h"
-#include "system/AudioOutput.h"
+#include "platform/sdl/AudioOutput.h"
 #include "system/Files.h"
-#include "system/MidiDevice.h"
+#include "platform/sdl/MidiDevice.h"
 #include "system/Picture.h"
-#include "system/WaveDevice.h"
+#include "platform/sdl/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 

@@ -1,7 +1,7 @@
 // Without an audio device, sound is silent but everything answers and the program carries on.
 #include <cstdlib>
 
-#include "system/SdlAudioPause.h"
+#include "platform/sdl/SdlAudioPause.h"
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;

@@ -8,7 +8,7 @@
 #include "script/Commands.h"
 #include "script/Interpreter.h"
 #include "support/Story.h"
-#include "tools/Check.h"
+#include "author/Check.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "script/Interpreter.h"
 #include "support/Story.h"
 #include "system/Errors.h"

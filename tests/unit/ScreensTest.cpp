@@ -12,8 +12,8 @@
 #include "script/Steering.h"
 #include "support/Story.h"
 #include "system/Errors.h"
-#include "system/Scaling.h"
-#include "window/Options.h"
+#include "platform/sdl/SdlScaling.h"
+#include "app/Options.h"
 
 namespace {
 
