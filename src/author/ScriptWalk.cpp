@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr int kRowWidth = 280;     // from x = 15 to the box's inner right edge
-constexpr int kAnswerWidth = 265;  // answers start 15 pixels further right
 constexpr size_t kStatesPerPlace = 8;
 constexpr double kReadingPauseMs = 500;
 
@@ -121,7 +119,7 @@ private:
             findings.push_back(s.file->At(line, index, Severity::Warning,
                                           "the row is wider than the box (" +
                                               std::to_string(Crt.TextWidth(s.rowText)) +
-                                              " pixels, 280 fit): it runs past the right edge"));
+                                              " pixels, " + std::to_string(kRowWidth) + " fit): it runs past the right edge"));
         }
         s.rowText.clear();
         s.rowOrigins.clear();
@@ -227,6 +225,7 @@ private:
         const std::string letter = ToUtf8(std::u32string(1, command.letter));
         const std::u32string argument = text.substr(at + 1, size_t(command.length));
         const bool textLike = LooksLikeText(text, at, command);
+        const std::string file = AssetFileName(command, argument);
         if (argument.size() < size_t(command.length) || argument.find(U'\n') != std::u32string::npos) {
             Report(s, at, Severity::Error,
                    "the argument of \"" + letter + "\" runs past the end of the line (it takes " +
@@ -269,19 +268,16 @@ private:
             return true;
         case U'W':
         case U'B':
-            if (!textLike && !AssetExists(command.letter == U'W' ? "Wave" : "Bgm",
-                                          (command.letter == U'W' ? "Wave" : "Bgm") + ToUtf8(argument) +
-                                              (command.letter == U'W' ? ".wav" : ".mid")))
+            if (!textLike && !AssetExists(command.asset.folder, file))
                 Report(s, at, Severity::Warning,
-                       "\"" + letter + ToUtf8(argument) + "\": there is no " +
-                           (command.letter == U'W' ? "Wave/Wave" : "Bgm/Bgm") + ToUtf8(argument) +
-                           (command.letter == U'W' ? ".wav" : ".mid") + " (it stays silent)");
+                       "\"" + letter + ToUtf8(argument) + "\": there is no " + command.asset.folder + "/" + file +
+                           " (it stays silent)");
             return true;
         case U'L':
-            if (!AssetExists("Picture", "Pic" + ToUtf8(argument) + ".bmp"))
+            if (!AssetExists(command.asset.folder, file))
                 Report(s, at, Severity::Error,
-                       "\"L" + ToUtf8(argument) + "\": there is no Picture/Pic" + ToUtf8(argument) +
-                           ".bmp, and the player stops here" + (textLike ? " (is this text?)" : ""));
+                       "\"L" + ToUtf8(argument) + "\": there is no " + command.asset.folder + "/" + file +
+                           ", and the player stops here" + (textLike ? " (is this text?)" : ""));
             return true;
         case U'D': return Chain(s, at, argument, textLike);
         case U'J': return JumpTo(s, at, argument);

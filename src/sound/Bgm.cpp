@@ -17,7 +17,7 @@ std::string DevicePath(const std::string& path) {
 
 void BgmOpen(const std::string& name) {
     System().MciSendString("close MIDI notify");
-    System().MciSendString("open " + DevicePath(AssetPath("Bgm", name)) + " alias MIDI");
+    System().MciSendString("open " + DevicePath(AssetPath(kBgmFolder, name)) + " alias MIDI");
     BgmLoop = kFalse;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+constexpr const char* kBgmFolder = "Bgm";
+
 // True (-1) between "X" and the next "Z", "B" or BgmClose; False (0) otherwise.
 extern int16_t BgmLoop;
 

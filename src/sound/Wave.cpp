@@ -3,4 +3,4 @@
 #include "system/AssetPath.h"
 #include "system/Platform.h"
 
-void WavePlay(const std::string& name) { System().SndPlaySound(AssetPath("Wave", name)); }
+void WavePlay(const std::string& name) { System().SndPlaySound(AssetPath(kWaveFolder, name)); }
