@@ -9,6 +9,7 @@
 #include "script/Scenario.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
+#include "system/TraceFile.h"
 #include "app/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
@@ -55,6 +56,7 @@ int Main(int argc, char** argv) {
     }
     MachinePlatform platform;
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
+    OpenTraceFile();
     SetSystem(&platform);
     SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))
                                                  : line.storyFolder);

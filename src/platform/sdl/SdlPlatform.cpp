@@ -76,7 +76,6 @@ SdlPlatform::SdlPlatform() {
         return;
     }
     start = std::chrono::steady_clock::now();
-    OpenTraceFile();
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -149,7 +148,7 @@ bool SdlPlatform::PumpMessages() {
                 break;
             }
             const int k = KeyIndex(event.key.keysym);
-            if (k >= 0) pressedSince[k] = true;
+            if (k >= 0) input.NotePress(static_cast<Key>(k));
             break;
         }
         case SDL_MOUSEMOTION:
@@ -158,13 +157,13 @@ bool SdlPlatform::PumpMessages() {
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
                 NotePointer(event.button.x, event.button.y);
-                pressedSince[0] = true;
+                input.NotePress(Key::Space);
             }
             break;
         case SDL_MOUSEWHEEL: {
             const int turned = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            if (turned > 0) pressedSince[1] = true;
-            if (turned < 0) pressedSince[2] = true;
+            if (turned > 0) input.NotePress(Key::Up);
+            if (turned < 0) input.NotePress(Key::Down);
             break;
         }
         default:
@@ -179,9 +178,7 @@ void SdlPlatform::NotePointer(int windowX, int windowY) {
     if (shown == nullptr) return;
     int x = windowX, y = windowY;
     if (!WindowToImage(placed, shown->Width(), shown->Height(), x, y)) return;
-    pointerX = x;
-    pointerY = y;
-    pointerMoved = true;
+    input.NotePointer(x, y);
 }
 
 void SdlPlatform::SleepUntil(int64_t deadline) {
@@ -197,15 +194,8 @@ void SdlPlatform::SleepUntil(int64_t deadline) {
 bool SdlPlatform::HasFocus() const { return window != nullptr && SDL_GetKeyboardFocus() == window; }
 
 bool SdlPlatform::KeyHit(Key key) {
-    const int k = static_cast<int>(key);
     // Keys typed into another program are not ours to act on.
-    if (!HasFocus()) {
-        pressedSince[k] = false;
-        return false;
-    }
-    const bool hit = SDL_GetKeyboardState(nullptr)[kHeldScancodes[k]] != 0 || pressedSince[k];
-    pressedSince[k] = false;
-    return hit;
+    return input.KeyHit(key, HasFocus(), SDL_GetKeyboardState(nullptr)[kHeldScancodes[static_cast<int>(key)]] != 0);
 }
 
 bool SdlPlatform::SkipHeld() {
@@ -214,15 +204,7 @@ bool SdlPlatform::SkipHeld() {
     return keys[SDL_SCANCODE_LCTRL] != 0 || keys[SDL_SCANCODE_RCTRL] != 0;
 }
 
-bool SdlPlatform::PointerMoved(int& x, int& y) {
-    const bool moved = pointerMoved && HasFocus();
-    pointerMoved = false;
-    if (moved) {
-        x = pointerX;
-        y = pointerY;
-    }
-    return moved;
-}
+bool SdlPlatform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
 
 void SdlPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
     if (&clientImage != shown) changed = nullptr;
@@ -266,7 +248,7 @@ int SdlPlatform::ShownScale() const {
 
 void SdlPlatform::ToggleFullscreen() {
     fullscreen = !fullscreen;
-    pointerMoved = false;
+    input.ForgetPointer();
     if (fullscreen) {
         SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
         SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
@@ -294,8 +276,8 @@ void SdlPlatform::ToggleFullscreen() {
 }
 
 void SdlPlatform::ForgetKeys() {
-    for (bool& pressed : pressedSince) pressed = false;
-    pointerMoved = false;
+    input.ForgetKeys();
+    input.ForgetPointer();
 }
 
 bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
@@ -404,7 +386,6 @@ void SdlPlatform::AfterSoundCommand() {
     }
 }
 
-void SdlPlatform::Trace(const char* event) { NoteInTrace(event); }
 
 std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
 

@@ -7,18 +7,18 @@
 
 #include <chrono>
 
+#include "system/InputMemory.h"
 #include "system/Platform.h"
 #include "platform/sdl/SdlWindowPresenter.h"
 #include "system/Scaling.h"
 
 class SdlPlatform : public Platform {
 public:
-    // Starts SDL's video; on failure Error() says why and nothing else may be used.
+    // Starts SDL's video; on failure Error() says why.
     SdlPlatform();
     ~SdlPlatform() override;
-    const std::string& Error() const { return error; }
-    // How the window is shown: given before it opens.
-    void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
+    const std::string& Error() const override { return error; }
+    void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -38,7 +38,6 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void TrimMemory() override;
-    void Trace(const char* event) override;
 
 private:
     void Paint(const ImageRect* changed = nullptr);
@@ -60,7 +59,6 @@ private:
     int64_t pumpedAt = -1;
     bool sleptSincePump = true;
     bool audioOpened = false;
-    bool pressedSince[3] = {false, false, false};
 
     ScreenMode screenMode;
     int windowScale = 1;     // the scale of the window when it is not fullscreen
@@ -70,6 +68,5 @@ private:
     Placement placed;        // where the image lay when it was last painted
     SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
     SDL_Rect paintedSize{0, 0, 0, 0};
-    bool pointerMoved = false;
-    int pointerX = 0, pointerY = 0;  // in the client image's pixels
+    InputMemory input;
 };

@@ -9,6 +9,7 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/Picture.h"
+#include "system/TraceFile.h"
 #include "platform/win32/GdiImage.h"
 #include "platform/win32/WideText.h"
 
@@ -25,12 +26,6 @@ int KeyIndex(WPARAM virtualKey) {
     for (int i = 0; i < 3; ++i)
         if (kVirtualKeys[i] == int(virtualKey)) return i;
     return -1;
-}
-
-// The largest whole scale, 1 to most, at which width x height fits into room x roomHeight.
-int ScaleThatFits(int width, int height, int room, int roomHeight, int most) {
-    if (width <= 0 || height <= 0) return 1;
-    return std::clamp(std::min(room / width, roomHeight / height), 1, std::max(1, most));
 }
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,8 +97,8 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
     RECT desktop{};
     if (screenMode.autoScale && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
         // Room is left for the frame, the taskbar and the rest of the desktop.
-        windowScale = ScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
-                                    (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
+        windowScale = LargestScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
+                                           (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
     }
     // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
     const DWORD style = kWindowedStyle;
@@ -119,6 +114,7 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
     SetForegroundWindow(window);
     UpdateWindow(window);
     if (screenMode.fullscreen) ToggleFullscreen();
+    NoteInTrace("window");
     return "";
 }
 
@@ -143,7 +139,7 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
             return 0;
         }
         const int k = KeyIndex(wParam);
-        if (k >= 0) pressedSince[k] = true;
+        if (k >= 0) input.NotePress(static_cast<Key>(k));
         return 0;
     }
     case WM_SYSKEYDOWN:
@@ -157,12 +153,12 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         return 0;
     case WM_LBUTTONDOWN:
         NotePointer(lParam);
-        pressedSince[0] = true;
+        input.NotePress(Key::Space);
         return 0;
     case WM_MOUSEWHEEL: {
         const int turned = GET_WHEEL_DELTA_WPARAM(wParam);
-        if (turned > 0) pressedSince[1] = true;
-        if (turned < 0) pressedSince[2] = true;
+        if (turned > 0) input.NotePress(Key::Up);
+        if (turned < 0) input.NotePress(Key::Down);
         return 0;
     }
     case WM_KILLFOCUS:
@@ -194,32 +190,19 @@ bool Win32Platform::HasFocus() const { return window != nullptr && GetForeground
 
 void Win32Platform::NotePointer(LPARAM position) {
     if (shown == nullptr) return;
-    const int x = (GET_X_LPARAM(position) - placedX) / placedScale;
-    const int y = (GET_Y_LPARAM(position) - placedY) / placedScale;
-    if (GET_X_LPARAM(position) < placedX || GET_Y_LPARAM(position) < placedY || x >= shown->Width() ||
-        y >= shown->Height())
-        return;
-    pointerX = x;
-    pointerY = y;
-    pointerMoved = true;
+    int x = GET_X_LPARAM(position), y = GET_Y_LPARAM(position);
+    if (!WindowToImage(Placement{placedX, placedY, placedScale}, shown->Width(), shown->Height(), x, y)) return;
+    input.NotePointer(x, y);
 }
 
 bool Win32Platform::SkipHeld() { return HasFocus() && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 
-bool Win32Platform::PointerMoved(int& x, int& y) {
-    const bool moved = pointerMoved && HasFocus();
-    pointerMoved = false;
-    if (moved) {
-        x = pointerX;
-        y = pointerY;
-    }
-    return moved;
-}
+bool Win32Platform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
 
 void Win32Platform::ToggleFullscreen() {
     if (window == nullptr) return;
     fullscreen = !fullscreen;
-    pointerMoved = false;
+    input.ForgetPointer();
     if (fullscreen) {
         // A window without a frame that covers its monitor; the image is centred on black.
         windowedPlace.length = sizeof windowedPlace;
@@ -241,15 +224,8 @@ void Win32Platform::ToggleFullscreen() {
 }
 
 bool Win32Platform::KeyHit(Key key) {
-    const int k = static_cast<int>(key);
     // Keys typed into another program are not ours to act on.
-    if (!HasFocus()) {
-        pressedSince[k] = false;
-        return false;
-    }
-    const bool hit = (GetAsyncKeyState(kVirtualKeys[k]) & 0x8000) != 0 || pressedSince[k];
-    pressedSince[k] = false;
-    return hit;
+    return input.KeyHit(key, HasFocus(), (GetAsyncKeyState(kVirtualKeys[static_cast<int>(key)]) & 0x8000) != 0);
 }
 
 void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed) {
@@ -259,6 +235,7 @@ void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed
     HDC target = GetDC(window);
     Paint(target, changed);
     ReleaseDC(window, target);
+    NoteInTrace("frame");
 }
 
 void Win32Platform::Paint(HDC target, const ImageRect* changed) {
@@ -267,7 +244,7 @@ void Win32Platform::Paint(HDC target, const ImageRect* changed) {
     GetClientRect(window, &client);
     const int w = shown->Width(), h = shown->Height();
     // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
-    placedScale = ScaleThatFits(w, h, client.right, client.bottom, fullscreen ? client.right : windowScale);
+    placedScale = LargestScaleThatFits(w, h, client.right, client.bottom, fullscreen ? client.right : windowScale);
     placedX = std::max(0, (int(client.right) - w * placedScale) / 2);
     placedY = std::max(0, (int(client.bottom) - h * placedScale) / 2);
     HDC source = DeviceContextOf(*shown);
@@ -284,9 +261,7 @@ void Win32Platform::Paint(HDC target, const ImageRect* changed) {
                part.h * placedScale, source, part.x, part.y, part.w, part.h, SRCCOPY);
 }
 
-void Win32Platform::ForgetKeys() {
-    for (bool& pressed : pressedSince) pressed = false;
-}
+void Win32Platform::ForgetKeys() { input.ForgetKeys(); }
 
 bool Win32Platform::MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) {
     // The box runs its own message loop on this thread; the window's timers tick from it, and it
@@ -317,7 +292,7 @@ std::string Win32Platform::MciSendString(const std::string& command) {
         const std::wstring_view filled(answer, 16);
         reply = Narrow(filled.substr(0, filled.find(L'\0')));
     }
-    Trace("mci\t" + command + "\t" + std::to_string(code) + "\t" + reply);
+    MediaTrace("mci\t" + command + "\t" + std::to_string(code) + "\t" + reply);
     return reply;
 }
 
@@ -325,7 +300,7 @@ void Win32Platform::SndPlaySound(const std::string& path) {
     // A new sound cuts off the one still playing; a missing file plays nothing, not the
     // system's default sound.
     const BOOL started = PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
-    Trace("wave\t" + path + "\t" + (started ? "1" : "0"));
+    MediaTrace("wave\t" + path + "\t" + (started ? "1" : "0"));
 }
 
 // Windows matches names without regard to letter case and takes "\" as the separator already.
@@ -354,7 +329,7 @@ std::string Win32Platform::ProgramFolder(const char*) {
 // Windows gives a process's freed memory back by itself.
 void Win32Platform::TrimMemory() {}
 
-void Win32Platform::Trace(const std::string& line) {
+void Win32Platform::MediaTrace(const std::string& line) {
     if (trace == nullptr) return;
     std::fputs((line + "\n").c_str(), trace);
     std::fflush(trace);

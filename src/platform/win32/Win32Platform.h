@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "system/InputMemory.h"
 #include "system/Platform.h"
 #include "system/Scaling.h"
 
@@ -15,12 +16,9 @@ class Win32Platform : public Platform {
 public:
     Win32Platform();
     ~Win32Platform() override;
-    // Windows always has a display; kept for the shape Main expects of a machine.
-    const std::string& Error() const { return error; }
-    // Windows opens its audio devices itself, when a sound first plays.
-    void StartAudio() {}
-    // How the window is shown: given before it opens.
-    void SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
+    // Windows always has a display: Error() is empty.
+    const std::string& Error() const override { return error; }
+    void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -49,7 +47,7 @@ private:
     bool HasFocus() const;
     void ToggleFullscreen();
     void NotePointer(LPARAM position);
-    void Trace(const std::string& line);
+    void MediaTrace(const std::string& line);
 
     std::string error;
     HWND window = nullptr;
@@ -58,14 +56,12 @@ private:
     uint32_t lastTick = 0;
     int64_t elapsed = 0;
     bool closeRequested = false;
-    bool pressedSince[3] = {false, false, false};
 
     ScreenMode screenMode;
     int windowScale = 1;  // the scale of the window when it is not fullscreen
     bool fullscreen = false;
     WINDOWPLACEMENT windowedPlace{};  // where the window was before it went fullscreen
     int placedX = 0, placedY = 0, placedScale = 1;  // where the image lies in the client area
-    bool pointerMoved = false;
-    int pointerX = 0, pointerY = 0;  // in the client image's pixels
+    InputMemory input;
     FILE* trace = nullptr;  // what was sent to the music and sound services, when asked for
 };
