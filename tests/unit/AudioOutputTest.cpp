@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "platform/sdl/SdlAudioPause.h"
+#include "support/Probes.h"
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;

@@ -7,6 +7,7 @@
 
 #include "sound/Bgm.h"
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/AssetPath.h"

@@ -10,6 +10,7 @@
 
 #include "script/Interpreter.h"
 #include "script/Steering.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "platform/sdl/SdlScaling.h"

@@ -103,6 +103,7 @@ void PauseAudio(bool pause) {
     paused = pause;
 }
 
+// For the tests (tests/support/Probes.h), which no part of the program asks.
 bool AudioIsPaused() { return state == DeviceState::Open && paused; }
 
 void ReleaseBeforeClose(void (*release)()) {

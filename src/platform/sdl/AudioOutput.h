@@ -23,7 +23,6 @@ bool AudioIsOpen();
 // Stops or restarts the mixing (the device's own thread then writes silence without asking the
 // music or the effects for anything). The device opens running. Without an open device, nothing.
 void PauseAudio(bool pause);
-bool AudioIsPaused();
 
 // Registers what must let go of the device before it closes (a hook, a playing sound). Registering
 // the same function again changes nothing.

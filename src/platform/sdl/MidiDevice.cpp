@@ -242,6 +242,7 @@ bool MidiIsSounding() {
            MidiSounding(music.synth, music.player);
 }
 
+// For the tests (tests/support/Probes.h), which no part of the program asks.
 int MidiCurrentTick() {
     std::lock_guard<std::mutex> guard(music.lock);
     if (music.player == nullptr) return -1;

@@ -22,10 +22,6 @@
 
 std::string MidiSendCommand(const std::string& command);
 
-// The position of the open piece in MIDI ticks, or -1 when nothing is open or there is no
-// synthesizer. Before the piece first plays, and after a rewind, it is 0.
-int MidiCurrentTick();
-
 // True while the piece plays or the synthesizer's notes still ring out: the audio device must run
 // to render them. Never waits: while the audio thread is rendering, the answer is yes.
 bool MidiIsSounding();
