@@ -11,7 +11,7 @@
 #include <string>
 
 #include "script/Interpreter.h"
-#include "system/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 #include "window/Crt.h"
 #include "window/MainForm.h"
 

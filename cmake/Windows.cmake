@@ -1,11 +1,7 @@
 # The Windows build: the same script, window and shared procedures, on Windows' own services
-# (src/system/win32) instead of SDL, FreeType, fontconfig, FluidSynth and iconv. One static
+# (src/platform/win32) instead of SDL, FreeType, fontconfig, FluidSynth and iconv. One static
 # tessaro.exe, nothing beside it.
-list(FILTER TESSARO_SOURCES EXCLUDE REGEX
-     "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Files|Cp932Iconv|MessageBoxWindow|Scaling|Process)\\.cpp$")
-file(GLOB TESSARO_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/system/win32/*.cpp)
-
-add_library(tessaro_core STATIC ${TESSARO_SOURCES} ${TESSARO_WIN32_SOURCES})
+add_library(tessaro_core STATIC ${TESSARO_SOURCES})
 target_include_directories(tessaro_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # GCC 12 warns of overlapping copies inside std::string that cannot happen (its bug 105329),
 # seen only by this compiler's optimiser.
@@ -16,8 +12,8 @@ target_compile_definitions(tessaro_core PUBLIC TESSARO_VERSION="${PROJECT_VERSIO
 target_link_libraries(tessaro_core PUBLIC winmm gdi32 user32)
 
 enable_language(RC)
-configure_file(${CMAKE_SOURCE_DIR}/src/system/win32/tessaro.rc.in ${CMAKE_BINARY_DIR}/tessaro.rc @ONLY)
-add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/wmain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
+configure_file(${CMAKE_SOURCE_DIR}/src/platform/win32/tessaro.rc.in ${CMAKE_BINARY_DIR}/tessaro.rc @ONLY)
+add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/app/wmain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
 target_link_libraries(tessaro PRIVATE tessaro_core)
 target_compile_options(tessaro PRIVATE ${TESSARO_WARNINGS})
 # One file that runs on a bare Windows: the C++ and thread run-times linked in, symbols stripped.

@@ -6,6 +6,7 @@ has taken it); "window" marks the window mapped.
   trace.py startup TRACE EXEC-STAMP   ms from exec to the window, and to the first step's frame
   trace.py gaps TRACE                 median, p95 and standard deviation of the gaps between the
                                       frames of consecutive steps (ms), and how many gaps
+  trace.py span TRACE                 the first and the last step's frame (microseconds)
 """
 import statistics
 import sys
@@ -56,8 +57,15 @@ def gaps(path):
     print(f"{statistics.median(between):.3f} {p95:.3f} {statistics.pstdev(between):.3f} {len(between)}")
 
 
+def span(path):
+    frames = [at for at in step_frames(read(path)) if at is not None]
+    print(frames[0], frames[-1])
+
+
 if __name__ == "__main__":
-    if sys.argv[1] == "startup":
+    if sys.argv[1] == "span":
+        span(sys.argv[2])
+    elif sys.argv[1] == "startup":
         startup(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "gaps":
         gaps(sys.argv[2])

@@ -19,15 +19,14 @@ std::string Location(int16_t lineNo) {
     return where;
 }
 
-RunState run;  // lives for one run of the script; kept afterwards for those who look
-
 }  // namespace
 
-const RunState& CurrentRun() { return run; }
+// Lives for one run of the script; kept afterwards for the tests to look at (tests/support/Probes.h).
+RunState ScriptRun;
 
 void RunScript() {
-    run = RunState{};
-    RunState& state = run;
+    ScriptRun = RunState{};
+    RunState& state = ScriptRun;
     int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {

@@ -5,6 +5,3 @@
 
 // Runs the loaded scenario until "e" or "G" (or until the window is closed, which ends the program).
 void RunScript();
-
-// The state of the current (or last) run.
-const RunState& CurrentRun();

@@ -1,14 +1,10 @@
 #include "script/PictureCommand.h"
 
-#include "script/Arguments.h"
 #include "system/AssetPath.h"
 #include "system/Platform.h"
-#include "system/TextCodec.h"
 #include "window/Crt.h"
 
-void ShowPicture(RunState& state) {
-    const std::string name = "Pic" + ToUtf8(NextChars(state, 2)) + ".bmp";
-    Crt.Picture(*System().LoadPicture(AssetPath("Picture", name)));
+void ShowPicture(RunState&, const CommandArgument& argument) {
+    Crt.Picture(*System().LoadPicture(AssetPath(kPictureFolder, argument.file)));
     Crt.Refresh();
-    state.CharPos = Add16(state.CharPos, 2, "the character position");
 }

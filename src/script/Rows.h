@@ -3,6 +3,7 @@
 // the interpreter that dispatches to them.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The state of one run, handed to the commands.
 struct RunState {
@@ -18,11 +19,23 @@ struct RunState {
     int16_t ChoiceCursor = 0;
 };
 
+// What a command's handler is given: the characters its letter takes (fewer where the line ends
+// sooner), and the name of the story file they make for a command that names one ("Pic01.bmp").
+struct CommandArgument {
+    std::u32string_view text;
+    std::string file;
+};
+
 // The message box's rows: five of them, the first at (15, 210), 15 pixels apart.
 constexpr int kRows = 5;
 constexpr int kTextLeft = 15, kTextTop = 210, kRowPitch = 15;
 // The message box's corners.
 constexpr int kBoxLeft = 5, kBoxTop = 200, kBoxRight = 295, kBoxBottom = 270;
+// A question's answers stand further right than its rows.
+constexpr int kAnswerLeft = 30;
+// How wide a row's text, and an answer's, may be before it runs past the box's right edge.
+constexpr int kRowWidth = kBoxRight - kTextLeft;
+constexpr int kAnswerWidth = kBoxRight - kAnswerLeft;
 
 // The empty message box.
 void DrawMessageWindow();

@@ -1,20 +1,12 @@
 #include "script/SoundCommands.h"
 
-#include "common/Bgm.h"
-#include "common/Wave.h"
-#include "script/Arguments.h"
-#include "system/TextCodec.h"
+#include "sound/Bgm.h"
+#include "sound/Wave.h"
 
-void OpenMusic(RunState& state) {
-    BgmOpen("Bgm" + ToUtf8(NextChars(state, 2)) + ".mid");
-    state.CharPos = Add16(state.CharPos, 2, "the character position");
-}
+void OpenMusic(RunState&, const CommandArgument& argument) { BgmOpen(argument.file); }
 
-void PlayMusic(RunState&) { BgmPlay(); }
+void PlayMusic(RunState&, const CommandArgument&) { BgmPlay(); }
 
-void StopMusic(RunState&) { BgmStop(); }
+void StopMusic(RunState&, const CommandArgument&) { BgmStop(); }
 
-void PlaySoundEffect(RunState& state) {
-    WavePlay("Wave" + ToUtf8(NextChars(state, 2)) + ".wav");
-    state.CharPos = Add16(state.CharPos, 2, "the character position");
-}
+void PlaySoundEffect(RunState&, const CommandArgument& argument) { WavePlay(argument.file); }

@@ -21,18 +21,12 @@ int16_t Position(size_t position) {
 
 }  // namespace
 
-void SetFlag(RunState& state) {
-    Flag[FlagIndex(NextChars(state, 2))] = kTrue;
-    state.CharPos = Add16(state.CharPos, 2, "the character position");
-}
+void SetFlag(RunState&, const CommandArgument& argument) { Flag[FlagIndex(argument.text)] = kTrue; }
 
-void ResetFlag(RunState& state) {
-    Flag[FlagIndex(NextChars(state, 2))] = kFalse;
-    state.CharPos = Add16(state.CharPos, 2, "the character position");
-}
+void ResetFlag(RunState&, const CommandArgument& argument) { Flag[FlagIndex(argument.text)] = kFalse; }
 
-void Branch(RunState& state) {
-    const char32_t label = Flag[FlagIndex(NextChars(state, 2))] != 0 ? U'a' : U'b';
+void Branch(RunState& state, const CommandArgument& argument) {
+    const char32_t label = Flag[FlagIndex(argument.text)] != 0 ? U'a' : U'b';
     const std::u32string& line = ScriptLine[state.LineNo];
     // The search starts at the "F" itself, so an index digit "a" or "b" can be the label.
     const size_t found = line.find(label, static_cast<size_t>(state.CharPos - 1));
@@ -41,14 +35,14 @@ void Branch(RunState& state) {
     state.CharPos = Position(found == std::u32string::npos ? line.size() : found + 1);
 }
 
-void Jump(RunState& state) {
-    state.LineNo = static_cast<int16_t>(RoundedValue(NextChars(state, 3), std::numeric_limits<int16_t>::min(),
+void Jump(RunState& state, const CommandArgument& argument) {
+    state.LineNo = static_cast<int16_t>(RoundedValue(argument.text, std::numeric_limits<int16_t>::min(),
                                                      std::numeric_limits<int16_t>::max(), "the jump target"));
     state.CharPos = 0;
 }
 
-void Chain(RunState& state) {
-    LoadScenario(NextChars(state, 2));
+void Chain(RunState& state, const CommandArgument& argument) {
+    LoadScenario(std::u32string(argument.text));
     state.CharPos = 0;
     state.LineNo = 0;
     state.TextRow = Add16(state.TextRow, 1, "the text row");

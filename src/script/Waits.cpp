@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kAnswerLeft = 30;
 constexpr int kCursorGap = 5;         // between the row's text and "▲"
 constexpr double kBlinkMs = 70;       // a phase lasts more than this
 constexpr int32_t kPagePassMs = 50;
@@ -81,7 +80,7 @@ void DropLastCharacter(std::u32string& text) {
 
 }  // namespace
 
-void WaitForPage(RunState& state) {
+void WaitForPage(RunState& state, const CommandArgument&) {
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -96,14 +95,13 @@ void WaitForPage(RunState& state) {
     }
 }
 
-void Pause(RunState& state) {
-    const auto ms = RoundedValue(NextChars(state, 3), std::numeric_limits<int32_t>::min(),
+void Pause(RunState&, const CommandArgument& argument) {
+    const auto ms = RoundedValue(argument.text, std::numeric_limits<int32_t>::min(),
                                  std::numeric_limits<int32_t>::max(), "the wait");
     SkippableWait(static_cast<int32_t>(ms));
-    state.CharPos = Add16(state.CharPos, 3, "the character position");
 }
 
-void AskQuestion(RunState& state) {
+void AskQuestion(RunState& state, const CommandArgument&) {
     Wait(kQuestionDelayMs);
     ClearRows(state);
 

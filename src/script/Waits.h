@@ -5,12 +5,12 @@
 
 // "P": redraws the box every 50 ms with "▲" blinking after the current row's text until Space is
 // seen. A Space pressed while the text was still typing, or held down, ends it at once.
-void WaitForPage(RunState& state);
+void WaitForPage(RunState& state, const CommandArgument& argument);
 
 // "T" + a decimal number: pauses that many milliseconds (a negative number: one message pump).
-void Pause(RunState& state);
+void Pause(RunState& state, const CommandArgument& argument);
 
 // "Q": the rest of the line is the question and the next two lines are the answers. After half a
 // second the player moves "⇒" with Up and Down and confirms with Space; flag 255 becomes True for
 // the first answer and False for the second, and the story goes on three lines on.
-void AskQuestion(RunState& state);
+void AskQuestion(RunState& state, const CommandArgument& argument);

@@ -21,8 +21,6 @@ public:
 
     int Width() const { return width; }
     int Height() const { return height; }
-    // Pixels from one row to the next (at least Width()).
-    int Stride() const { return stride; }
     uint32_t* Row(int y) { return pixels + static_cast<ptrdiff_t>(y) * stride; }
     const uint32_t* Row(int y) const { return pixels + static_cast<ptrdiff_t>(y) * stride; }
 

@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "system/TraceFile.h"
+
 namespace {
 Platform* current = nullptr;
 }
@@ -12,3 +14,5 @@ Platform& System() {
 }
 
 void SetSystem(Platform* platform) { current = platform; }
+
+void Platform::Trace(const char* event) { NoteInTrace(event); }

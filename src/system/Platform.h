@@ -4,13 +4,15 @@
 // memory. The real machine is SdlPlatform (Win32Platform on Windows); tests put a virtual clock
 // and scripted keys in its place (their files and pictures are real ones, in a temporary folder).
 // Drawing itself is not here: the picture area paints into off-screen images (system/Image), the
-// same in the program and in the tests. Nothing above src/system/ includes a header of SDL or of
-// the operating system for anything this covers.
+// same in the program and in the tests. Each machine is one folder, src/platform/NAME, whose class
+// implements all of this; nothing outside src/platform/ includes a header of SDL or of the
+// operating system.
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "system/Image.h"
+#include "system/Scaling.h"
 
 enum class Key { Space, Up, Down };
 
@@ -20,6 +22,13 @@ constexpr const char* kMessageBoxCaption = "Tessaro";
 class Platform {
 public:
     virtual ~Platform() = default;
+
+    // Why the machine could not start (no display, say); empty when it did. The machine starts
+    // as it is made; when this is not empty, nothing else of it may be used.
+    virtual const std::string& Error() const = 0;
+
+    // How the window is shown (its scale, fullscreen): given before OpenWindow.
+    virtual void SetScreenMode(const ScreenMode& mode) = 0;
 
     // Milliseconds since the program started, from a monotonic 64-bit clock.
     virtual int64_t Clock() = 0;
@@ -92,8 +101,10 @@ public:
     virtual void TrimMemory() = 0;
 
     // Notes a moment worth timing ("step": a step's drawing is done and its wait begins) in the
-    // trace the benchmarks ask for; a machine that keeps no trace ignores it.
-    virtual void Trace(const char* /*event*/) {}
+    // trace the benchmarks ask for with TESSARO_TRACE (system/TraceFile.h), the same on every
+    // machine; each also notes "window" when its window is on screen and "frame" when it has
+    // handed a frame to the window system.
+    virtual void Trace(const char* event);
 };
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.

@@ -1,8 +1,6 @@
 #pragma once
 // Putting the client image on screen larger: whole multiples only, every pixel a crisp N x N
 // block. The image itself, the drawing and its measurements stay at 1x.
-struct SDL_Rect;
-struct SDL_Surface;
 
 // How the window is shown; chosen on the command line, never saved.
 struct ScreenMode {
@@ -22,11 +20,6 @@ struct Placement {
     int x = 0, y = 0;  // its top-left corner
     int scale = 1;
 };
-
-// Copies part of source, each pixel made a scale x scale block, to where it lies on target
-// under placement; whatever falls outside target is cut off. Returns the rectangle of target
-// that was painted.
-SDL_Rect PutScaled(SDL_Surface* source, const SDL_Rect& part, SDL_Surface* target, const Placement& placement);
 
 // A point of the window (in its pixels) as a point of the client image; false when it lies
 // outside the image.

@@ -231,8 +231,3 @@ void PictureArea::Picture(const Image& bitmap) {
     Cls();
 }
 
-uint32_t PictureArea::PixelAt(int x, int y) {
-    if (image == nullptr || x < 0 || y < 0 || x >= image->Width() || y >= image->Height()) return 0;
-    Paint();
-    return image->Row(y)[x] & 0xFFFFFF;
-}

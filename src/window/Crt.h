@@ -37,11 +37,9 @@ struct PictureArea {
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
-    // The whole client image: the border and the drawable image inside it.
-    const Image& Client() const { return *client; }
-    uint32_t PixelAt(int x, int y);  // 0xRRGGBB
-
 private:
+    friend struct PictureAreaProbe;  // the tests' look at the pixels (tests/support/Probes.h)
+
     // Drawing is noted, and painted into the image only when the image is shown or looked at.
     // Every operation sets pixels to values fixed by its arguments, so painting the same list of
     // operations twice in a row changes nothing: a waiting loop that redraws the same box twenty

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "system/Errors.h"
 #include "system/Platform.h"
 #include "window/Crt.h"
@@ -38,7 +38,7 @@ void MainForm_Load() {
     Crt.Open(ScreenWidth, ScreenHeight);
     const std::unique_ptr<Image> icon = WindowIcon();
     const std::string error =
-        System().OpenWindow("Velmarin", ScreenWidth + 2 * kCrtBorder, ScreenHeight + 2 * kCrtBorder, icon.get());
+        System().OpenWindow(kWindowCaption, ScreenWidth + 2 * kCrtBorder, ScreenHeight + 2 * kCrtBorder, icon.get());
     if (!error.empty()) throw RunTimeError(error);
     Crt.Refresh();
     Bgm_Check.Start();

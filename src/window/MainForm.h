@@ -2,6 +2,9 @@
 // The one window: its layout at load time, its timers, and what closing it does.
 #include <cstdint>
 
+// The window's caption; message boxes have their own (kMessageBoxCaption).
+constexpr const char* kWindowCaption = "Velmarin";
+
 extern int ScreenWidth;
 extern int ScreenHeight;
 

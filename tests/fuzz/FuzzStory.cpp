@@ -8,7 +8,7 @@
 
 #include "system/AssetPath.h"
 #include "support/AudioMeter.h"
-#include "system/AudioOutput.h"
+#include "platform/sdl/AudioOutput.h"
 #include "system/Files.h"
 
 namespace {

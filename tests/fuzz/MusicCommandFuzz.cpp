@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz/FuzzStory.h"
-#include "system/MidiDevice.h"
+#include "platform/sdl/MidiDevice.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     OpenDummyAudio();

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "fuzz/FuzzStory.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"

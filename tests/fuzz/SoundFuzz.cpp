@@ -9,9 +9,9 @@
 
 #include "fuzz/FuzzStory.h"
 #include "support/AudioMeter.h"
-#include "system/AudioOutput.h"
-#include "system/MidiDevice.h"
-#include "system/WaveDevice.h"
+#include "platform/sdl/AudioOutput.h"
+#include "platform/sdl/MidiDevice.h"
+#include "platform/sdl/WaveDevice.h"
 
 namespace {
 

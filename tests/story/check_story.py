@@ -3,12 +3,13 @@
 
     python3 tests/story/check_story.py
 
-It reads the files under story/ as the player would (scenario files in code page 932 with CR LF
-line ends, bitmaps, MIDI files, wave files), plays the script through a small model of the
-interpreter along every pair of answers, runs the player's own checker on it (`tessaro check`,
-the program given as the first argument, by default build/tessaro), and regenerates the whole
-folder to make sure the committed files are exactly what tools/make_story.py writes. Ends with
-"N passed, M failed" and a non-zero exit status when anything failed.
+The player's own checker (`tessaro check`, the program given as the first argument, by default
+build/tessaro) reads the scenario files as the player does and walks every path through them;
+what it cannot know is checked here: the sample story uses every command and CR LF line ends, its
+bitmaps, MIDI files and wave files are of the kinds a story should show the player handling, the
+window tests' expected pixels fit the pictures, and the committed folder is exactly what
+devtools/make_story.py writes. (The window tests play both endings with the real program.) Ends
+with "N passed, M failed" and a non-zero exit status when anything failed.
 """
 
 import os
@@ -21,9 +22,6 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 STORY = os.path.join(ROOT, "story")
 TESSARO = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "tessaro")
 COMMANDS = "CPTWDJLBXZQSRGF"
-ARGUMENTS = {"T": 3, "J": 3, "W": 2, "D": 2, "L": 2, "B": 2, "S": 2, "R": 2, "F": 2}
-FOLDERS = {"L": ("Picture", "Pic", ".bmp"), "B": ("Bgm", "Bgm", ".mid"),
-           "W": ("Wave", "Wave", ".wav"), "D": ("Data", "Data", ".Dat")}
 
 
 # --- reading the story folder -------------------------------------------------------------
@@ -64,153 +62,6 @@ def read_lines(name):
     if current:
         lines.append(current)
     return lines
-
-
-def tokens(lines):
-    """(line number, command letter, argument) for every command outside question texts and
-    answers, in file order; "Q" is reported with its line."""
-    out, skip = [], 0
-    for number, line in enumerate(lines):
-        if skip:
-            skip -= 1
-            continue
-        i = 0
-        while i < len(line):
-            ch = line[i]
-            if ch in COMMANDS or ch == "e":
-                argument = line[i + 1:i + 1 + ARGUMENTS.get(ch, 0)]
-                out.append((number, ch, argument))
-                if ch == "Q":
-                    skip = 2
-                    break
-                i += 1 + len(argument)
-            else:
-                i += 1
-    return out
-
-
-def glyph_width(text):
-    return sum(6 if ord(ch) < 0x80 or 0xFF61 <= ord(ch) <= 0xFF9F else 12 for ch in text)
-
-
-# --- a model of the interpreter -------------------------------------------------------------
-
-class StoryError(Exception):
-    pass
-
-
-def play(answers):
-    """Runs the story with the given answers (True = first answer) to its end. Returns a dict:
-    how it "ended", the "spaces" and "downs" pressed, the "pictures" shown, "tunes" opened and
-    "sounds" played, and the rows of text shown "after" the last question. Raises StoryError
-    on anything a reader would notice."""
-    store = [""] * 501
-    files = {}
-
-    def load(name):
-        if name not in files:
-            if find_file("Data", f"Data{name}.Dat") is None:
-                raise StoryError(f"no scenario file Data{name}.Dat")
-            files[name] = read_lines(name)
-        lines = files[name]
-        for i, line in enumerate(lines):
-            store[i] = line + "\\"
-        store[len(lines)] = "e"
-        return len(lines)
-
-    length = load("00")
-    line, pos, row = 0, 1, 0
-    rows = [""] * 5
-    flags = [False] * 256
-    unread = False
-    answers = list(answers)
-    spaces = downs = 0
-    pictures, tunes, sounds, shown = [], [], [], []
-    last_question = 0
-
-    def result(ended):
-        return {"ended": ended, "spaces": spaces, "downs": downs, "pictures": pictures,
-                "tunes": tunes, "sounds": sounds, "after": shown[last_question:]}
-
-    def clear(why):
-        nonlocal rows, row, unread
-        if unread:
-            raise StoryError(f"text cleared by {why} before the reader pressed Space: {rows}")
-        rows, row = [""] * 5, 0
-
-    for _ in range(200000):
-        if not 0 <= line <= 500:
-            raise StoryError(f"line {line} is outside the store")
-        text = store[line]
-        if pos > len(text):
-            raise StoryError(f"ran past the end of line {line}: {text!r}")
-        ch = text[pos - 1]
-        argument = text[pos:pos + ARGUMENTS.get(ch, 0)]
-        if ch in ARGUMENTS and (len(argument) < ARGUMENTS[ch] or "\\" in argument):
-            raise StoryError(f"{ch} on line {line} swallows the end of the line")
-        if ch in "\\\n":
-            line, pos = line + 1, 0
-            row += 1
-            if row > 4:
-                clear("a full box")
-        elif ch == "e":
-            if line != length:
-                raise StoryError(f"an 'e' inside line {line} ends the story")
-            return result("end mark")
-        elif ch == "C":
-            clear("C")
-        elif ch == "P":
-            spaces += 1
-            unread = False
-        elif ch == "T":
-            pos += 3
-        elif ch in "WLB":
-            folder, prefix, extension = FOLDERS[ch]
-            if find_file(folder, prefix + argument + extension) is None:
-                raise StoryError(f"{ch}{argument}: no file {prefix}{argument}{extension}")
-            (sounds if ch == "W" else pictures if ch == "L" else tunes).append(argument)
-            pos += 2
-        elif ch == "D":
-            length = load(argument)
-            line, pos = 0, 0
-            row += 1
-            if row > 4:
-                clear("D")
-        elif ch == "J":
-            line, pos = int(argument), 0
-        elif ch in "XZ":
-            pass
-        elif ch == "Q":
-            clear("a question")
-            if not answers:
-                raise StoryError("more questions than answers given")
-            first = answers.pop(0)
-            flags[255] = first
-            spaces += 1
-            downs += 0 if first else 1
-            line, pos = line + 3, 0
-            last_question = len(shown)
-        elif ch in "SR":
-            flags[int(argument, 16)] = ch == "S"
-            pos += 2
-        elif ch == "G":
-            return result("game over")
-        elif ch == "F":
-            label = "a" if flags[int(argument, 16)] else "b"
-            found = text.find(label, pos - 1)
-            if found < 0:
-                raise StoryError(f"no label {label} after F on line {line}")
-            pos = found + 1
-        else:
-            if not rows[row]:
-                shown.append(None)
-            rows[row] += ch
-            shown[-1] = rows[row]
-            unread = True
-            if glyph_width(rows[row]) > 280:
-                raise StoryError(f"row too wide for the box: {rows[row]}")
-        pos += 1
-    raise StoryError("the story never ends")
 
 
 # --- reading the assets ---------------------------------------------------------------------
@@ -305,12 +156,6 @@ def check(function):
 
 
 @check
-def scenario_files_are_code_page_932():
-    for name in scenario_names():
-        read_raw(name).decode("cp932")
-
-
-@check
 def scenario_lines_end_in_cr_lf():
     for name in scenario_names():
         raw = read_raw(name)
@@ -321,107 +166,17 @@ def scenario_lines_end_in_cr_lf():
 
 
 @check
-def jumps_stay_inside_their_file():
-    for name in scenario_names():
-        lines = read_lines(name)
-        for number, ch, argument in tokens(lines):
-            if ch == "J":
-                assert argument.isdigit() and len(argument) == 3, f"Data{name}:{number} J{argument}"
-                assert int(argument) < len(lines), f"Data{name}:{number} jumps to {argument}"
-
-
-@check
-def named_files_exist():
-    for name in scenario_names():
-        for number, ch, argument in tokens(read_lines(name)):
-            if ch in FOLDERS:
-                folder, prefix, extension = FOLDERS[ch]
-                assert len(argument) == 2 and find_file(folder, prefix + argument + extension), \
-                    f"Data{name}:{number} {ch}{argument} names no file"
-
-
-@check
-def questions_have_two_answers():
-    for name in scenario_names():
-        lines = read_lines(name)
-        for number, ch, _ in tokens(lines):
-            if ch == "Q":
-                assert number + 2 < len(lines), f"Data{name}:{number} lacks answer lines"
-                for answer in lines[number + 1:number + 3]:
-                    assert answer.strip(), f"Data{name}:{number} has an empty answer"
-                    assert glyph_width(answer) <= 265, f"Data{name}: answer too wide: {answer}"
-
-
-@check
-def text_holds_no_stray_letters():
-    """Outside arguments, only Japanese text and the branch labels after an F."""
-    for name in scenario_names():
-        lines = read_lines(name)
-        for number, line in enumerate(lines):
-            spans = [t for t in tokens(lines) if t[0] == number]
-            if any(t[1] == "Q" for t in spans):
-                line = line[:line.index("Q")]
-            if number >= 1 and any(t[1] == "Q" and t[0] in (number - 1, number - 2)
-                                   for t in tokens(lines)):
-                continue  # an answer line: shown as it is
-            i, branch = 0, False
-            while i < len(line):
-                ch = line[i]
-                if ch in COMMANDS:
-                    branch = branch or ch == "F"
-                    if ch == "F":
-                        assert not set(line[i + 1:i + 3]) & {"a", "b"}, \
-                            f"Data{name}:{number} flag index holds a label letter"
-                    i += 1 + ARGUMENTS.get(ch, 0)
-                    continue
-                assert ch != "e", f"Data{name}:{number} 'e' in the text ends the story"
-                assert ord(ch) >= 0x80 or (branch and ch in "ab"), \
-                    f"Data{name}:{number} stray {ch!r} in {line}"
-                i += 1
-
-
-@check
 def every_command_is_used():
+    """The checker warns of a letter that stands in story text, so every ASCII letter of the
+    sample is a command, its argument or a branch label."""
     used, questions = set(), 0
     for name in scenario_names():
-        for _, ch, _ in tokens(read_lines(name)):
-            used.add(ch)
-            questions += ch == "Q"
+        for line in read_lines(name):
+            used |= set(line)
+            questions += "Q" in line
     missing = set(COMMANDS) - used
     assert not missing, f"never used: {''.join(sorted(missing))}"
     assert questions >= 2, "fewer than two questions"
-
-
-@check
-def every_pair_of_answers_reaches_an_ending():
-    endings = {}
-    for answers in ((True, True), (True, False), (False, True), (False, False)):
-        run = play(answers)
-        endings[answers] = run["ended"]
-        print(f"    answers {'/'.join('first' if a else 'second' for a in answers)}: "
-              f"{run['ended']} after {run['spaces']} Space, {run['downs']} Down")
-    assert endings[(True, True)] == endings[(False, True)] == "end mark"
-    assert endings[(True, False)] == endings[(False, False)] == "game over"
-
-
-@check
-def first_choice_changes_both_endings():
-    """The flag set by the first answer still shows in the text after the second question."""
-    for second in (True, False):
-        sea, room = play((True, second))["after"], play((False, second))["after"]
-        assert len(sea) == len(room), "the first answer changes the number of rows"
-        assert sea != room, "the first answer makes no difference to this ending"
-
-
-@check
-def story_shows_enough_pictures_tunes_and_sounds():
-    pictures, tunes, sounds = set(), set(), set()
-    for answers in ((True, True), (False, False)):
-        run = play(answers)
-        pictures |= set(run["pictures"])
-        tunes |= set(run["tunes"])
-        sounds |= set(run["sounds"])
-    assert len(pictures) >= 4 and len(tunes) >= 2 and len(sounds) >= 2, (pictures, tunes, sounds)
 
 
 @check
@@ -514,7 +269,7 @@ def the_players_checker_finds_nothing():
 @check
 def generator_reproduces_the_folder():
     with tempfile.TemporaryDirectory() as out:
-        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_story.py"), out],
+        subprocess.run([sys.executable, os.path.join(ROOT, "devtools", "make_story.py"), out],
                        check=True, stdout=subprocess.DEVNULL)
 
         def listing(top):
@@ -533,7 +288,7 @@ def main():
     for function in CHECKS:
         try:
             function()
-        except (AssertionError, StoryError, UnicodeDecodeError, subprocess.CalledProcessError,
+        except (AssertionError, UnicodeDecodeError, subprocess.CalledProcessError,
                 subprocess.TimeoutExpired,
                 OSError, ValueError, TypeError, IndexError, struct.error) as error:
             failed += 1

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <mutex>
 
-#include "system/AudioOutput.h"
-#include "system/MidiDevice.h"
+#include "platform/sdl/AudioOutput.h"
+#include "platform/sdl/MidiDevice.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // destroyed.
 #include <gtest/gtest.h>
 
-#include "system/AudioOutput.h"
+#include "platform/sdl/AudioOutput.h"
 
 namespace {
 

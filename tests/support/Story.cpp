@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "script/Steering.h"

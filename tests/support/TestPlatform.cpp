@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "support/AudioMeter.h"
-#include "system/AudioOutput.h"
+#include "platform/sdl/AudioOutput.h"
 #include "system/Files.h"
-#include "system/MidiDevice.h"
+#include "platform/sdl/MidiDevice.h"
 #include "system/Picture.h"
-#include "system/WaveDevice.h"
+#include "platform/sdl/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 
@@ -57,13 +57,11 @@ void TestPlatform::ApplyEventsUpTo(int64_t time) {
         const KeyEvent e = events.front();
         events.erase(events.begin());
         const int k = static_cast<int>(e.key);
-        if (e.down && !down[k]) pressedSince[k] = true;
+        if (e.down && !down[k]) input.NotePress(e.key);
         down[k] = e.down;
     }
     while (!pointerEvents.empty() && pointerEvents.front().at <= time) {
-        pointerX = pointerEvents.front().x;
-        pointerY = pointerEvents.front().y;
-        pointerMoved = true;
+        input.NotePointer(pointerEvents.front().x, pointerEvents.front().y);
         pointerEvents.erase(pointerEvents.begin());
     }
 }
@@ -105,10 +103,7 @@ void TestPlatform::SleepUntil(int64_t deadline) {
 }
 
 bool TestPlatform::KeyHit(Key key) {
-    const int k = static_cast<int>(key);
-    const bool hit = down[k] || pressedSince[k];
-    pressedSince[k] = false;
-    return hit;
+    return input.KeyHit(key, true, down[static_cast<int>(key)]);
 }
 
 bool TestPlatform::SkipHeld() {
@@ -118,13 +113,7 @@ bool TestPlatform::SkipHeld() {
 }
 
 bool TestPlatform::PointerMoved(int& x, int& y) {
-    const bool moved = pointerMoved;
-    pointerMoved = false;
-    if (moved) {
-        x = pointerX;
-        y = pointerY;
-    }
-    return moved;
+    return input.PointerMoved(x, y, true);
 }
 
 void TestPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "system/InputMemory.h"
 #include "system/Platform.h"
 
 class TestPlatform : public Platform {
@@ -38,6 +39,8 @@ public:
     int windowWidth = 0, windowHeight = 0;
 
     // Platform
+    const std::string& Error() const override { return startError; }
+    void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
                            const Image* icon) override;
@@ -59,6 +62,8 @@ public:
     void TrimMemory() override;
 
     int64_t now = 0;
+    std::string startError;  // what Error() says
+    ScreenMode screenMode;   // as SetScreenMode gave it
     int64_t messageBoxOpenFor = 0;  // how long the user takes to dismiss a message box
     bool mainWindowClosedDuringBox = false;  // the user closes the window instead
 
@@ -79,12 +84,10 @@ private:
     std::vector<KeyEvent> events;  // kept sorted by time
     std::vector<std::pair<int64_t, int64_t>> skipHeld;  // [from, until)
     std::vector<PointerEvent> pointerEvents;            // kept sorted by time
-    bool pointerMoved = false;
-    int pointerX = 0, pointerY = 0;
     int64_t closeAt = -1;
     bool closeSeen = false;
     bool down[3] = {false, false, false};
-    bool pressedSince[3] = {false, false, false};
+    InputMemory input;  // as the real machines note and read keys and the pointer
     std::map<std::string, std::string> mciAnswers;
     bool realAudio = false;
     int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0

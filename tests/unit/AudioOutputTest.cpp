@@ -1,7 +1,8 @@
 // Without an audio device, sound is silent but everything answers and the program carries on.
 #include <cstdlib>
 
-#include "system/SdlAudioPause.h"
+#include "platform/sdl/SdlAudioPause.h"
+#include "support/Probes.h"
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;

@@ -16,10 +16,10 @@
 #include <unistd.h>
 
 #include "support/AudioMeter.h"
-#include "system/AudioOutput.h"
-#include "system/MidiDevice.h"
-#include "system/MidiRender.h"
-#include "system/WaveDevice.h"
+#include "platform/sdl/AudioOutput.h"
+#include "platform/sdl/MidiDevice.h"
+#include "platform/sdl/MidiRender.h"
+#include "platform/sdl/WaveDevice.h"
 
 namespace audiotest {
 

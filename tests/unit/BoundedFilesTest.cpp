@@ -12,11 +12,11 @@
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/Files.h"
-#include "system/MidiDevice.h"
+#include "platform/sdl/MidiDevice.h"
 #include "system/Picture.h"
-#include "system/WaveDevice.h"
+#include "platform/sdl/WaveDevice.h"
 #include "unit/AudioTestFiles.h"
-#include "window/Main.h"
+#include "app/Main.h"
 
 using namespace audiotest;
 

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "script/Commands.h"
-#include "script/Interpreter.h"
 #include "support/Story.h"
-#include "tools/Check.h"
+#include "author/Check.h"
 
 namespace {
 
@@ -115,18 +113,6 @@ TEST(Check, AMissingFirstFileIsAnError) {
     story.Write("Picture/Pic01.bmp", "");
     const CheckResult result = CheckStory(story.folder.string());
     EXPECT_EQ(Found(result), std::vector<std::string>{"Data00.Dat:0:0: error"}) << Listing(result);
-}
-
-// The checker reads arguments by the command table; the player must take as many characters.
-TEST(Check, TheCommandTableTakesWhatThePlayerTakes) {
-    for (const char32_t letter : {U'T', U'W', U'B', U'S', U'R', U'X', U'Z', U'C'}) {
-        const CommandLetter* command = FindCommandLetter(letter);
-        ASSERT_NE(command, nullptr);
-        Story story;
-        story.Scenario("00", Utf8(std::u32string(1, letter)) + std::string(size_t(command->length), '0') + "あ\n");
-        EXPECT_EQ(story.Run(), "");
-        EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), "あ") << Utf8(std::u32string(1, letter));
-    }
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include "script/Scenario.h"
 #include "support/Story.h"
 #include "system/TextCodec.h"
-#include "tools/Convert.h"
-#include "tools/Tools.h"
+#include "author/Convert.h"
+#include "author/Tools.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "window/Crt.h"
 
@@ -17,7 +18,7 @@ constexpr uint32_t kBlack = 0x000000, kNavy = 0x000080, kGrey = 0xC0C0C0, kWhite
 int WhiteIn(int top, int bottom, int left = 15, int right = 295) {
     int count = 0;
     for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x) count += Crt.PixelAt(x, y) == kWhite;
+        for (int x = left; x <= right; ++x) count += CrtPixelAt(x, y) == kWhite;
     return count;
 }
 
@@ -25,17 +26,17 @@ TEST(MessageBox, IsNavyWithAGreyOutlineOnBlack) {
     Story story;
     story.Scenario("00", "\n");
     story.Run();
-    EXPECT_EQ(Crt.PixelAt(5, 200), kGrey);
-    EXPECT_EQ(Crt.PixelAt(295, 270), kGrey);
-    EXPECT_EQ(Crt.PixelAt(150, 200), kGrey);
-    EXPECT_EQ(Crt.PixelAt(5, 235), kGrey);
-    EXPECT_EQ(Crt.PixelAt(6, 201), kNavy);
-    EXPECT_EQ(Crt.PixelAt(294, 269), kNavy);
-    EXPECT_EQ(Crt.PixelAt(4, 200), kBlack);
-    EXPECT_EQ(Crt.PixelAt(296, 270), kBlack);
-    EXPECT_EQ(Crt.PixelAt(5, 199), kBlack);
-    EXPECT_EQ(Crt.PixelAt(5, 271), kBlack);
-    EXPECT_EQ(Crt.PixelAt(150, 100), kBlack);
+    EXPECT_EQ(CrtPixelAt(5, 200), kGrey);
+    EXPECT_EQ(CrtPixelAt(295, 270), kGrey);
+    EXPECT_EQ(CrtPixelAt(150, 200), kGrey);
+    EXPECT_EQ(CrtPixelAt(5, 235), kGrey);
+    EXPECT_EQ(CrtPixelAt(6, 201), kNavy);
+    EXPECT_EQ(CrtPixelAt(294, 269), kNavy);
+    EXPECT_EQ(CrtPixelAt(4, 200), kBlack);
+    EXPECT_EQ(CrtPixelAt(296, 270), kBlack);
+    EXPECT_EQ(CrtPixelAt(5, 199), kBlack);
+    EXPECT_EQ(CrtPixelAt(5, 271), kBlack);
+    EXPECT_EQ(CrtPixelAt(150, 100), kBlack);
 }
 
 TEST(MessageBox, RowsStandFifteenPixelsApartFrom210) {
@@ -83,7 +84,7 @@ TEST(PictureArea, ClientImageHasASunkenBorderAroundTheArea) {
     EXPECT_EQ(story.platform.windowHeight, 304);
     EXPECT_EQ(story.platform.windowCaption, "Velmarin");
     Crt.Refresh();
-    auto at = [&](int x, int y) { return Crt.Client().Row(y)[x] & 0xFFFFFF; };
+    auto at = [&](int x, int y) { return CrtClient().Row(y)[x] & 0xFFFFFF; };
     EXPECT_EQ(at(0, 0), 0x808080u);
     EXPECT_EQ(at(303, 303), 0xFFFFFFu);
     EXPECT_EQ(at(1, 1), 0x000000u);
@@ -144,7 +145,7 @@ TEST(PictureArea, RepaintingWhatChangedGivesWhatPaintingEverythingGives) {
             for (const Draw& draw : done) draw(whole);
         int differing = 0;
         for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) differing += Crt.PixelAt(x, y) != whole.PixelAt(x, y);
+            for (int x = 0; x < 300; ++x) differing += CrtPixelAt(x, y) != PictureAreaProbe::PixelAt(whole, x, y);
         ASSERT_EQ(differing, 0) << "frame " << frame;
     }
 }

@@ -1,6 +1,6 @@
 // Stories run with the real music and sound devices, heard through the mixer's output. The test
 // clock moves with the sound mixed, so these take real time: their files are short.
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "support/Story.h"
 #include "unit/AudioTestFiles.h"
 #include "window/Pacing.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 

@@ -1,6 +1,7 @@
 // The music device on the real synthesizer and player, heard through the mixer's output.
 #include <algorithm>
 
+#include "support/Probes.h"
 #include "unit/AudioTestFiles.h"
 
 using namespace audiotest;

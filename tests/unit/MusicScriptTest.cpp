@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "common/Bgm.h"
+#include "sound/Bgm.h"
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/AssetPath.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "window/Crt.h"
 
@@ -53,13 +54,13 @@ TEST(Picture, ShownAtTheTopLeftUnscaledAndTheRestStaysBlack) {
         WritePicture(story, "picture/PIC01.BMP", 100, 50, bits);  // names as Windows matches them
         story.Scenario("00", "L01あ\n");
         ASSERT_EQ(story.Run(), "");
-        EXPECT_EQ(Crt.PixelAt(0, 0), kRed);
-        EXPECT_EQ(Crt.PixelAt(99, 0), kGreen);
-        EXPECT_EQ(Crt.PixelAt(0, 49), kBlue);
-        EXPECT_EQ(Crt.PixelAt(99, 49), kYellow);
-        EXPECT_EQ(Crt.PixelAt(100, 0), kBlack);
-        EXPECT_EQ(Crt.PixelAt(0, 50), kBlack);
-        EXPECT_EQ(Crt.PixelAt(299, 299), kBlack);
+        EXPECT_EQ(CrtPixelAt(0, 0), kRed);
+        EXPECT_EQ(CrtPixelAt(99, 0), kGreen);
+        EXPECT_EQ(CrtPixelAt(0, 49), kBlue);
+        EXPECT_EQ(CrtPixelAt(99, 49), kYellow);
+        EXPECT_EQ(CrtPixelAt(100, 0), kBlack);
+        EXPECT_EQ(CrtPixelAt(0, 50), kBlack);
+        EXPECT_EQ(CrtPixelAt(299, 299), kBlack);
         EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), "あ") << "the name is not typed";
     }
 }
@@ -69,12 +70,12 @@ TEST(Picture, LargerOneIsCutOffAtTheEdgesAndLiesUnderTheMessageBox) {
     WritePicture(story, "Picture/Pic01.bmp", 400, 400, 8);
     story.Scenario("00", "L01\n");
     ASSERT_EQ(story.Run(), "");
-    EXPECT_EQ(Crt.PixelAt(199, 199), kRed);
-    EXPECT_EQ(Crt.PixelAt(200, 0), kGreen);
-    EXPECT_EQ(Crt.PixelAt(299, 0), kGreen);
-    EXPECT_EQ(Crt.PixelAt(0, 299), kBlue);
-    EXPECT_EQ(Crt.PixelAt(299, 299), kYellow);
-    EXPECT_EQ(Crt.PixelAt(150, 250), 0x000080u) << "the box is drawn over the picture";
+    EXPECT_EQ(CrtPixelAt(199, 199), kRed);
+    EXPECT_EQ(CrtPixelAt(200, 0), kGreen);
+    EXPECT_EQ(CrtPixelAt(299, 0), kGreen);
+    EXPECT_EQ(CrtPixelAt(0, 299), kBlue);
+    EXPECT_EQ(CrtPixelAt(299, 299), kYellow);
+    EXPECT_EQ(CrtPixelAt(150, 250), 0x000080u) << "the box is drawn over the picture";
 }
 
 TEST(Picture, ReplacementLeavesNothingOfTheFirst) {
@@ -83,10 +84,10 @@ TEST(Picture, ReplacementLeavesNothingOfTheFirst) {
     WritePicture(story, "Picture/Pic02.bmp", 20, 20, 8);
     story.Scenario("00", "L01L02\n");
     ASSERT_EQ(story.Run(), "");
-    EXPECT_EQ(Crt.PixelAt(0, 0), kRed);
-    EXPECT_EQ(Crt.PixelAt(19, 19), kYellow);
+    EXPECT_EQ(CrtPixelAt(0, 0), kRed);
+    EXPECT_EQ(CrtPixelAt(19, 19), kYellow);
     for (auto [x, y] : {std::pair{20, 0}, {0, 20}, {150, 100}, {299, 0}, {0, 299}, {299, 299}})
-        EXPECT_EQ(Crt.PixelAt(x, y), kBlack) << x << "," << y;
+        EXPECT_EQ(CrtPixelAt(x, y), kBlack) << x << "," << y;
 }
 
 TEST(Picture, ClearingKeepsThePicture) {
@@ -95,9 +96,9 @@ TEST(Picture, ClearingKeepsThePicture) {
     story.Scenario("00", "L01\n");
     ASSERT_EQ(story.Run(), "");
     Crt.Cls();
-    EXPECT_EQ(Crt.PixelAt(150, 250), kYellow) << "the message box is gone";
-    EXPECT_EQ(Crt.PixelAt(10, 10), kRed);
-    EXPECT_EQ(Crt.PixelAt(290, 10), kGreen);
+    EXPECT_EQ(CrtPixelAt(150, 250), kYellow) << "the message box is gone";
+    EXPECT_EQ(CrtPixelAt(10, 10), kRed);
+    EXPECT_EQ(CrtPixelAt(290, 10), kGreen);
 }
 
 TEST(Picture, MissingFileStopsTheProgramNamingIt) {
@@ -143,7 +144,7 @@ TEST(PictureArea, TheChangedRectangleKeepsTheWindowWhole) {
         EXPECT_EQ(story.Run(), "");
         int stale = 0;
         for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) stale += story.platform.ScreenAt(x + 2, y + 2) != Crt.PixelAt(x, y);
+            for (int x = 0; x < 300; ++x) stale += story.platform.ScreenAt(x + 2, y + 2) != CrtPixelAt(x, y);
         EXPECT_EQ(stale, 0) << "pixels the window was never sent";
     }
 }

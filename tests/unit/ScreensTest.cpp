@@ -10,10 +10,11 @@
 
 #include "script/Interpreter.h"
 #include "script/Steering.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
-#include "system/Scaling.h"
-#include "window/Options.h"
+#include "platform/sdl/SdlScaling.h"
+#include "app/Options.h"
 
 namespace {
 

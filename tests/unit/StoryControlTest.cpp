@@ -7,6 +7,7 @@
 
 #include "script/Steering.h"
 #include "script/Interpreter.h"
+#include "support/Probes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "window/Crt.h"
@@ -58,7 +59,7 @@ void StopAt(Story& story, int64_t at) {
 bool Inked(int left, int top, int right, int bottom) {  // any white pixel in the rectangle
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
-            if (Crt.PixelAt(x, y) == 0xFFFFFF) return true;
+            if (CrtPixelAt(x, y) == 0xFFFFFF) return true;
     return false;
 }
 
@@ -113,7 +114,7 @@ TEST(Steering, ChainClearsTheAreaDownToThePicture) {
     EXPECT_EQ(story.Run(), "");
     EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), "六") << "the sixth row starts on an empty box";
     EXPECT_FALSE(Inked(15, 271, 60, 285));
-    EXPECT_EQ(Crt.PixelAt(10, 10), 0xFF0000u);
+    EXPECT_EQ(CrtPixelAt(10, 10), 0xFF0000u);
 }
 
 TEST(Waits, PageWaitAndPause) {

@@ -1,4 +1,4 @@
-// The program file's icon on Windows (src/system/win32/tessaro.ico) is the window's own icon:
+// The program file's icon on Windows (src/platform/win32/tessaro.ico) is the window's own icon:
 // the same 32 x 32, 256-colour picture. Run with TESSARO_WRITE_ICON=1 to write it anew after the
 // icon's drawing changed.
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ std::string IconFile(const Image& icon) {
 }
 
 TEST(WindowsIcon, ProgramFileIconIsTheWindowIcon) {
-    const std::string path = TESSARO_SOURCE_DIR "/src/system/win32/tessaro.ico";
+    const std::string path = TESSARO_SOURCE_DIR "/src/platform/win32/tessaro.ico";
     const std::string expected = IconFile(*WindowIcon());
     if (std::getenv("TESSARO_WRITE_ICON") != nullptr) std::ofstream(path, std::ios::binary) << expected;
     std::stringstream committed;

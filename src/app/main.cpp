@@ -1,0 +1,7 @@
+#include "author/Tools.h"
+#include "app/Main.h"
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && IsToolCommand(argv[1])) return RunTool(argc - 1, argv + 1);
+    return Main(argc, argv);
+}

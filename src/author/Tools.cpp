@@ -1,0 +1,81 @@
+#include "author/Tools.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "system/Errors.h"
+#include "system/Files.h"
+#include "author/Check.h"
+#include "author/Convert.h"
+
+namespace {
+
+constexpr const char* kCheckUsage =
+    "Usage: tessaro check [--json] [STORY-FOLDER]\n"
+    "Reads the story in STORY-FOLDER (by default the current folder) as the player would, without\n"
+    "a window, and lists what would go wrong when it is played, as FILE:LINE:COLUMN: lines.\n"
+    "Exit status 1 when there is an error, 0 otherwise.\n"
+    "  --json  the same findings as JSON\n";
+
+constexpr const char* kConvertUsage =
+    "Usage: tessaro convert SOURCE.txt DATA.Dat\n"
+    "Turns a scenario written as UTF-8 (any line ends) into the code page 932 file with CR LF line\n"
+    "ends that the player reads. A line \"*name\" names the line after it and is dropped; \"J*name\"\n"
+    "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n";
+
+int Usage(const char* usage, bool asked) {
+    std::fputs(usage, asked ? stdout : stderr);
+    return asked ? 0 : 2;
+}
+
+int Check(const std::vector<std::string>& arguments) {
+    bool json = false;
+    std::string folder = ".";
+    size_t folders = 0;
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") return Usage(kCheckUsage, true);
+        if (argument == "--json") json = true;
+        else if (!argument.empty() && argument[0] == '-') return Usage(kCheckUsage, false);
+        else folder = argument, ++folders;
+    }
+    if (folders > 1 || folder.empty()) return Usage(kCheckUsage, false);
+    const CheckResult result = CheckStory(folder);
+    const std::string report = json ? DiagnosticsJson(result.diagnostics, result.filesRead)
+                                    : DiagnosticsText(result.diagnostics, result.filesRead);
+    std::fputs(report.c_str(), stdout);
+    return AnyError(result.diagnostics) ? 1 : 0;
+}
+
+int Convert(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) return Usage(kConvertUsage, true);
+    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) return Usage(kConvertUsage, false);
+    const std::string source = ReadAssetFile(arguments[0], kScenarioFileCap);
+    std::string scenario;
+    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario);
+    if (!errors.empty()) {
+        SortDiagnostics(errors);
+        for (const Diagnostic& error : errors)
+            std::fprintf(stderr, "%s:%d:%d: error: %s\n", error.file.c_str(), error.line, error.column,
+                         error.message.c_str());
+        std::fprintf(stderr, "tessaro: %s not written\n", arguments[1].c_str());
+        return 1;
+    }
+    WriteWholeFile(arguments[1], scenario);
+    return 0;
+}
+
+}  // namespace
+
+bool IsToolCommand(const std::string& argument) { return argument == "check" || argument == "convert"; }
+
+int RunTool(int argc, char** argv) {
+    const std::string command = argv[0];
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    try {
+        return command == "check" ? Check(arguments) : Convert(arguments);
+    } catch (const std::exception& error) {
+        // Nothing here opens a window: the text goes to standard error alone.
+        std::fprintf(stderr, "tessaro: %s\n", error.what());
+        return 1;
+    }
+}

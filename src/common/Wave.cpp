@@ -1,6 +1,0 @@
-#include "common/Wave.h"
-
-#include "system/AssetPath.h"
-#include "system/Platform.h"
-
-void WavePlay(const std::string& name) { System().SndPlaySound(AssetPath("Wave", name)); }

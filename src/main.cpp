@@ -1,7 +1,0 @@
-#include "tools/Tools.h"
-#include "window/Main.h"
-
-int main(int argc, char** argv) {
-    if (argc >= 2 && IsToolCommand(argv[1])) return RunTool(argc - 1, argv + 1);
-    return Main(argc, argv);
-}

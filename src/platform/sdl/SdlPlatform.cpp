@@ -1,0 +1,402 @@
+#include "platform/sdl/SdlPlatform.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/sdl/AudioOutput.h"
+#include "platform/sdl/SdlAudioPause.h"
+#include "platform/sdl/SdlEventWait.h"
+#include "system/Files.h"
+#include "platform/sdl/MessageBoxWindow.h"
+#include "platform/sdl/MidiDevice.h"
+#include "system/Picture.h"
+#include "platform/sdl/Process.h"
+#include "platform/sdl/SdlImage.h"
+#include "platform/sdl/SdlScaling.h"
+#include "system/TraceFile.h"
+#include "platform/sdl/WaveDevice.h"
+
+namespace {
+
+constexpr int64_t kLongestWithoutPump = 250;
+
+constexpr const char* kNoDisplay =
+    "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
+
+// The key the story asks for (Space, Up, Down) that a key press stands for, or -1. Enter and
+// keypad Enter act as Space, except with Alt, where they switch fullscreen.
+int KeyIndex(const SDL_Keysym& key) {
+    switch (key.scancode) {
+    case SDL_SCANCODE_SPACE:
+        return 0;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
+        return (key.mod & KMOD_ALT) != 0 ? -1 : 0;
+    case SDL_SCANCODE_UP:
+        return 1;
+    case SDL_SCANCODE_DOWN:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+// Held down, only the keys themselves count: an Enter still down after Alt+Enter has switched
+// fullscreen must not turn a page.
+constexpr SDL_Scancode kHeldScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
+
+bool IsFullscreenKey(const SDL_Keysym& key) {
+    return key.scancode == SDL_SCANCODE_F11 ||
+           ((key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER) &&
+            (key.mod & KMOD_ALT) != 0);
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() {
+    // Without this SDL draws the window surface through OpenGL under X11, which costs about 90 MB
+    // and slows the first frame; a 300 x 300 software surface needs none of it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    const bool driverChosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+    if (!driverChosen && SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+        error = kNoDisplay;
+        return;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error = std::string("Cannot open the display: ") + SDL_GetError();
+        return;
+    }
+    // With no display SDL falls back to drawing into memory, and the story would play unseen.
+    // That is only wanted when someone asked for it by name.
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if ((driver == "offscreen" || driver == "dummy") && !driverChosen) {
+        error = kNoDisplay;
+        SDL_Quit();
+        return;
+    }
+    start = std::chrono::steady_clock::now();
+}
+
+SdlPlatform::~SdlPlatform() {
+    CloseAudio();
+    presenter.Disconnect();
+    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
+    if (window != nullptr) SDL_DestroyWindow(window);
+    SDL_Quit();
+}
+
+int64_t SdlPlatform::Clock() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
+                                    int clientHeight, const Image* icon) {
+    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
+    SDL_Rect desktop{};
+    if (screenMode.autoScale && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
+        // Room is left for the frame, the panels and the rest of the desktop.
+        windowScale = LargestScaleThatFits(clientWidth, clientHeight, desktop.w * 85 / 100,
+                                           desktop.h * 85 / 100, kLargestScale);
+    }
+    window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              clientWidth * windowScale, clientHeight * windowScale, SDL_WINDOW_HIDDEN);
+    if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
+    if (icon != nullptr) SDL_SetWindowIcon(window, SurfaceOf(*icon));
+    SDL_ShowWindow(window);
+    if (screenMode.fullscreen) {
+        // Shown first, so that a window manager has framed it (or not) by the time it goes
+        // fullscreen, and it has a windowed place to come back to.
+        SDL_PumpEvents();
+        ToggleFullscreen();
+    }
+    SDL_RaiseWindow(window);
+    NoteInTrace("window");
+    return "";
+}
+
+bool SdlPlatform::PumpMessages() {
+    // A pump asks the X server for what came since the last one, a dozen system calls even when
+    // nothing did. It is left out when nothing can have come: within the same millisecond as the
+    // last one with no sleep in between (a waiting pass pumps, then its wait at once again), or
+    // when the connection has nothing to read and SDL's queue is empty. SDL still gets a pump
+    // every kLongestWithoutPump ms for what it notices without the X server: signals, and the
+    // focus changes it holds back for a moment.
+    const int64_t now = Clock();
+    if ((!sleptSincePump && now == pumpedAt) || (now - pumpedAt < kLongestWithoutPump && NothingWaiting(window))) {
+        RunAudioOnlyWhileSounding();
+        return !closeRequested;
+    }
+    pumpedAt = now;
+    sleptSincePump = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_QUIT:
+            closeRequested = true;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested = true;
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                Paint();
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ForgetKeys();
+            break;
+        case SDL_KEYDOWN: {
+            if (IsFullscreenKey(event.key.keysym)) {
+                if (event.key.repeat == 0) ToggleFullscreen();
+                break;
+            }
+            const int k = KeyIndex(event.key.keysym);
+            if (k >= 0) input.NotePress(static_cast<Key>(k));
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            NotePointer(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                NotePointer(event.button.x, event.button.y);
+                input.NotePress(Key::Space);
+            }
+            break;
+        case SDL_MOUSEWHEEL: {
+            const int turned = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            if (turned > 0) input.NotePress(Key::Up);
+            if (turned < 0) input.NotePress(Key::Down);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    RunAudioOnlyWhileSounding();
+    return !closeRequested;
+}
+
+void SdlPlatform::NotePointer(int windowX, int windowY) {
+    if (shown == nullptr) return;
+    int x = windowX, y = windowY;
+    if (!WindowToImage(placed, shown->Width(), shown->Height(), x, y)) return;
+    input.NotePointer(x, y);
+}
+
+void SdlPlatform::SleepUntil(int64_t deadline) {
+    const int64_t now = Clock();
+    if (deadline <= now) return;
+    // The very moment the millisecond clock reaches the deadline: a wait that ends a little late
+    // on a 1 ms clock ends a whole millisecond late, and the rhythm of the text stumbles.
+    deadline = std::min(deadline, now + (int64_t(1) << 40));
+    sleptSincePump = true;
+    WaitForEventsUntil(window, start + std::chrono::milliseconds(deadline));
+}
+
+bool SdlPlatform::HasFocus() const { return window != nullptr && SDL_GetKeyboardFocus() == window; }
+
+bool SdlPlatform::KeyHit(Key key) {
+    // Keys typed into another program are not ours to act on.
+    return input.KeyHit(key, HasFocus(), SDL_GetKeyboardState(nullptr)[kHeldScancodes[static_cast<int>(key)]] != 0);
+}
+
+bool SdlPlatform::SkipHeld() {
+    if (!HasFocus()) return false;
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    return keys[SDL_SCANCODE_LCTRL] != 0 || keys[SDL_SCANCODE_RCTRL] != 0;
+}
+
+bool SdlPlatform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
+
+void SdlPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
+    if (&clientImage != shown) changed = nullptr;
+    shown = &clientImage;
+    Paint(changed);
+}
+
+void SdlPlatform::Paint(const ImageRect* changed) {
+    if (window == nullptr || shown == nullptr) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) return;
+    Placement at;
+    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
+    at.scale = LargestScaleThatFits(shown->Width(), shown->Height(), surface->w, surface->h,
+                                    fullscreen ? surface->w : windowScale);
+    at.x = std::max(0, (surface->w - shown->Width() * at.scale) / 2);
+    at.y = std::max(0, (surface->h - shown->Height() * at.scale) / 2);
+    const bool samePlace = surface == paintedOn && at.x == placed.x && at.y == placed.y &&
+                           at.scale == placed.scale && paintedSize.w == surface->w &&
+                           paintedSize.h == surface->h;
+    placed = at;
+    paintedOn = surface;
+    paintedSize = SDL_Rect{0, 0, surface->w, surface->h};
+    if (changed != nullptr && samePlace) {
+        const SDL_Rect painted = PutScaled(SurfaceOf(*shown), SDL_Rect{changed->x, changed->y, changed->w, changed->h}, surface, at);
+        if (painted.w > 0 && painted.h > 0) presenter.Update(window, surface, &painted);
+        NoteInTrace("frame");
+        return;
+    }
+    if (shown->Width() * at.scale < surface->w || shown->Height() * at.scale < surface->h)
+        SDL_FillRect(surface, nullptr, 0);  // black around the image
+    PutScaled(SurfaceOf(*shown), SDL_Rect{0, 0, shown->Width(), shown->Height()}, surface, at);
+    presenter.Update(window, surface, nullptr);
+    NoteInTrace("frame");
+}
+
+int SdlPlatform::ShownScale() const {
+    // Before the first frame, the scale asked for (a box may come before the window does).
+    return paintedOn != nullptr ? placed.scale : std::clamp(screenMode.scale, 1, kLargestScale);
+}
+
+void SdlPlatform::ToggleFullscreen() {
+    fullscreen = !fullscreen;
+    input.ForgetPointer();
+    if (fullscreen) {
+        SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
+        SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
+        // A window manager gives the window a frame and acts on the fullscreen request. Without
+        // one nobody does: the window then covers the screen by itself, and goes back by itself.
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+        fullscreenByHand = top + left + bottom + right == 0;
+        SDL_Rect screen{};
+        if (fullscreenByHand && SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, screen.x, screen.y);
+            SDL_SetWindowSize(window, screen.w, screen.h);
+        }
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        if (fullscreenByHand) {
+            SDL_SetWindowBordered(window, SDL_TRUE);
+            SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+            SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+        }
+    }
+    Paint();
+}
+
+void SdlPlatform::ForgetKeys() {
+    input.ForgetKeys();
+    input.ForgetPointer();
+}
+
+bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
+                             WhileOpen whileOpen) {
+    MessageBoxWindow box;
+    const std::string failed = OpenMessageBoxWindow(box, caption, text, window, ShownScale());
+    if (!failed.empty()) {
+        // The text itself has gone to standard error already where it reports a failure; why the
+        // box could not show it is added, unless that is the same story (no font for either).
+        if (failed != text) std::fprintf(stderr, "tessaro: %s\n", failed.c_str());
+        return true;
+    }
+    const Uint32 boxId = SDL_GetWindowID(box.window);
+    const Uint32 mainId = window != nullptr ? SDL_GetWindowID(window) : 0;
+    bool open = true;
+    bool mainClosed = false;
+    const auto handle = [&](const SDL_Event& event) {
+        switch (event.type) {
+        case SDL_QUIT:  // only a signal sends it while two windows are open
+            open = false;
+            mainClosed = window != nullptr;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.windowID == boxId) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) DrawMessageBoxWindow(box);
+            } else if (event.window.windowID == mainId) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false, mainClosed = true;
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint(nullptr);
+                // The box is modal: focus given to the story's window goes back to it.
+                if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    SDL_RaiseWindow(box.window);
+                    SDL_SetWindowInputFocus(box.window);
+                }
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.windowID != boxId) break;
+            switch (event.key.keysym.sym) {
+            case SDLK_RETURN:
+            case SDLK_KP_ENTER:
+            case SDLK_SPACE:
+            case SDLK_ESCAPE: open = false; break;
+            default: break;
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (event.button.windowID != boxId || event.button.button != SDL_BUTTON_LEFT) break;
+            const bool onButton = box.layout.button.Contains(event.button.x, event.button.y);
+            // A click is a press and a release both on OK; pressing elsewhere does nothing.
+            if (event.type == SDL_MOUSEBUTTONUP && box.buttonDown && onButton) open = false;
+            box.buttonDown = event.type == SDL_MOUSEBUTTONDOWN && onButton;
+            DrawMessageBoxWindow(box);
+            break;
+        }
+        default:
+            break;
+        }
+    };
+    while (open) {
+        const int64_t nextDue = whileOpen != nullptr ? whileOpen() : -1;
+        SDL_Event event;
+        // Sleeps on the window system until an event or the next timer: nothing spins.
+        const bool got = nextDue < 0
+                             ? SDL_WaitEvent(&event) != 0
+                             : SDL_WaitEventTimeout(&event, static_cast<int>(std::clamp<int64_t>(
+                                                                nextDue - Clock(), 1, 1 << 30))) != 0;
+        if (!got) continue;
+        handle(event);
+        while (open && SDL_PollEvent(&event)) handle(event);
+    }
+    // Hidden now, destroyed later: SDL wakes its own waits by sending a message to the newest
+    // window over a second connection, and one sent during the last wait could reach the server
+    // after the window was gone, an X error that ends the program with status 1.
+    SDL_HideWindow(box.window);
+    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
+    dismissedBox = box.window;
+    // The focus goes back to the story's window, as a dialogue hands it back to its owner.
+    if (window != nullptr) SDL_SetWindowInputFocus(window);
+    // Keys and clicks that dismissed the box, or came while it was open, are not the story's.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    ForgetKeys();
+    Paint(nullptr);
+    return !mainClosed;
+}
+
+std::string SdlPlatform::MciSendString(const std::string& command) {
+    std::string answer = MidiSendCommand(command);
+    AfterSoundCommand();
+    return answer;
+}
+
+void SdlPlatform::SndPlaySound(const std::string& path) {
+    PlayWaveFile(path);
+    AfterSoundCommand();
+}
+
+void SdlPlatform::AfterSoundCommand() {
+    RunAudioOnlyWhileSounding();
+    // Loading the soundfont leaves freed memory behind; it goes back once the device is open.
+    if (!audioOpened && AudioIsOpen()) {
+        audioOpened = true;
+        TrimMemory();
+    }
+}
+
+
+std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
+
+std::unique_ptr<Image> SdlPlatform::LoadPicture(const std::string& windowsPath) {
+    return ::LoadPicture(windowsPath);
+}
+
+std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }
+
+// Start-up leaves freed memory behind (the libraries' and the font's set-up), and so does loading
+// the soundfont; giving it back keeps the long quiet run that follows small.
+void SdlPlatform::TrimMemory() { ReturnFreedMemory(); }

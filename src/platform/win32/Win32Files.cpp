@@ -1,0 +1,81 @@
+// Files on Windows: paths are wide-character, and the file system already matches names without
+// regard to letter case and takes "\" as the separator.
+#include <windows.h>
+
+#include "system/Errors.h"
+#include "system/Files.h"
+#include "platform/win32/WideText.h"
+
+namespace {
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message(text != nullptr ? text : L"", length);
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(code) : Narrow(message);
+}
+
+}  // namespace
+
+std::string LocateFile(const std::string& windowsPath) { return windowsPath; }
+
+std::string ReadAssetFile(const std::string& path, size_t cap) {
+    // A name read from a script may hold a NUL, which no file name can.
+    if (path.find('\0') != std::string::npos) throw FileNotFound(path);
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME)
+            throw FileNotFound(path);
+        throw FileUnreadable(path, SystemMessage(code));
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        throw FileUnreadable(path, "not a regular file");
+    }
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && uint64_t(size.QuadPart) > cap) {
+        CloseHandle(file);
+        throw FileTooLarge(path, cap);
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD code = GetLastError();
+            CloseHandle(file);
+            throw FileUnreadable(path, SystemMessage(code));
+        }
+        if (got == 0) break;
+        content.append(buffer, got);
+        if (content.size() > cap) {  // it grew while it was read
+            CloseHandle(file);
+            throw FileTooLarge(path, cap);
+        }
+    }
+    CloseHandle(file);
+    return content;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    const std::wstring partial = Widen(path + ".partial");
+    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(GetLastError()) + ")");
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    // A failed write leaves no half-written file.
+    if (!wrote || !MoveFileExW(partial.c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD why = wrote ? GetLastError() : code;
+        DeleteFileW(partial.c_str());
+        throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(why) + ")");
+    }
+}

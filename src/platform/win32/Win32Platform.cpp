@@ -1,0 +1,336 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <mmsystem.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "system/Errors.h"
+#include "system/Files.h"
+#include "system/Picture.h"
+#include "system/TraceFile.h"
+#include "platform/win32/GdiImage.h"
+#include "platform/win32/WideText.h"
+
+namespace {
+
+constexpr int kVirtualKeys[3] = {VK_SPACE, VK_UP, VK_DOWN};
+constexpr wchar_t kWindowClass[] = L"Tessaro";
+
+constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Enter and keypad Enter turn the page as Space does.
+int KeyIndex(WPARAM virtualKey) {
+    if (virtualKey == VK_RETURN) return 0;
+    for (int i = 0; i < 3; ++i)
+        if (kVirtualKeys[i] == int(virtualKey)) return i;
+    return -1;
+}
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* platform = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (platform == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return platform->HandleMessage(hwnd, message, wParam, lParam);
+}
+
+// What keeps running while a message box is open: the box's own message loop calls it through a
+// thread timer, set again each time for when it next wants to run.
+Platform::WhileOpen boxTick = nullptr;
+Win32Platform* boxOwner = nullptr;
+UINT_PTR boxTimer = 0;
+
+UINT Milliseconds(int64_t from, int64_t to) {
+    return UINT(std::clamp<int64_t>(to - from, USER_TIMER_MINIMUM, 1 << 30));
+}
+
+void CALLBACK BoxTimerProcedure(HWND, UINT, UINT_PTR, DWORD) {
+    if (boxTick == nullptr) return;
+    const int64_t next = boxTick();
+    boxTimer = SetTimer(nullptr, boxTimer, Milliseconds(boxOwner->Clock(), next), BoxTimerProcedure);
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() {
+    // Waits of 15 ms need the clock and the sleeps to the millisecond.
+    timeBeginPeriod(1);
+    lastTick = timeGetTime();
+    if (const char* path = std::getenv("TESSARO_MEDIA_TRACE"); path != nullptr && *path != '\0')
+        trace = _wfopen(Widen(std::string_view(path)).c_str(), L"ab");
+}
+
+Win32Platform::~Win32Platform() {
+    if (window != nullptr) DestroyWindow(window);
+    if (icon != nullptr) DestroyIcon(icon);
+    if (trace != nullptr) std::fclose(trace);
+    timeEndPeriod(1);
+}
+
+int64_t Win32Platform::Clock() {
+    // The 32-bit clock wraps after 49 days; differences of it do not.
+    const uint32_t now = timeGetTime();
+    elapsed += uint32_t(now - lastTick);
+    lastTick = now;
+    return elapsed;
+}
+
+std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
+                                      const Image* iconImage) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (iconImage != nullptr) icon = IconOf(*iconImage);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0) return "Cannot open the window: the window class was refused";
+
+    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
+    RECT desktop{};
+    if (screenMode.autoScale && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
+        // Room is left for the frame, the taskbar and the rest of the desktop.
+        windowScale = LargestScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
+                                           (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
+    }
+    // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
+    const DWORD style = kWindowedStyle;
+    RECT frame{0, 0, clientWidth * windowScale, clientHeight * windowScale};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int left = int((GetSystemMetrics(SM_CXSCREEN) - width) / 2.0);
+    const int top = int((GetSystemMetrics(SM_CYSCREEN) - height) / 2.0);
+    window = CreateWindowExW(0, kWindowClass, Widen(caption).c_str(), style, left, top, width, height,
+                             nullptr, nullptr, instance, this);
+    if (window == nullptr) return "Cannot open the window (error " + std::to_string(GetLastError()) + ")";
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    if (screenMode.fullscreen) ToggleFullscreen();
+    NoteInTrace("window");
+    return "";
+}
+
+LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // The story ends at its next pump; the window stays until then.
+        closeRequested = true;
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the image covers the whole client area
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC target = BeginPaint(hwnd, &paint);
+        Paint(target);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_KEYDOWN: {
+        if (wParam == VK_F11) {
+            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();  // not again while it is held
+            return 0;
+        }
+        const int k = KeyIndex(wParam);
+        if (k >= 0) input.NotePress(static_cast<Key>(k));
+        return 0;
+    }
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_RETURN) {  // Alt+Enter
+            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();
+            return 0;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        NotePointer(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        NotePointer(lParam);
+        input.NotePress(Key::Space);
+        return 0;
+    case WM_MOUSEWHEEL: {
+        const int turned = GET_WHEEL_DELTA_WPARAM(wParam);
+        if (turned > 0) input.NotePress(Key::Up);
+        if (turned < 0) input.NotePress(Key::Down);
+        return 0;
+    }
+    case WM_KILLFOCUS:
+        ForgetKeys();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+bool Win32Platform::PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return !closeRequested;
+}
+
+void Win32Platform::SleepUntil(int64_t deadline) {
+    const int64_t left = deadline - Clock();
+    if (left <= 0) return;
+    // Sleeps on the message queue: a message or the deadline wakes us, nothing spins.
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(std::min<int64_t>(left, 1 << 30)), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+}
+
+bool Win32Platform::HasFocus() const { return window != nullptr && GetForegroundWindow() == window; }
+
+void Win32Platform::NotePointer(LPARAM position) {
+    if (shown == nullptr) return;
+    int x = GET_X_LPARAM(position), y = GET_Y_LPARAM(position);
+    if (!WindowToImage(Placement{placedX, placedY, placedScale}, shown->Width(), shown->Height(), x, y)) return;
+    input.NotePointer(x, y);
+}
+
+bool Win32Platform::SkipHeld() { return HasFocus() && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+bool Win32Platform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
+
+void Win32Platform::ToggleFullscreen() {
+    if (window == nullptr) return;
+    fullscreen = !fullscreen;
+    input.ForgetPointer();
+    if (fullscreen) {
+        // A window without a frame that covers its monitor; the image is centred on black.
+        windowedPlace.length = sizeof windowedPlace;
+        GetWindowPlacement(window, &windowedPlace);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+        const RECT& r = monitor.rcMonitor;
+        SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    } else {
+        SetWindowLongPtrW(window, GWL_STYLE, kWindowedStyle | WS_VISIBLE);
+        SetWindowPlacement(window, &windowedPlace);
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+bool Win32Platform::KeyHit(Key key) {
+    // Keys typed into another program are not ours to act on.
+    return input.KeyHit(key, HasFocus(), (GetAsyncKeyState(kVirtualKeys[static_cast<int>(key)]) & 0x8000) != 0);
+}
+
+void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed) {
+    if (&clientImage != shown) changed = nullptr;
+    shown = &clientImage;
+    if (window == nullptr) return;
+    HDC target = GetDC(window);
+    Paint(target, changed);
+    ReleaseDC(window, target);
+    NoteInTrace("frame");
+}
+
+void Win32Platform::Paint(HDC target, const ImageRect* changed) {
+    if (shown == nullptr) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int w = shown->Width(), h = shown->Height();
+    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
+    placedScale = LargestScaleThatFits(w, h, client.right, client.bottom, fullscreen ? client.right : windowScale);
+    placedX = std::max(0, (int(client.right) - w * placedScale) / 2);
+    placedY = std::max(0, (int(client.bottom) - h * placedScale) / 2);
+    HDC source = DeviceContextOf(*shown);
+    if (placedScale == 1 && changed == nullptr && placedX == 0 && placedY == 0) {
+        BitBlt(target, 0, 0, w, h, source, 0, 0, SRCCOPY);
+        return;
+    }
+    if (changed == nullptr && (w * placedScale < client.right || h * placedScale < client.bottom))
+        FillRect(target, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));  // black around the image
+    const ImageRect part = changed != nullptr ? *changed : ImageRect{0, 0, w, h};
+    // Every pixel a crisp block.
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, placedX + part.x * placedScale, placedY + part.y * placedScale, part.w * placedScale,
+               part.h * placedScale, source, part.x, part.y, part.w, part.h, SRCCOPY);
+}
+
+void Win32Platform::ForgetKeys() { input.ForgetKeys(); }
+
+bool Win32Platform::MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) {
+    // The box runs its own message loop on this thread; the window's timers tick from it, and it
+    // repaints the window, which it disables while it is open (so it cannot be closed meanwhile).
+    boxTick = whileOpen;
+    boxOwner = this;
+    boxTimer = whileOpen != nullptr ? SetTimer(nullptr, 0, Milliseconds(Clock(), whileOpen()), BoxTimerProcedure) : 0;
+    ::MessageBoxW(window, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_SETFOREGROUND);
+    if (boxTimer != 0) KillTimer(nullptr, boxTimer);
+    boxTick = nullptr;
+    boxTimer = 0;
+    // Keys pressed to dismiss the box, or while it was open, are not the story's.
+    MSG message;
+    while (PeekMessageW(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    ForgetKeys();
+    return true;
+}
+
+std::string Win32Platform::MciSendString(const std::string& command) {
+    // The status query is the only one with an answer: a buffer of 16 blanks, declared as 15.
+    const bool query = command.rfind("status ", 0) == 0;
+    wchar_t answer[16];
+    std::fill(std::begin(answer), std::end(answer), L' ');
+    const MCIERROR code = mciSendStringW(Widen(command).c_str(), query ? answer : nullptr, query ? 15 : 0, nullptr);
+    std::string reply;
+    if (query && code == 0) {
+        const std::wstring_view filled(answer, 16);
+        reply = Narrow(filled.substr(0, filled.find(L'\0')));
+    }
+    MediaTrace("mci\t" + command + "\t" + std::to_string(code) + "\t" + reply);
+    return reply;
+}
+
+void Win32Platform::SndPlaySound(const std::string& path) {
+    // A new sound cuts off the one still playing; a missing file plays nothing, not the
+    // system's default sound.
+    const BOOL started = PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    MediaTrace("wave\t" + path + "\t" + (started ? "1" : "0"));
+}
+
+// Windows matches names without regard to letter case and takes "\" as the separator already.
+std::string Win32Platform::FindFile(const std::string& windowsPath) { return windowsPath; }
+
+std::string Win32Platform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
+
+std::unique_ptr<Image> Win32Platform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
+
+std::string Win32Platform::ProgramFolder(const char*) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t last = path.find_last_of(L"\\/");
+    if (last == std::wstring::npos) return ".";
+    // "C:\tessaro.exe" lies in "C:\", which keeps its separator.
+    return Narrow(path.substr(0, last == 2 && path[1] == L':' ? 3 : last));
+}
+
+// Windows gives a process's freed memory back by itself.
+void Win32Platform::TrimMemory() {}
+
+void Win32Platform::MediaTrace(const std::string& line) {
+    if (trace == nullptr) return;
+    std::fputs((line + "\n").c_str(), trace);
+    std::fflush(trace);
+}

@@ -1,0 +1,28 @@
+#include "system/InputMemory.h"
+
+void InputMemory::NotePointer(int x, int y) {
+    pointerX = x;
+    pointerY = y;
+    pointerMoved = true;
+}
+
+bool InputMemory::KeyHit(Key key, bool focused, bool heldNow) {
+    const int k = static_cast<int>(key);
+    const bool hit = focused && (heldNow || pressedSince[k]);
+    pressedSince[k] = false;
+    return hit;
+}
+
+bool InputMemory::PointerMoved(int& x, int& y, bool focused) {
+    const bool moved = pointerMoved && focused;
+    pointerMoved = false;
+    if (moved) {
+        x = pointerX;
+        y = pointerY;
+    }
+    return moved;
+}
+
+void InputMemory::ForgetKeys() {
+    for (bool& pressed : pressedSince) pressed = false;
+}

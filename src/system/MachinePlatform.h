@@ -1,9 +1,0 @@
-#pragma once
-// The real machine this program is built for.
-#ifdef _WIN32
-#include "system/win32/Win32Platform.h"
-using MachinePlatform = Win32Platform;
-#else
-#include "system/SdlPlatform.h"
-using MachinePlatform = SdlPlatform;
-#endif
