@@ -1,6 +1,8 @@
 #include "script/Interpreter.h"
 
 #include "script/Commands.h"
+#include "script/History.h"
+#include "script/ReaderKeys.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/TextCodec.h"
@@ -28,6 +30,8 @@ const RunState& CurrentRun() { return run; }
 void RunScript() {
     run = RunState{};
     RunState& state = run;
+    ForgetHistory();
+    ListenToReaderKeys(state);
     int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {

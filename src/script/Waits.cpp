@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "script/Arguments.h"
+#include "script/History.h"
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
@@ -129,6 +130,7 @@ void AskQuestion(RunState& state) {
     KeyHit(Key::Space);
     AnswerUnderPointer();
 
+    NoteQuestionShown(true);
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -146,4 +148,6 @@ void AskQuestion(RunState& state) {
     }
     if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
     if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
+    NoteQuestionShown(false);
+    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
 }

@@ -37,6 +37,7 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
+    void SetVolume(int percent) override;
     void TrimMemory() override;
     void Trace(const char* event) override;
 
@@ -60,7 +61,7 @@ private:
     int64_t pumpedAt = -1;
     bool sleptSincePump = true;
     bool audioOpened = false;
-    bool pressedSince[3] = {false, false, false};
+    bool pressedSince[kKeyCount] = {};
 
     ScreenMode screenMode;
     int windowScale = 1;     // the scale of the window when it is not fullscreen

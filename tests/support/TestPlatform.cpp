@@ -8,12 +8,14 @@
 #include "system/AudioOutput.h"
 #include "system/Files.h"
 #include "system/MidiDevice.h"
+#include "system/SdlOutputVolume.h"
 #include "system/Picture.h"
 #include "system/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 
 TestPlatform::~TestPlatform() {
+    SetOutputVolume(100);  // the next test starts at full volume, as the program does
     SetSystem(nullptr);
 }
 
@@ -83,6 +85,8 @@ int64_t TestPlatform::NextEventAfter(int64_t time) const {
 
 bool TestPlatform::PumpMessages() {
     ++pumps;
+    for (auto& [at, shot] : shots)
+        if (at <= now && shot.empty()) shot = screen;
     ApplyEventsUpTo(now);
     if (closeAt >= 0 && now >= closeAt) {
         closeSeen = true;
@@ -106,7 +110,7 @@ void TestPlatform::SleepUntil(int64_t deadline) {
 
 bool TestPlatform::KeyHit(Key key) {
     const int k = static_cast<int>(key);
-    const bool hit = down[k] || pressedSince[k];
+    const bool hit = (k < kHeldKeyCount && down[k]) || pressedSince[k];
     pressedSince[k] = false;
     return hit;
 }
@@ -178,3 +182,8 @@ std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath)
 std::string TestPlatform::ProgramFolder(const char*) { return "."; }
 
 void TestPlatform::TrimMemory() {}
+
+void TestPlatform::SetVolume(int percent) {
+    volumesSet.push_back(percent);
+    SetOutputVolume(percent);
+}

@@ -39,6 +39,7 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
+    void SetVolume(int percent) override;
     void TrimMemory() override;
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,7 +59,7 @@ private:
     uint32_t lastTick = 0;
     int64_t elapsed = 0;
     bool closeRequested = false;
-    bool pressedSince[3] = {false, false, false};
+    bool pressedSince[kKeyCount] = {};
 
     ScreenMode screenMode;
     int windowScale = 1;  // the scale of the window when it is not fullscreen
