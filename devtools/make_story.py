@@ -221,6 +221,9 @@ KNOWN_PIXELS = {
               (260, 40): (236, 232, 206)},
     "Pic06": {(150, 50): (255, 252, 236), (250, 108): (84, 118, 112), (20, 184): (240, 220, 170),
               (200, 172): (150, 146, 136)},
+    "Pic07": {(30, 60): (206, 188, 152), (112, 78): (248, 186, 128), (262, 150): (132, 92, 58)},
+    "Pic08": {(24, 40): (196, 172, 134), (225, 60): (169, 124, 145), (70, 120): (112, 78, 50)},
+    "Pic09": {(190, 70): (130, 88, 121), (20, 100): (112, 86, 88), (110, 177): (120, 88, 58)},
 }
 
 
@@ -358,14 +361,33 @@ def harbour(c):
 def room_at_night():
     """Pic03: a small room at night: a wooden window with the full moon and stars, curtains,
     a desk with a lamp, moonlight on the tatami. Flat colours only, for an 8-bit palette."""
-    known = KNOWN_PIXELS["Pic03"]
-    wall, moon, wood = known[(20, 100)], known[(190, 70)], known[(110, 177)]
+    return upstairs_room(dusk=False)
+
+
+def upstairs_room(dusk):
+    """Pic03 (night) and Pic09 (the same room at dusk, the sky through the window still red and
+    the lamp not yet lit)."""
+    known = KNOWN_PIXELS["Pic09" if dusk else "Pic03"]
+    wall, wood = known[(20, 100)], known[(110, 177)]
     c = Canvas(298, 300, wall)
     # Faint vertical boards on the wall.
     for x in range(40, 298, 48):
-        c.rect(x, 0, x + 1, 206, (52, 43, 65))
-    # Night sky seen through the glass, in bands.
+        c.rect(x, 0, x + 1, 206, (98, 74, 78) if dusk else (52, 43, 65))
     x0, y0, x1, y1 = 70, 26, 230, 172
+    if dusk:
+        # The evening sky in bands, violet above and red towards the roofs, the sun going down.
+        for i, y in enumerate(range(y0, y1, 8)):
+            c.rect(x0, y, x1, min(y + 8, y1), to_rgb(mix((86, 64, 128), (246, 150, 104), i / 18)))
+        c.disc(120, 146, 13, (255, 214, 150))
+        for rx0, rx1, top in [(70, 118, 150), (112, 170, 158), (160, 204, 146), (198, 230, 156)]:
+            c.rect(rx0, top, rx1, y1, (64, 40, 70))
+            c.polygon([(rx0 - 2, top + 1), ((rx0 + rx1) / 2, top - 8), (rx1 + 2, top + 1)], (64, 40, 70))
+        for wx, wy in [(128, 162), (176, 156), (214, 164)]:
+            c.rect(wx, wy, wx + 5, wy + 5, (250, 214, 120))
+        frame_and_room(c, x0, y0, x1, y1, wood, dusk)
+        return c
+    moon = known[(190, 70)]
+    # Night sky seen through the glass, in bands.
     for i, y in enumerate(range(y0, y1, 8)):
         c.rect(x0, y, x1, min(y + 8, y1), to_rgb(mix((10, 14, 44), (40, 52, 104), i / 18)))
     c.disc(190, 70, 31, (52, 62, 118))
@@ -386,6 +408,12 @@ def room_at_night():
         c.rect(rx0, top, rx1, y1, (18, 18, 34))
         c.polygon([(rx0 - 2, top + 1), ((rx0 + rx1) / 2, top - 8), (rx1 + 2, top + 1)], (18, 18, 34))
     c.rect(128, 162, 133, 167, (250, 214, 120))
+    frame_and_room(c, x0, y0, x1, y1, wood, dusk)
+    return c
+
+
+def frame_and_room(c, x0, y0, x1, y1, wood, dusk):
+    """The upstairs room around its window: the frame, the curtains, the floor and the desk."""
     # The window frame: outer frame 8 px, a cross of mullions.
     c.rect(x0 - 8, y0 - 8, x1 + 8, y0, wood)
     c.rect(x0 - 8, y1, x1 + 8, y1 + 10, wood)
@@ -402,18 +430,121 @@ def room_at_night():
             c.rect(x, 10, x + 1, 196, colour)
         c.rect(cx0, 120, cx1, 126, (210, 170, 90))
     c.rect(30, 6, 270, 11, (90, 64, 42))
-    # Moonlight falling across the floor.
+    # Moonlight falling across the floor; at dusk, the last red light.
     c.rect(0, 206, 298, 300, (142, 132, 86))
     for y in range(214, 300, 16):
         c.rect(0, y, 298, y + 1, (112, 104, 66))
-    c.polygon([(70, 206), (230, 206), (280, 300), (120, 300)], (176, 170, 130))
-    # A low desk with a lamp on the left, its shade lit.
+    c.polygon([(70, 206), (230, 206), (280, 300), (120, 300)], (190, 150, 110) if dusk else (176, 170, 130))
+    # A low desk with a lamp on the left, its shade lit at night.
     c.rect(4, 170, 60, 176, (74, 50, 34))
     c.rect(8, 176, 13, 206, (60, 40, 28))
     c.rect(51, 176, 56, 206, (60, 40, 28))
-    c.polygon([(16, 150), (36, 150), (40, 164), (12, 164)], (238, 210, 150))
+    c.polygon([(16, 150), (36, 150), (40, 164), (12, 164)], (150, 130, 110) if dusk else (238, 210, 150))
     c.rect(25, 164, 27, 170, (50, 40, 30))
     c.rect(18, 168, 34, 170, (50, 40, 30))
+    if dusk:
+        # The bag, half unpacked, and the old notebook beside it on the desk.
+        c.rect(180, 196, 236, 206, (70, 86, 120))
+        c.rect(184, 188, 232, 196, (84, 102, 140))
+        c.rect(38, 164, 56, 170, (150, 60, 52))
+
+
+def entrance_at_dusk():
+    """Pic07: the grandmother's entrance hall: the sliding front door, its glass panes lit by the
+    evening outside, the wind bell hanging by it, the shoe cupboard and the stone floor."""
+    known = KNOWN_PIXELS["Pic07"]
+    wall, pane, wood = known[(30, 60)], known[(112, 78)], known[(262, 150)]
+    c = Canvas(300, 300, wall)
+    c.rect(0, 0, 300, 14, (120, 84, 56))
+    c.rect(0, 14, 300, 18, (84, 58, 38))
+    for px in (60, 196):
+        c.rect(px, 18, px + 12, 200, (110, 76, 48))
+    # The door: two leaves of glass panes between wooden bars, warmer towards the bottom.
+    c.rect(72, 26, 196, 190, (96, 66, 42))
+    panes = [(34, 62), (66, 94), (98, 126), (130, 158), (162, 186)]
+    for leaf in (76, 136):
+        for row, (top, bottom) in enumerate(panes):
+            colour = to_rgb(mix((236, 150, 128), (252, 206, 140), row / 4)) if row != 1 else pane
+            for column in range(4):
+                left = leaf + 1 + column * 14
+                c.rect(left, top, left + 12, bottom, colour)
+    # The wind bell on its string, with its paper strip.
+    c.line(182, 18, 182, 38, (170, 40, 40))
+    c.disc(182, 43, 6, (176, 214, 232))
+    c.rect(176, 43, 189, 49, (176, 214, 232))
+    c.rect(178, 45, 187, 47, (200, 70, 70))
+    c.line(182, 49, 182, 53, (170, 40, 40))
+    c.rect(179, 53, 186, 76, (246, 240, 222))
+    # The stone floor before the door, and a pair of sandals on it.
+    c.rect(0, 190, 300, 300, (120, 114, 106))
+    for gx, gy in [(96, 196), (118, 198)]:
+        c.rect(gx, gy, gx + 14, gy + 5, (70, 54, 40))
+        c.rect(gx + 5, gy - 1, gx + 9, gy + 1, (170, 40, 40))
+    # The shoe cupboard on the right, a vase of flowers on it.
+    c.rect(222, 122, 292, 198, (100, 68, 42))
+    c.rect(226, 128, 255, 194, wood)
+    c.rect(258, 128, 288, 194, wood)
+    c.rect(251, 156, 253, 166, (60, 40, 28))
+    c.rect(260, 156, 262, 166, (60, 40, 28))
+    c.polygon([(246, 122), (250, 100), (258, 100), (262, 122)], (70, 110, 150))
+    for fx, fy, colour in [(248, 90, (240, 120, 140)), (256, 86, (250, 240, 240)), (262, 92, (240, 120, 140))]:
+        c.line(254, 100, fx, fy + 3, (60, 110, 60))
+        c.disc(fx, fy, 3, colour)
+    # A calendar on the left wall.
+    c.rect(14, 96, 46, 140, (244, 240, 228))
+    c.rect(14, 96, 46, 106, (190, 60, 60))
+    for ry in range(112, 138, 6):
+        c.rect(18, ry, 42, ry + 2, (150, 146, 140))
+    return c
+
+
+def living_room_at_dusk():
+    """Pic08: the living room at dusk: the shelf with the old photograph of the grandfather at
+    the lighthouse, the lamp over the low table, and the evening sky over the sea in the window."""
+    known = KNOWN_PIXELS["Pic08"]
+    wall, shelf = known[(24, 40)], known[(70, 120)]
+    c = Canvas(300, 300, wall)
+    c.rect(0, 0, 300, 10, (120, 84, 56))
+    c.rect(0, 168, 300, 176, (110, 76, 48))
+    # The window: evening sky in bands over a strip of sea, a wooden frame and one mullion.
+    x0, y0, x1, y1 = 180, 24, 286, 140
+    for i, y in enumerate(range(y0, 110, 10)):
+        c.rect(x0, y, x1, min(y + 10, 110), to_rgb(mix((120, 96, 160), (250, 170, 120), i / 8)))
+    c.rect(x0, 110, x1, y1, (80, 84, 130))
+    for i in range(6):
+        c.rect(236 + 3 * i, 114 + 4 * i, 256 - 2 * i, 115 + 4 * i, (255, 200, 140))
+    c.rect(262, 100, 266, 110, (236, 236, 228))
+    c.rect(x0 - 6, y0 - 6, x1 + 6, y0, (110, 76, 48))
+    c.rect(x0 - 6, y1, x1 + 6, y1 + 8, (110, 76, 48))
+    c.rect(x0 - 6, y0, x0, y1, (110, 76, 48))
+    c.rect(x1, y0, x1 + 6, y1, (110, 76, 48))
+    c.rect(231, y0, 235, y1, (110, 76, 48))
+    # The shelf, and on it the photograph in its frame and a small clock.
+    c.rect(16, 114, 156, 126, shelf)
+    c.rect(16, 126, 156, 130, (84, 58, 38))
+    for bx in (24, 144):
+        c.rect(bx, 130, bx + 4, 140, (84, 58, 38))
+    c.rect(52, 64, 100, 114, (60, 40, 28))
+    c.rect(56, 68, 96, 110, (214, 200, 168))
+    c.rect(56, 92, 96, 110, (170, 158, 130))
+    c.polygon([(64, 94), (66, 74), (72, 74), (74, 94)], (246, 240, 226))
+    c.rect(64, 72, 74, 75, (120, 100, 90))
+    c.disc(85, 90, 4, (90, 78, 66))
+    c.rect(81, 94, 90, 108, (90, 78, 66))
+    c.rect(118, 96, 140, 114, (150, 110, 70))
+    c.disc(129, 104, 7, (246, 240, 226))
+    c.line(129, 104, 129, 99, (40, 30, 30))
+    c.line(129, 104, 133, 104, (40, 30, 30))
+    # The lamp over the table, lit.
+    c.line(100, 10, 100, 150, (50, 40, 30))
+    c.polygon([(84, 150), (116, 150), (124, 162), (76, 162)], (250, 226, 170))
+    c.glow(100, 166, 30, (255, 230, 170), 0.35)
+    # The tatami, and the low table.
+    c.rect(0, 176, 300, 300, (176, 166, 108))
+    for y in range(184, 300, 22):
+        c.rect(0, y, 300, y + 1, (150, 140, 90))
+    c.polygon([(40, 190), (160, 190), (176, 200), (24, 200)], (120, 80, 50))
+    c.rect(24, 200, 176, 206, (90, 60, 38))
     return c
 
 
@@ -496,6 +627,9 @@ PICTURES = {
     "Pic04": (lambda: lighthouse(lit=False), "8-full"),
     "Pic05": (lambda: lighthouse(lit=True), "8-full"),
     "Pic06": (lambda: sea(morning=True), "24"),
+    "Pic07": (entrance_at_dusk, "24"),
+    "Pic08": (living_room_at_dusk, "24"),
+    "Pic09": (lambda: upstairs_room(dusk=True), "24"),
 }
 
 
@@ -879,10 +1013,10 @@ DATA00 = [
     "バスを降りると、空はもう茜色だった。",
     "潮の香りに、どこかの家の夕飯の匂いがまじる。",
     "坂の上の祖母の家まで、ゆっくり歩いた。P",
-    "CW01玄関の風鈴が、ちりん、と鳴った。",
+    "CL07W01玄関の風鈴が、ちりん、と鳴った。",
     "「よく来たねえ。遠かったろう」",
     "祖母は目を細めて、私の肩をぽんとたたいた。P",
-    "C居間の棚に、古い写真が一枚かざってある。",
+    "CL08居間の棚に、古い写真が一枚かざってある。",
     "岬の灯台の前で笑う、若いころの祖父だ。",
     "祖父は長いあいだ、あの灯台の灯台守だった。P",
     "C「あの灯りも、おじいさんと一緒に」",
@@ -906,7 +1040,7 @@ DATA00 = [
     "CW04日が沈むまで、私は波の音を聞いていた。",
     "ポケットの中で、鍵がかすかに鳴った。PD01",
     "@room",
-    "C二階の部屋で、かばんの荷物をほどいた。",
+    "CL09二階の部屋で、かばんの荷物をほどいた。",
     "窓の外で、空の色がゆっくり変わっていく。",
     "机の引き出しに、古いノートが一冊あった。",
     "表紙に、祖父の名前が書いてある。P",
@@ -941,7 +1075,10 @@ DATA01 = [
     *variant("01", "あの漁師の船だったと、あとで聞いた。P",
              "灯りがあれば、と祖父なら言っただろう。P", "boat"),
     "C岬の灯台は、今日も黙って立っている。",
-    "私は、ポケットの鍵をにぎりしめた。PG",
+    "私は、ポケットの鍵をにぎりしめた。",
+    "いつか、あの扉を開けてみよう。P",
+    "C　　　　この夏の話は、ここまで。",
+    "　　もうひとつの夜は、はじめから。PG",
 ]
 
 DATA02 = [

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <string>
 
+#include "sound/Volume.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "script/TextSpeed.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/TraceFile.h"
@@ -16,9 +18,13 @@
 
 namespace {
 
+constexpr const char* kNoStoryHere =
+    "No story here: give a story folder, for example \"tessaro path/to/story\"; without one, "
+    "Tessaro plays the story beside the program (its Data, Picture, Bgm and Wave folders)";
+
 // The story played when none is named: the one beside the program, as stories shipped with it
 // expect; an installed program (in .../bin, started from a menu) plays the sample story
-// installed with it instead.
+// installed with it instead. Empty when there is neither.
 std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
     if (std::filesystem::exists(platform.FindFile(programFolder + "/Data/Data00.Dat"), error))
@@ -26,7 +32,7 @@ std::string DefaultStoryFolder(Platform& platform, const std::string& programFol
     const std::filesystem::path installed =
         (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string();
-    return programFolder;
+    return "";
 }
 
 // A failure that stops the program: the same text in a message box and on standard error.
@@ -49,7 +55,8 @@ int Main(int argc, char** argv) {
         std::printf("tessaro %s\n", TESSARO_VERSION);
         return 0;
     case CommandLine::Action::Misuse:
-        std::fprintf(stderr, "tessaro: %s\n%s", line.problem.c_str(), kUsage);
+        // A wrong value is named with the values the option takes; the whole help would bury it.
+        std::fprintf(stderr, "tessaro: %s\n%s", line.problem.c_str(), line.badValue ? "" : kUsage);
         return 2;
     case CommandLine::Action::Play:
         break;
@@ -58,9 +65,13 @@ int Main(int argc, char** argv) {
     if (!platform.Error().empty()) return Fail(nullptr, platform.Error());
     OpenTraceFile();
     SetSystem(&platform);
-    SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))
-                                                 : line.storyFolder);
+    const std::string storyFolder =
+        line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0])) : line.storyFolder;
+    if (storyFolder.empty()) return Fail(&platform, kNoStoryHere);
+    SetProgramDirectory(storyFolder);
     platform.SetScreenMode(line.screen);
+    if (line.volume != 100) SetStoryVolume(line.volume);
+    SetTextSpeed(line.textSpeed);
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;

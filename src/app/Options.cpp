@@ -1,6 +1,6 @@
 #include "app/Options.h"
 
-#include <cstring>
+#include <optional>
 
 const char* const kUsage =
     "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
@@ -14,6 +14,8 @@ const char* const kUsage =
     "  --scale N         show the window N times larger (N = 1 to 8), pixels kept crisp\n"
     "  --scale auto      the largest N whose window fits in the desktop\n"
     "  --fullscreen      start fullscreen: the largest scale that fits, centred on black\n"
+    "  --volume N        music and sound effects at N percent (0 to 100; 100 by default)\n"
+    "  --text-speed S    how fast text types: slow, normal (the default), fast or instant\n"
     "  --help            show this text\n"
     "  --version         show the version\n"
     "\n"
@@ -23,6 +25,10 @@ const char* const kUsage =
     "  mouse over an answer       moves the arrow to it; a click on it chooses it\n"
     "  Ctrl (held)                skip: text at once, page waits and pauses pass;\n"
     "                             questions still wait\n"
+    "  PageUp, Home, wheel up     the backlog: read the earlier pages again (the wheel\n"
+    "                             outside a question); Up, Down, PageUp, PageDown scroll;\n"
+    "                             Escape, Space, right click or PageDown at the end return\n"
+    "  M                          mute on and off\n"
     "  F11, Alt+Enter             fullscreen on and off\n"
     "  closing the window         ends the story\n";
 
@@ -40,11 +46,40 @@ bool ReadScale(const std::string& text, ScreenMode& screen) {
     return true;
 }
 
-CommandLine Misuse(const std::string& problem) {
+CommandLine Misuse(const std::string& problem, bool badValue = false) {
     CommandLine line;
     line.action = CommandLine::Action::Misuse;
     line.problem = problem;
+    line.badValue = badValue;
     return line;
+}
+
+// "0" to "100"; false for anything else.
+bool ReadVolume(const std::string& text, int& volume) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const int value = std::stoi(text);
+    if (value > 100) return false;
+    volume = value;
+    return true;
+}
+
+// An option with a value, as "--name VALUE" or "--name=VALUE": true when argv[i] is it, with the
+// value in value (i moved past it), or missing set when the command line ends before it.
+bool OptionWithValue(const std::string& name, int argc, char** argv, int& i, std::string& value,
+                     bool& missing) {
+    const std::string argument = argv[i];
+    missing = false;
+    if (argument == name) {
+        if (i + 1 >= argc) {
+            missing = true;
+            return true;
+        }
+        value = argv[++i];
+        return true;
+    }
+    if (argument.rfind(name + "=", 0) != 0) return false;
+    value = argument.substr(name.size() + 1);
+    return true;
 }
 
 }  // namespace
@@ -54,6 +89,8 @@ CommandLine ReadCommandLine(int argc, char** argv) {
     bool folderGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        std::string value;
+        bool missing = false;
         if (argument == "--help" || argument == "-h") {
             line.action = CommandLine::Action::Help;
             return line;
@@ -64,12 +101,20 @@ CommandLine ReadCommandLine(int argc, char** argv) {
         }
         if (argument == "--fullscreen") {
             line.screen.fullscreen = true;
-        } else if (argument == "--scale" || argument.rfind("--scale=", 0) == 0) {
-            const bool joined = argument.size() > std::strlen("--scale");
-            if (!joined && i + 1 >= argc) return Misuse("--scale needs a value: 1 to 8, or auto");
-            const std::string value = joined ? argument.substr(std::strlen("--scale=")) : argv[++i];
+        } else if (OptionWithValue("--scale", argc, argv, i, value, missing)) {
+            if (missing) return Misuse("--scale needs a value: 1 to 8, or auto", true);
             if (!ReadScale(value, line.screen))
-                return Misuse("--scale takes 1 to 8, or auto, not \"" + value + "\"");
+                return Misuse("--scale takes 1 to 8, or auto, not \"" + value + "\"", true);
+        } else if (OptionWithValue("--volume", argc, argv, i, value, missing)) {
+            if (missing) return Misuse("--volume needs a value: 0 to 100", true);
+            if (!ReadVolume(value, line.volume))
+                return Misuse("--volume takes 0 to 100, not \"" + value + "\"", true);
+        } else if (OptionWithValue("--text-speed", argc, argv, i, value, missing)) {
+            const char* const speeds = "slow, normal, fast or instant";
+            if (missing) return Misuse(std::string("--text-speed needs a value: ") + speeds, true);
+            const std::optional<TextSpeed> speed = TextSpeedNamed(value);
+            if (!speed) return Misuse(std::string("--text-speed takes ") + speeds + ", not \"" + value + "\"", true);
+            line.textSpeed = *speed;
         } else if (argument.empty()) {
             return Misuse("an empty story folder name");  // not the default folder
         } else if (argument[0] == '-') {

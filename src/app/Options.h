@@ -2,13 +2,17 @@
 // The command line: which story to play and how to show it. Nothing of it is saved.
 #include <string>
 
+#include "script/TextSpeed.h"
 #include "system/Scaling.h"
 
 struct CommandLine {
     enum class Action { Play, Help, Version, Misuse } action = Action::Play;
     std::string storyFolder;  // empty: the folder that holds the program
     ScreenMode screen;
+    int volume = 100;  // of music and effects, 0 to 100
+    TextSpeed textSpeed = TextSpeed::Normal;
     std::string problem;  // with Misuse: what is wrong
+    bool badValue = false;  // with Misuse: an option's value, which problem names with its values
 };
 
 CommandLine ReadCommandLine(int argc, char** argv);

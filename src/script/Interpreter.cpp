@@ -1,6 +1,8 @@
 #include "script/Interpreter.h"
 
 #include "script/Commands.h"
+#include "script/History.h"
+#include "script/ReaderKeys.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/TextCodec.h"
@@ -27,6 +29,8 @@ RunState ScriptRun;
 void RunScript() {
     ScriptRun = RunState{};
     RunState& state = ScriptRun;
+    ForgetHistory();
+    ListenToReaderKeys(state);
     int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {

@@ -1,18 +1,17 @@
 #include "script/Rows.h"
 
+#include <algorithm>
+
 #include "script/Arguments.h"
+#include "script/History.h"
 #include "script/Scenario.h"
+#include "script/TextSpeed.h"
 #include "system/Platform.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
-namespace {
-
-constexpr int32_t kStepMs = 15;
-
-}  // namespace
-
 void ClearRows(RunState& state) {
+    RememberPage(state.TextLine, std::min<int>(state.TextRow + 1, kRows));
     for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
     state.TextRow = 0;
 }
@@ -36,7 +35,7 @@ void RedrawText(RunState& state) {
     DrawMessageRows(state);
     KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
     System().Trace("step");
-    SkippableWait(kStepMs);
+    SkippableWait(CharacterPauseMs());
 }
 
 std::u32string NextChars(const RunState& state, int k) {

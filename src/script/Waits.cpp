@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "script/Arguments.h"
+#include "script/History.h"
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
@@ -127,6 +128,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     KeyHit(Key::Space);
     AnswerUnderPointer();
 
+    NoteQuestionShown(true);
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -144,4 +146,6 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     }
     if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
     if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
+    NoteQuestionShown(false);
+    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
 }

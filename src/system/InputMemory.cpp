@@ -8,7 +8,8 @@ void InputMemory::NotePointer(int x, int y) {
 
 bool InputMemory::KeyHit(Key key, bool focused, bool heldNow) {
     const int k = static_cast<int>(key);
-    const bool hit = focused && (heldNow || pressedSince[k]);
+    // Only Space, Up and Down count while held; the reader's own keys only when pressed.
+    const bool hit = focused && ((k < kHeldKeyCount && heldNow) || pressedSince[k]);
     pressedSince[k] = false;
     return hit;
 }

@@ -22,7 +22,7 @@ public:
     void ForgetPointer() { pointerMoved = false; }
 
 private:
-    bool pressedSince[3] = {false, false, false};
+    bool pressedSince[kKeyCount] = {};
     bool pointerMoved = false;
     int pointerX = 0, pointerY = 0;
 };

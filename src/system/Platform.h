@@ -14,7 +14,11 @@
 #include "system/Image.h"
 #include "system/Scaling.h"
 
-enum class Key { Space, Up, Down };
+// The keys the program reads. Space, Up and Down count while held too; the others (the reader's
+// own: the backlog, mute) only when pressed.
+enum class Key { Space, Up, Down, PageUp, PageDown, Home, Escape, RightClick, WheelUp, Mute };
+constexpr int kKeyCount = 10;
+constexpr int kHeldKeyCount = 3;  // Space, Up, Down
 
 // The caption of every message box the program shows.
 constexpr const char* kMessageBoxCaption = "Tessaro";
@@ -48,7 +52,8 @@ public:
 
     // True when the key is down now or has been pressed since the previous query of that key; the
     // query clears that memory. Keys count only while our window has the keyboard focus. Enter,
-    // keypad Enter and a left click count as Space; the mouse wheel as Up and Down.
+    // keypad Enter and a left click count as Space; the mouse wheel as Up and Down (turned up, as
+    // WheelUp too); the right mouse button as RightClick; the M key as Mute.
     virtual bool KeyHit(Key key) = 0;
 
     // True while the reader holds the skip key (Ctrl) in our window.
@@ -96,6 +101,10 @@ public:
 
     // The folder that holds the running program; argv0 is the name it was started by.
     virtual std::string ProgramFolder(const char* argv0) = 0;
+
+    // The loudness of music and sound effects together, 0 (silent) to 100 (as the files are, the
+    // start). Music keeps playing, silent or not, so it goes on from where it is.
+    virtual void SetVolume(int percent) = 0;
 
     // Gives memory that was freed back to the system, where the system allows it.
     virtual void TrimMemory() = 0;

@@ -11,18 +11,6 @@ PictureArea Crt;
 
 namespace {
 
-
-uint32_t PaletteColour(int colour) {
-    switch (colour) {
-    case kDarkBlue:
-        return 0x000080;
-    case kLightGrey:
-        return 0xC0C0C0;
-    default:
-        return 0x000000;
-    }
-}
-
 // The sunken edge: dark outside top and left, light outside bottom and right, and a second,
 // darker pair inside.
 void DrawSunkenBorder(Image& image) {
@@ -35,17 +23,6 @@ void DrawSunkenBorder(Image& image) {
     FillImage(image, 1, 1, 1, h - 2, 0x000000);
     FillImage(image, 1, h - 2, w - 2, 1, 0xC0C0C0);
     FillImage(image, w - 2, 1, 1, h - 2, 0xC0C0C0);
-}
-
-// What Print shows of a row: a tab as a space, other control characters as nothing.
-std::u32string Printable(std::u32string_view text) {
-    std::u32string shown;
-    shown.reserve(text.size());
-    for (char32_t c : text) {
-        if (c == U'\t') shown.push_back(U' ');
-        else if (c >= 0x20 && c != 0x7F) shown.push_back(c);
-    }
-    return shown;
 }
 
 // The smallest rectangle of the client image that holds every pixel of the area (in client
@@ -94,6 +71,27 @@ ImageRect Union(const ImageRect& a, const ImageRect& b) {
 }
 
 }  // namespace
+
+uint32_t PaletteColour(int colour) {
+    switch (colour) {
+    case kDarkBlue:
+        return 0x000080;
+    case kLightGrey:
+        return 0xC0C0C0;
+    default:
+        return 0x000000;
+    }
+}
+
+std::u32string Printable(std::u32string_view text) {
+    std::u32string shown;
+    shown.reserve(text.size());
+    for (char32_t c : text) {
+        if (c == U'\t') shown.push_back(U' ');
+        else if (c >= 0x20 && c != 0x7F) shown.push_back(c);
+    }
+    return shown;
+}
 
 void PictureArea::Open(int width, int height) {
     if (image == nullptr || image->Width() != width || image->Height() != height) {
@@ -182,6 +180,7 @@ void PictureArea::PaintOperation(const Operation& operation, const ImageRect& cl
 }
 
 void PictureArea::Paint() {
+    if (muteMarkChanged || (muteMark && !noted.empty())) NoteMuteMark();
     if (noted.empty()) return;
     // Only where this list differs from the last one painted can a pixel change: every operation
     // sets its pixels to values fixed by its arguments, so where both lists run the same

@@ -13,6 +13,10 @@
 
 // The two colours of the classic 16-colour palette that the program uses.
 enum CrtColour : int { kDarkBlue = 1, kLightGrey = 7 };
+uint32_t PaletteColour(int colour);  // 0xRRGGBB
+
+// What Print shows of a row: a tab as a space, other control characters as nothing.
+std::u32string Printable(std::u32string_view text);
 
 // The sunken border's width: the drawable image's (0, 0) is the client image's (2, 2).
 constexpr int kCrtBorder = 2;
@@ -37,6 +41,14 @@ struct PictureArea {
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
+    // The small mark in the top-right corner while the sound is muted, over everything drawn;
+    // taken away, the picture under it comes back. Shown at the next Refresh.
+    void ShowMuteMark(bool on);
+
+    // The whole client image as the window last showed it (the border and the drawable image
+    // inside): the backlog draws over a copy of it.
+    const Image& Client() const { return *client; }
+
 private:
     friend struct PictureAreaProbe;  // the tests' look at the pixels (tests/support/Probes.h)
 
@@ -54,6 +66,7 @@ private:
     static constexpr int kTextReach = 24;  // pixels below a row's top that its glyphs may paint
     static constexpr size_t kWidthCacheLimit = 64;
     void Note(Operation operation);
+    void NoteMuteMark();
     void Paint();
     ImageRect Reach(const Operation& operation);
     void PaintOperation(const Operation& operation, const ImageRect& clip);
@@ -66,6 +79,8 @@ private:
     ImageRect unshown{};             // in client coordinates: painted but not yet on the window
     bool shownOnce = false;
     std::unordered_map<std::u32string, int> widthCache;
+    bool muteMark = false;
+    bool muteMarkChanged = false;
 };
 
 extern PictureArea Crt;

@@ -5,19 +5,31 @@
 #include "window/Crt.h"
 #include "window/MainForm.h"
 
+namespace {
+
+int64_t (*readerKeys)() = nullptr;
+int64_t heldMs = 0;  // all the time the reader's keys have held the story up
+
+}  // namespace
+
+void SetReaderKeys(int64_t (*handler)()) { readerKeys = handler; }
+
 void DoEvents() {
     if (!System().PumpMessages()) MainForm_Unload();
     Crt.ShowIfChanged();
     RunDueTimers();
+    if (readerKeys != nullptr) heldMs += readerKeys();
 }
 
 namespace {
 
 void WaitUntilMoment(int64_t end, bool skippable) {
+    const int64_t heldBefore = heldMs;
     for (;;) {
         DoEvents();
-        if (System().Clock() >= end || (skippable && System().SkipHeld())) return;
-        System().SleepUntil(std::min(end, NextTimerDue()));
+        const int64_t moment = end + (heldMs - heldBefore);
+        if (System().Clock() >= moment || (skippable && System().SkipHeld())) return;
+        System().SleepUntil(std::min(moment, NextTimerDue()));
     }
 }
 

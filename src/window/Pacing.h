@@ -6,8 +6,13 @@
 #include "system/Platform.h"
 
 // Handles pending window messages: repaints, the close request (which ends the program at once),
-// and the window's timers that are due.
+// the window's timers that are due, and the reader's own keys.
 void DoEvents();
+
+// What the reader's own keys (the backlog, mute) do, run by every DoEvents once it is set: it
+// returns how many milliseconds it held the story up, and the waits under way are that much
+// longer, so that a pause or the typing goes on where it stopped.
+void SetReaderKeys(int64_t (*handler)());
 
 // Returns after more than ms milliseconds, pumping messages all the while and at least once.
 // Sleeps between pumps; a negative ms gives a single pump.

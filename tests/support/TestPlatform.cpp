@@ -8,12 +8,14 @@
 #include "platform/sdl/AudioOutput.h"
 #include "system/Files.h"
 #include "platform/sdl/MidiDevice.h"
+#include "platform/sdl/SdlOutputVolume.h"
 #include "system/Picture.h"
 #include "platform/sdl/WaveDevice.h"
 
 TestPlatform::TestPlatform() { SetSystem(this); }
 
 TestPlatform::~TestPlatform() {
+    SetOutputVolume(100);  // the next test starts at full volume, as the program does
     SetSystem(nullptr);
 }
 
@@ -81,6 +83,8 @@ int64_t TestPlatform::NextEventAfter(int64_t time) const {
 
 bool TestPlatform::PumpMessages() {
     ++pumps;
+    for (auto& [at, shot] : shots)
+        if (at <= now && shot.empty()) shot = screen;
     ApplyEventsUpTo(now);
     if (closeAt >= 0 && now >= closeAt) {
         closeSeen = true;
@@ -167,3 +171,8 @@ std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath)
 std::string TestPlatform::ProgramFolder(const char*) { return "."; }
 
 void TestPlatform::TrimMemory() {}
+
+void TestPlatform::SetVolume(int percent) {
+    volumesSet.push_back(percent);
+    SetOutputVolume(percent);
+}

@@ -30,10 +30,16 @@ public:
     std::vector<std::string> mciCommands;
     std::vector<std::string> soundsPlayed;
     std::vector<std::string> messageBoxes;  // "caption|text"
+    std::vector<int> volumesSet;
     int pumps = 0;
     int imagesShown = 0;
     // What the window shows: each image shown updates only its changed rectangle of it.
     uint32_t ScreenAt(int x, int y) const;  // 0xRRGGBB, in client coordinates
+    // Asks for a copy of the screen as it stands at the first pump at or after `at`, before that
+    // pump's keys are seen; the copy is then in shots[at] (rows of screenWidth pixels).
+    void ShootScreenAt(int64_t at) { shots[at]; }
+    std::map<int64_t, std::vector<uint32_t>> shots;
+    int screenWidth = 0;
     int sleeps = 0;
     std::string windowCaption;
     int windowWidth = 0, windowHeight = 0;
@@ -59,6 +65,7 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
+    void SetVolume(int percent) override;  // recorded, and applied to the real devices
     void TrimMemory() override;
 
     int64_t now = 0;
@@ -86,11 +93,10 @@ private:
     std::vector<PointerEvent> pointerEvents;            // kept sorted by time
     int64_t closeAt = -1;
     bool closeSeen = false;
-    bool down[3] = {false, false, false};
+    bool down[kKeyCount] = {};
     InputMemory input;  // as the real machines note and read keys and the pointer
     std::map<std::string, std::string> mciAnswers;
     bool realAudio = false;
     int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0
     std::vector<uint32_t> screen;  // made at the first image shown
-    int screenWidth = 0;
 };

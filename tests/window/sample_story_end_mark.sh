@@ -15,8 +15,9 @@ note_end
 check "exit status at the end mark" 0 "$EXIT_STATUS"
 [ "$EXIT_STATUS" == 0 ] || { cat "$SCRATCH/err"; finish; exit 1; }
 
-# The town, the sea, the room at night, the dark lighthouse, the lit one, the morning.
-check_scenes Pic01 Pic02 Pic03 Pic04 Pic05 Pic06
+# The town, the entrance hall, the living room, the sea, the room at night, the dark lighthouse,
+# the lit one, the morning.
+check_scenes Pic01 Pic07 Pic08 Pic02 Pic03 Pic04 Pic05 Pic06
 # Nothing moved the arrow: every question seen pointed at the first answer.
 for answer in $(questions_seen); do check "the arrow at the first answer" first "$answer"; done
 

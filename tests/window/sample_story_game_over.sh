@@ -24,8 +24,9 @@ note_end
 check "exit status after the game-over box" 0 "$EXIT_STATUS"
 [ "$EXIT_STATUS" == 0 ] || { cat "$SCRATCH/err"; finish; exit 1; }
 
-# The town, then the room (no sea), the room at night, then the morning (no lighthouse).
-check_scenes Pic01 Pic03 Pic06
+# The town, the entrance hall, the living room, then the room at dusk (no sea), the room at
+# night, then the morning (no lighthouse).
+check_scenes Pic01 Pic07 Pic08 Pic09 Pic03 Pic06
 
 read -r title_from title_to <<<"$(picture_span Pic01)"
 read -r room_from room_to <<<"$(picture_span Pic03)"

@@ -31,7 +31,7 @@ play_on 90
 check "no game-over box" "" "$GAME_OVER_BOX"
 wait_exit 5
 check "exit status at the end mark" 0 "$EXIT_STATUS"
-check_scenes Pic01 Pic02 Pic03 Pic04 Pic05 Pic06
+check_scenes Pic01 Pic07 Pic08 Pic02 Pic03 Pic04 Pic05 Pic06
 for answer in $(questions_seen); do check "the arrow at the first answer" first "$answer"; done
 check "questions seen" yes "$([ -n "$(questions_seen)" ] && echo yes || echo no)"
 
@@ -41,7 +41,7 @@ hold_down
 play_on 90
 check "the game-over box" yes "$([ -n "$GAME_OVER_BOX" ] && echo yes || echo no)"
 xdotool keyup Down
-check_scenes Pic01 Pic03 Pic06
+check_scenes Pic01 Pic07 Pic08 Pic09 Pic03 Pic06
 # (Where the arrow stands is not checked here: the story answers at the first Space after the
 # question shows, while the first frame may still show the arrow at the first answer. The scenes
 # show which answers were taken; boxes.sh checks the arrow moving.)

@@ -14,6 +14,7 @@
 #include "system/Files.h"
 #include "system/MciCommand.h"
 #include "platform/sdl/MidiRender.h"
+#include "platform/sdl/SdlOutputVolume.h"
 
 namespace {
 
@@ -193,6 +194,8 @@ void RenderMusic(void*, Uint8* stream, int length) {
     std::lock_guard<std::mutex> guard(music.lock);
     RenderMidi(music.synth, music.player, music.render, reinterpret_cast<int16_t*>(stream),
                length / int(sizeof(int16_t)));
+    // Rendered at full loudness whatever the volume, so that muted music goes on where it is.
+    ScaleToOutputVolume(reinterpret_cast<int16_t*>(stream), size_t(length) / sizeof(int16_t));
 }
 
 // The soundfonts looked for, in order: $TESSARO_SOUNDFONT when set, then the usual system ones.

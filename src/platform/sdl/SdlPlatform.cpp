@@ -9,6 +9,7 @@
 #include "system/Files.h"
 #include "platform/sdl/MessageBoxWindow.h"
 #include "platform/sdl/MidiDevice.h"
+#include "platform/sdl/SdlOutputVolume.h"
 #include "system/Picture.h"
 #include "platform/sdl/Process.h"
 #include "platform/sdl/SdlImage.h"
@@ -23,7 +24,7 @@ constexpr int64_t kLongestWithoutPump = 250;
 constexpr const char* kNoDisplay =
     "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
 
-// The key the story asks for (Space, Up, Down) that a key press stands for, or -1. Enter and
+// The key the program asks for that a key press stands for, or -1. Enter and
 // keypad Enter act as Space, except with Alt, where they switch fullscreen.
 int KeyIndex(const SDL_Keysym& key) {
     switch (key.scancode) {
@@ -36,6 +37,16 @@ int KeyIndex(const SDL_Keysym& key) {
         return 1;
     case SDL_SCANCODE_DOWN:
         return 2;
+    case SDL_SCANCODE_PAGEUP:
+        return int(Key::PageUp);
+    case SDL_SCANCODE_PAGEDOWN:
+        return int(Key::PageDown);
+    case SDL_SCANCODE_HOME:
+        return int(Key::Home);
+    case SDL_SCANCODE_ESCAPE:
+        return int(Key::Escape);
+    case SDL_SCANCODE_M:
+        return (key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0 ? -1 : int(Key::Mute);
     default:
         return -1;
     }
@@ -43,7 +54,7 @@ int KeyIndex(const SDL_Keysym& key) {
 
 // Held down, only the keys themselves count: an Enter still down after Alt+Enter has switched
 // fullscreen must not turn a page.
-constexpr SDL_Scancode kHeldScancodes[3] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
+constexpr SDL_Scancode kHeldScancodes[kHeldKeyCount] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
 
 bool IsFullscreenKey(const SDL_Keysym& key) {
     return key.scancode == SDL_SCANCODE_F11 ||
@@ -148,7 +159,8 @@ bool SdlPlatform::PumpMessages() {
                 break;
             }
             const int k = KeyIndex(event.key.keysym);
-            if (k >= 0) input.NotePress(static_cast<Key>(k));
+            // Mute held down is one change, not one for every repeat.
+            if (k >= 0 && !(k == int(Key::Mute) && event.key.repeat != 0)) input.NotePress(static_cast<Key>(k));
             break;
         }
         case SDL_MOUSEMOTION:
@@ -159,10 +171,14 @@ bool SdlPlatform::PumpMessages() {
                 NotePointer(event.button.x, event.button.y);
                 input.NotePress(Key::Space);
             }
+            if (event.button.button == SDL_BUTTON_RIGHT) input.NotePress(Key::RightClick);
             break;
         case SDL_MOUSEWHEEL: {
             const int turned = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            if (turned > 0) input.NotePress(Key::Up);
+            if (turned > 0) {
+                input.NotePress(Key::Up);
+                input.NotePress(Key::WheelUp);
+            }
             if (turned < 0) input.NotePress(Key::Down);
             break;
         }
@@ -195,7 +211,8 @@ bool SdlPlatform::HasFocus() const { return window != nullptr && SDL_GetKeyboard
 
 bool SdlPlatform::KeyHit(Key key) {
     // Keys typed into another program are not ours to act on.
-    return input.KeyHit(key, HasFocus(), SDL_GetKeyboardState(nullptr)[kHeldScancodes[static_cast<int>(key)]] != 0);
+    const int k = static_cast<int>(key);
+    return input.KeyHit(key, HasFocus(), k < kHeldKeyCount && SDL_GetKeyboardState(nullptr)[kHeldScancodes[k]] != 0);
 }
 
 bool SdlPlatform::SkipHeld() {
@@ -399,4 +416,6 @@ std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFol
 
 // Start-up leaves freed memory behind (the libraries' and the font's set-up), and so does loading
 // the soundfont; giving it back keeps the long quiet run that follows small.
+void SdlPlatform::SetVolume(int percent) { SetOutputVolume(percent); }
+
 void SdlPlatform::TrimMemory() { ReturnFreedMemory(); }

@@ -37,6 +37,7 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
+    void SetVolume(int percent) override;
     void TrimMemory() override;
 
 private:

@@ -8,6 +8,7 @@
 #include "platform/sdl/AudioOutput.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "platform/sdl/SdlOutputVolume.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ void PlayWaveFile(const std::string& path) {
     current = next;
     // Always the same channel: asking for "any free channel" would fail while it is busy instead
     // of cutting the sound that is playing.
+    Mix_Volume(kEffectChannel, OutputVolume());
     Mix_PlayChannel(kEffectChannel, current, 0);
 }
 

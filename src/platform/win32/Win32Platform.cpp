@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr int kVirtualKeys[3] = {VK_SPACE, VK_UP, VK_DOWN};
+// In the order of Key; 0 for those that are not keys of the keyboard.
+constexpr int kVirtualKeys[kKeyCount] = {VK_SPACE, VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_ESCAPE, 0, 0, 'M'};
 constexpr wchar_t kWindowClass[] = L"Tessaro";
 
 constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -23,8 +24,8 @@ constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MI
 // Enter and keypad Enter turn the page as Space does.
 int KeyIndex(WPARAM virtualKey) {
     if (virtualKey == VK_RETURN) return 0;
-    for (int i = 0; i < 3; ++i)
-        if (kVirtualKeys[i] == int(virtualKey)) return i;
+    for (int i = 0; i < kKeyCount; ++i)
+        if (kVirtualKeys[i] != 0 && kVirtualKeys[i] == int(virtualKey)) return i;
     return -1;
 }
 
@@ -139,7 +140,8 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
             return 0;
         }
         const int k = KeyIndex(wParam);
-        if (k >= 0) input.NotePress(static_cast<Key>(k));
+        // Mute held down is one change, not one for every repeat.
+        if (k >= 0 && !(k == int(Key::Mute) && (lParam & (1 << 30)) != 0)) input.NotePress(static_cast<Key>(k));
         return 0;
     }
     case WM_SYSKEYDOWN:
@@ -155,9 +157,15 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         NotePointer(lParam);
         input.NotePress(Key::Space);
         return 0;
+    case WM_RBUTTONDOWN:
+        input.NotePress(Key::RightClick);
+        return 0;
     case WM_MOUSEWHEEL: {
         const int turned = GET_WHEEL_DELTA_WPARAM(wParam);
-        if (turned > 0) input.NotePress(Key::Up);
+        if (turned > 0) {
+            input.NotePress(Key::Up);
+            input.NotePress(Key::WheelUp);
+        }
         if (turned < 0) input.NotePress(Key::Down);
         return 0;
     }
@@ -225,7 +233,8 @@ void Win32Platform::ToggleFullscreen() {
 
 bool Win32Platform::KeyHit(Key key) {
     // Keys typed into another program are not ours to act on.
-    return input.KeyHit(key, HasFocus(), (GetAsyncKeyState(kVirtualKeys[static_cast<int>(key)]) & 0x8000) != 0);
+    const int k = static_cast<int>(key);
+    return input.KeyHit(key, HasFocus(), k < kHeldKeyCount && (GetAsyncKeyState(kVirtualKeys[k]) & 0x8000) != 0);
 }
 
 void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed) {
@@ -327,6 +336,13 @@ std::string Win32Platform::ProgramFolder(const char*) {
 }
 
 // Windows gives a process's freed memory back by itself.
+// The program's own share of the output: the effects and the MIDI synthesizer, which plays in
+// our process, both.
+void Win32Platform::SetVolume(int percent) {
+    const DWORD level = DWORD(std::clamp(percent, 0, 100)) * 0xFFFF / 100;
+    waveOutSetVolume(nullptr, level | level << 16);
+}
+
 void Win32Platform::TrimMemory() {}
 
 void Win32Platform::MediaTrace(const std::string& line) {

@@ -1,0 +1,11 @@
+#pragma once
+// The reader's loudness: the volume chosen at start-up and the mute key. Music goes on playing
+// while muted, so that it is heard again from where it has got to.
+#include <cstdint>
+
+// The volume of music and effects, 0 to 100; 100, the start, leaves the sound as it is.
+void SetStoryVolume(int percent);
+
+// Mutes, or brings back the volume chosen. Returns whether it is now muted.
+bool ToggleMute();
+bool Muted();
