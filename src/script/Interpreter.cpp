@@ -2,6 +2,7 @@
 
 #include "script/Commands.h"
 #include "script/Scenario.h"
+#include "script/ScenarioPlace.h"
 #include "system/Errors.h"
 #include "system/TextCodec.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
 std::string Location(int16_t lineNo) {
-    std::string where = "\nScenario " + PrintableName(CurrentScenarioFile()) + ", line " + std::to_string(lineNo + 1);
+    std::string where = "\n" + ScenarioPlace(lineNo);
     if (lineNo >= 0 && lineNo <= kLastSlot) {
         std::u32string text = ScriptLine[size_t(lineNo)];
         if (!text.empty() && text.back() == U'\\') text.pop_back();

@@ -7,6 +7,7 @@
 #include "system/Files.h"
 #include "tools/Check.h"
 #include "tools/Convert.h"
+#include "tools/LineMapFile.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ constexpr const char* kConvertUsage =
     "Usage: tessaro convert SOURCE.txt DATA.Dat\n"
     "Turns a scenario written as UTF-8 (any line ends) into the code page 932 file with CR LF line\n"
     "ends that the player reads. A line \"*name\" names the line after it and is dropped; \"J*name\"\n"
-    "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n";
+    "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n"
+    "It also records in LineMap.txt, beside DATA.Dat, which source line each line came from, so that\n"
+    "\"tessaro check\" and the player's error messages name SOURCE.txt's lines.\n";
 
 int Usage(const char* usage, bool asked) {
     std::fputs(usage, asked ? stdout : stderr);
@@ -51,7 +54,8 @@ int Convert(const std::vector<std::string>& arguments) {
     if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) return Usage(kConvertUsage, false);
     const std::string source = ReadAssetFile(arguments[0], kScenarioFileCap);
     std::string scenario;
-    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario);
+    MappedScenario lines;
+    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario, &lines);
     if (!errors.empty()) {
         SortDiagnostics(errors);
         for (const Diagnostic& error : errors)
@@ -61,6 +65,8 @@ int Convert(const std::vector<std::string>& arguments) {
         return 1;
     }
     WriteWholeFile(arguments[1], scenario);
+    const std::string remark = RecordLineMap(arguments[0], arguments[1], scenario, std::move(lines));
+    if (!remark.empty()) std::fprintf(stderr, "tessaro: %s\n", remark.c_str());
     return 0;
 }
 
