@@ -26,10 +26,11 @@ RunState run;  // lives for one run of the script; kept afterwards for those who
 
 const RunState& CurrentRun() { return run; }
 
-void RunScript() {
+void RunScript(int16_t firstLine) {
     run = RunState{};
     RunState& state = run;
-    int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
+    state.LineNo = firstLine;
+    int16_t lastLine = firstLine;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {
             if (state.LineNo < 0 || state.LineNo > kLastSlot) {

@@ -43,7 +43,7 @@ std::string RecordLineMap(const std::string& sourcePath, const std::string& scen
     return remark;
 }
 
-LineMap ReadStoryLineMap(std::string& why) {
+LineMap ReadLineMapFile(std::string& why) {
     LineMap map;
     const std::string path = LocateFile(AssetPath("Data", kLineMapName));
     std::error_code error;

@@ -14,4 +14,4 @@ std::string RecordLineMap(const std::string& sourcePath, const std::string& scen
 
 // The map of the story whose folder was set with SetProgramDirectory: empty when there is none;
 // when it cannot be read or parsed, empty with why set.
-LineMap ReadStoryLineMap(std::string& why);
+LineMap ReadLineMapFile(std::string& why);

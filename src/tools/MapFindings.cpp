@@ -7,7 +7,7 @@
 #include "system/Files.h"
 #include "tools/LineMapFile.h"
 
-FindingMapper::FindingMapper() { map = ReadStoryLineMap(problem); }
+FindingMapper::FindingMapper() { map = ReadLineMapFile(problem); }
 
 const MappedScenario* FindingMapper::Valid(const CheckedFile& file) {
     if (const auto known = valid.find(file.path); known != valid.end()) return known->second;

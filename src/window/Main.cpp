@@ -7,6 +7,8 @@
 
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "script/StartPoint.h"
+#include "script/Steering.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/MachinePlatform.h"
@@ -59,13 +61,21 @@ int Main(int argc, char** argv) {
     SetProgramDirectory(line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0]))
                                                  : line.storyFolder);
     platform.SetScreenMode(line.screen);
+    StartPoint start;
+    if (!line.start.empty()) {
+        if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
+            std::fprintf(stderr, "tessaro: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
-        LoadScenario(U"00");
-        RunScript();
+        LoadScenario(start.scenario);
+        for (const auto& [index, value] : line.flags) Flag[index] = value;
+        RunScript(start.line);
         return 0;
     } catch (const ProgramEnd& end) {
         return end.status;

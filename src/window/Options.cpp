@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "script/StartPoint.h"
+
 const char* const kUsage =
     "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
     "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
@@ -14,6 +16,13 @@ const char* const kUsage =
     "  --scale N         show the window N times larger (N = 1 to 8), pixels kept crisp\n"
     "  --scale auto      the largest N whose window fits in the desktop\n"
     "  --fullscreen      start fullscreen: the largest scale that fits, centred on black\n"
+    "\n"
+    "For authors (see also tessaro paths):\n"
+    "  --start FILE:LINE start at that line: of a scenario file (Data01.Dat:12) or, through\n"
+    "                    the line map tessaro convert writes, of its source (story.txt:15)\n"
+    "  --start *label    start at the line a label of the source names\n"
+    "  --flag N=V        set flag N (00 to FF, hexadecimal) to V (1 set, 0 clear) before\n"
+    "                    the story starts; may be given again\n"
     "  --help            show this text\n"
     "  --version         show the version\n"
     "\n"
@@ -37,6 +46,16 @@ bool ReadScale(const std::string& text, ScreenMode& screen) {
     if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kLargestScale) return false;
     screen.scale = text[0] - '0';
     screen.autoScale = false;
+    return true;
+}
+
+// "N=V": a flag index in one or two hexadecimal digits, and 0 or 1.
+bool ReadFlag(const std::string& text, std::pair<int, int16_t>& flag) {
+    const size_t equals = text.find('=');
+    if (equals == 0 || equals > 2 || equals + 2 != text.size()) return false;
+    if (text.substr(0, equals).find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    if (text[equals + 1] != '0' && text[equals + 1] != '1') return false;
+    flag = {std::stoi(text.substr(0, equals), nullptr, 16), int16_t(text[equals + 1] == '1' ? -1 : 0)};
     return true;
 }
 
@@ -70,6 +89,21 @@ CommandLine ReadCommandLine(int argc, char** argv) {
             const std::string value = joined ? argument.substr(std::strlen("--scale=")) : argv[++i];
             if (!ReadScale(value, line.screen))
                 return Misuse("--scale takes 1 to 8, or auto, not \"" + value + "\"");
+        } else if (argument == "--start" || argument.rfind("--start=", 0) == 0 || argument == "--flag" ||
+                   argument.rfind("--flag=", 0) == 0) {
+            const bool start = argument.rfind("--start", 0) == 0;
+            const std::string option = start ? "--start" : "--flag";
+            const bool joined = argument.size() > option.size();
+            if (!joined && i + 1 >= argc)
+                return Misuse(option + (start ? " needs a value: FILE:LINE or *label" : " needs a value: N=V"));
+            const std::string value = joined ? argument.substr(option.size() + 1) : argv[++i];
+            std::pair<int, int16_t> flag;
+            if (start && !IsStartText(value))
+                return Misuse("--start takes FILE:LINE (a line from 1) or *label, not \"" + value + "\"");
+            if (!start && !ReadFlag(value, flag))
+                return Misuse("--flag takes N=V (N from 00 to FF in hexadecimal, V 1 or 0), not \"" + value + "\"");
+            if (start) line.start = value;
+            else line.flags.push_back(flag);
         } else if (argument.empty()) {
             return Misuse("an empty story folder name");  // not the default folder
         } else if (argument[0] == '-') {

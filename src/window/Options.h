@@ -1,6 +1,9 @@
 #pragma once
 // The command line: which story to play and how to show it. Nothing of it is saved.
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "system/Scaling.h"
 
@@ -9,6 +12,9 @@ struct CommandLine {
     std::string storyFolder;  // empty: the folder that holds the program
     ScreenMode screen;
     std::string problem;  // with Misuse: what is wrong
+    // For authors: where the story starts ("" for line 0 of Data00.Dat), and flags set before.
+    std::string start;
+    std::vector<std::pair<int, int16_t>> flags;  // (index, value)
 };
 
 CommandLine ReadCommandLine(int argc, char** argv);
