@@ -21,10 +21,13 @@ std::string Location(int16_t lineNo) {
 }
 
 RunState run;  // lives for one run of the script; kept afterwards for those who look
+StepObserver stepObserver = nullptr;
 
 }  // namespace
 
 const RunState& CurrentRun() { return run; }
+
+void SetStepObserver(StepObserver observer) { stepObserver = observer; }
 
 void RunScript(int16_t firstLine) {
     run = RunState{};
@@ -44,6 +47,7 @@ void RunScript(int16_t firstLine) {
             // a slot was never filled) ends the line, as its mark would.
             const size_t pos = static_cast<size_t>(state.CharPos);
             const char32_t ch = (pos >= 1 && pos <= line.size()) ? line[pos - 1] : U'\\';
+            if (stepObserver != nullptr) stepObserver(state, ch);
             if (!RunCommand(state, ch)) return;
             RedrawText(state);
         }

@@ -9,3 +9,8 @@ void RunScript(int16_t firstLine = 0);
 
 // The state of the current (or last) run.
 const RunState& CurrentRun();
+
+// Sees every character just before it is run (the authors' "tessaro paths" follows a run with it;
+// the player sets none). It may end the run by throwing anything but a RunTimeError.
+using StepObserver = void (*)(const RunState& state, char32_t ch);
+void SetStepObserver(StepObserver observer);
