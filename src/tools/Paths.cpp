@@ -148,10 +148,11 @@ void ObserveStep(const RunState& state, char32_t ch) {
         if (ScriptLine[line] == U"e") f.path.ending = StoryPath::Ending::FileEnd, f.path.where = "the end of " + file;
         else f.path.ending = StoryPath::Ending::EndMark, f.path.where = f.places->At(file, line);
         break;
-    case U'D': f.storeChanged = true; [[fallthrough]];
+    case U'D':
     case U'J': {
         // A run that comes back to a state it was in, with no question between, goes round for ever.
         const auto [at, added] = f.turns.emplace(RunStateKey(f, state), f.path.pageWaits);
+        if (ch == U'D') f.storeChanged = true;  // summed up again at the next turn, once loaded
         if (!added)
             Stop(f, StoryPath::Ending::Loop,
                  f.places->At(file, line) + (at->second == f.path.pageWaits
