@@ -95,6 +95,7 @@ struct Follow {
     uint64_t storeHash = 0;
     long long steps = 0;
     std::u32string openedMusic;
+    std::string pictureLoading;  // shown once the step after its "L" comes (a missing one never is)
 };
 
 Follow* following = nullptr;
@@ -133,11 +134,12 @@ void ObserveStep(const RunState& state, char32_t ch) {
     std::vector<bool>& reached = (*f.reached)[file];
     if (reached.empty()) reached.resize(kLastSlot + 1);
     reached[line] = true;
+    if (!f.pictureLoading.empty()) AddOnce(f.path.pictures, f.pictureLoading), f.pictureLoading.clear();
     if (++f.steps > kMostSteps)
         Stop(f, StoryPath::Ending::Bound, "stopped after " + std::to_string(kMostSteps) + " steps without an ending");
     switch (ch) {
     case U'P': ++f.path.pageWaits; break;
-    case U'L': AddOnce(f.path.pictures, "Pic" + ToUtf8(NextChars(state, 2))); break;
+    case U'L': f.pictureLoading = "Pic" + ToUtf8(NextChars(state, 2)); break;
     case U'B': f.openedMusic = NextChars(state, 2); break;
     case U'X':
         if (!f.openedMusic.empty()) AddOnce(f.path.music, "Bgm" + ToUtf8(f.openedMusic));
@@ -310,9 +312,13 @@ std::string PathsText(const PathsReport& report, size_t maxPaths) {
         if (path.answers.empty()) out += " none";
         for (const StoryPath::Answer& answer : path.answers)
             out += " " + std::to_string(answer.answer) + " (" + answer.place + ")";
-        out += "\n  ends: " + std::string(EndingName(path.ending)) + ": " + path.where + "\n";
+        // An error's text keeps its lines, indented under the path's.
+        std::string where = path.where;
+        for (size_t at = where.find('\n'); at != std::string::npos; at = where.find('\n', at + 1))
+            where.insert(at + 1, "    ");
+        out += "\n  ends: " + std::string(EndingName(path.ending)) + ": " + where + "\n";
         out += "  reads in " + Minutes(path.ReadingMs()) + " (" + Minutes(path.clockMs) + " typing and pauses, " +
-               std::to_string(path.pageWaits) + " page waits at 2 s)\n";
+               std::to_string(path.pageWaits) + (path.pageWaits == 1 ? " page wait" : " page waits") + " at 2 s)\n";
         out += "  pictures: " + Joined(path.pictures) + "; music: " + Joined(path.music) + "\n";
     }
     out += std::to_string(report.paths.size()) + (report.paths.size() == 1 ? " path" : " paths");

@@ -146,6 +146,7 @@ TEST(Paths, EndingsThatAreNotAPageAndErrorsAsThePlayerShowsThem) {
         if (const size_t at = where.find('@'); at != std::string::npos) where.replace(at, 1, story.folder.string());
         EXPECT_EQ(report.paths[1].where, where);
         if (c.endings[1] != StoryPath::Ending::Error) continue;
+        EXPECT_TRUE(report.paths[1].pictures.empty()) << "a picture that failed to load was never shown";
 
         // The player, answering the second answer, stops with the same text.
         story.platform.PressKey(0, Key::Space, 1 << 30);

@@ -24,7 +24,7 @@ paths=$(env -u DISPLAY timeout 10 "$TESSARO" paths .)
 check "paths: exit status when a path ends in an error" 1 "$?"
 check "paths: two paths" yes "$(grep -q '^2 paths: 1 end mark, 1 error$' <<<"$paths" && echo yes || echo no)"
 check "paths: the error path's place" yes \
-  "$(grep -q '^story.txt:9 (Scenario Data00.Dat, line 7): CL09家にいた。P$' <<<"$paths" && echo yes || echo no)"
+  "$(grep -q '^    story.txt:9 (Scenario Data00.Dat, line 7): CL09家にいた。P$' <<<"$paths" && echo yes || echo no)"
 
 message=$(timeout 10 "$TESSARO" --start '*nowhere' . 2>&1)
 check "--start with an unknown label: exit status" 2 "$?"
