@@ -14,6 +14,7 @@
 #include "system/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "window/Options.h"
+#include "window/Watch.h"
 
 namespace {
 
@@ -75,7 +76,9 @@ int Main(int argc, char** argv) {
         platform.TrimMemory();
         LoadScenario(start.scenario);
         for (const auto& [index, value] : line.flags) Flag[index] = value;
-        RunScript(start.line);
+        WatchScenarioFiles(line.watch);
+        if (line.watch) RunWatched(start.line);
+        else RunScript(start.line);
         return 0;
     } catch (const ProgramEnd& end) {
         return end.status;

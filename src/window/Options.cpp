@@ -26,6 +26,8 @@ const char* const kUsage =
     "  --start *label    start at the line a label of the source names\n"
     "  --flag N=V        set flag N (00 to FF, hexadecimal) to V (1 set, 0 clear) before\n"
     "                    the story starts; may be given again\n"
+    "  --watch           when the scenario file being played changes on disk, start again\n"
+    "                    at the same line of it, keeping the flags, the picture and the music\n"
     "\n"
     "Keys:\n"
     "  Space, Enter, left click   turn the page when the triangle blinks; confirm an answer\n"
@@ -84,6 +86,8 @@ CommandLine ReadCommandLine(int argc, char** argv) {
         }
         if (argument == "--fullscreen") {
             line.screen.fullscreen = true;
+        } else if (argument == "--watch") {
+            line.watch = true;
         } else if (argument == "--scale" || argument.rfind("--scale=", 0) == 0) {
             const bool joined = argument.size() > std::strlen("--scale");
             if (!joined && i + 1 >= argc) return Misuse("--scale needs a value: 1 to 8, or auto");

@@ -15,6 +15,7 @@ struct CommandLine {
     // For authors: where the story starts ("" for line 0 of Data00.Dat), and flags set before.
     std::string start;
     std::vector<std::pair<int, int16_t>> flags;  // (index, value)
+    bool watch = false;  // start again where it was when the scenario file changes
 };
 
 CommandLine ReadCommandLine(int argc, char** argv);

@@ -5,10 +5,19 @@
 #include "window/Crt.h"
 #include "window/MainForm.h"
 
+namespace {
+
+void (*eventHook)() = nullptr;
+
+}  // namespace
+
+void SetEventHook(void (*hook)()) { eventHook = hook; }
+
 void DoEvents() {
     if (!System().PumpMessages()) MainForm_Unload();
     Crt.ShowIfChanged();
     RunDueTimers();
+    if (eventHook != nullptr) eventHook();
 }
 
 namespace {

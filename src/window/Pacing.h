@@ -9,6 +9,10 @@
 // and the window's timers that are due.
 void DoEvents();
 
+// Something DoEvents runs last each time (the author's --watch looks at the scenario file); none
+// by default. It may end the run by throwing.
+void SetEventHook(void (*hook)());
+
 // Returns after more than ms milliseconds, pumping messages all the while and at least once.
 // Sleeps between pumps; a negative ms gives a single pump.
 void Wait(int32_t ms);

@@ -2,7 +2,8 @@
 # The author's loop with the real program: a story written in UTF-8 with labels, converted, then a
 # typo on one branch found by "check" and "paths" at the line the author wrote; "--start *label"
 # with "--flag" plays that branch at once, and its error box names the same line; a bad value of
-# --start is one line naming the option.
+# --start is one line naming the option; with --watch, the story starts again where it was when
+# its file changes.
 source "$(dirname "$0")/lib/xvfb.bash"
 start_x
 
@@ -40,4 +41,17 @@ check "the error names the author's line" yes \
 [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return
 wait_exit 5
 check "exit status after the error" 1 "$EXIT_STATUS"
+
+# --watch: a story waiting at a page ends by itself once its file, converted again, ends there.
+mkdir -p "$SCRATCH/watched/Data"
+cd "$SCRATCH/watched"
+printf 'C待っています。P\n' >story.txt
+"$TESSARO" convert story.txt Data/Data00.Dat
+start_program --watch .
+window=$(wait_window) || { echo "FAILED: no window for --watch"; exit 1; }
+sleep 1
+printf 'C書き直した。e\n' >story.txt
+"$TESSARO" convert story.txt Data/Data00.Dat
+wait_exit 5
+check "--watch: the rewritten line runs, and its end mark ends the story" 0 "$EXIT_STATUS"
 finish
