@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/Boolean.h"
 #include "script/StartPoint.h"
 
 const char* const kUsage =
@@ -58,7 +59,7 @@ bool ReadFlag(const std::string& text, std::pair<int, int16_t>& flag) {
     if (equals == 0 || equals > 2 || equals + 2 != text.size()) return false;
     if (text.substr(0, equals).find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
     if (text[equals + 1] != '0' && text[equals + 1] != '1') return false;
-    flag = {std::stoi(text.substr(0, equals), nullptr, 16), int16_t(text[equals + 1] == '1' ? -1 : 0)};
+    flag = {std::stoi(text.substr(0, equals), nullptr, 16), text[equals + 1] == '1' ? kTrue : kFalse};
     return true;
 }
 
