@@ -10,8 +10,8 @@ void HeadlessPlatform::SleepUntil(int64_t deadline) { now = std::max(now, deadli
 bool HeadlessPlatform::KeyHit(Key key) {
     switch (key) {
     case Key::Space: return true;
-    case Key::Up: return answer == 1;
-    case Key::Down: return answer == 2;
+    case Key::Up: answerRead = true; return answer == 1;
+    case Key::Down: answerRead = true; return answer == 2;
     }
     return false;
 }

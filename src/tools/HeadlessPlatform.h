@@ -12,6 +12,7 @@ class HeadlessPlatform : public Platform {
 public:
     // The answer the reader gives at the question now asked: 1 (the first) or 2.
     int answer = 1;
+    bool answerRead = false;  // the arrow keys were looked at since answer was last set
     int64_t now = 0;
     std::vector<std::string> messageBoxes;
 

@@ -170,6 +170,7 @@ void ObserveStep(const RunState& state, char32_t ch) {
             Stop(f, StoryPath::Ending::Bound, "stopped after " + std::to_string(kMostQuestions) + " questions");
         const size_t asked = f.path.answers.size();
         f.platform->answer = asked < f.forced->size() ? (*f.forced)[asked] : 1;
+        f.platform->answerRead = false;
         f.path.answers.push_back({f.platform->answer, place});
         for (size_t answer = line + 1; answer <= line + 2 && answer <= size_t(kLastSlot); ++answer)
             reached[answer] = true;
@@ -188,6 +189,7 @@ StoryPath FollowPath(HeadlessPlatform& platform, Places& places, const std::vect
     BgmClose();
     platform.now = 0;
     platform.answer = 1;
+    platform.answerRead = false;
     Crt.Open(300, 300);
 
     Follow f;
@@ -203,6 +205,8 @@ StoryPath FollowPath(HeadlessPlatform& platform, Places& places, const std::vect
     } catch (const RunTimeError& error) {
         f.path.ending = StoryPath::Ending::Error;
         f.path.where = error.what();
+        // A question that failed before it was shown (its answers past line 500) took no answer.
+        if (!f.path.answers.empty() && !platform.answerRead) f.path.answers.pop_back();
     }
     following = nullptr;
     f.path.clockMs = platform.now;

@@ -155,4 +155,18 @@ TEST(Paths, EndingsThatAreNotAPageAndErrorsAsThePlayerShowsThem) {
     }
 }
 
+TEST(Paths, AQuestionThatCannotBeShownTakesNoAnswer) {
+    Story story;
+    std::string lines;
+    for (int i = 0; i < 499; ++i) lines += "CあP\n";
+    story.Scenario("00", lines + "Q行く？\n");  // its answers would lie past line 500
+    const PathsReport report = ExplorePaths(story.folder.string(), 256);
+    SetSystem(&story.platform);
+    ASSERT_EQ(report.paths.size(), 1u) << PathsText(report, 256);
+    EXPECT_TRUE(report.paths[0].answers.empty());
+    EXPECT_EQ(report.paths[0].ending, StoryPath::Ending::Error);
+    story.platform.HoldSkip(0, 1 << 30);
+    EXPECT_EQ(story.Run(), report.paths[0].where);
+}
+
 }  // namespace
