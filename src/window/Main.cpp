@@ -51,7 +51,7 @@ int Main(int argc, char** argv) {
         std::printf("tessaro %s\n", TESSARO_VERSION);
         return 0;
     case CommandLine::Action::Misuse:
-        std::fprintf(stderr, "tessaro: %s\n%s", line.problem.c_str(), kUsage);
+        std::fprintf(stderr, "tessaro: %s\n%s", line.problem.c_str(), line.showUsage ? kUsage : "");
         return 2;
     case CommandLine::Action::Play:
         break;

@@ -63,10 +63,11 @@ bool ReadFlag(const std::string& text, std::pair<int, int16_t>& flag) {
     return true;
 }
 
-CommandLine Misuse(const std::string& problem) {
+CommandLine Misuse(const std::string& problem, bool showUsage = true) {
     CommandLine line;
     line.action = CommandLine::Action::Misuse;
     line.problem = problem;
+    line.showUsage = showUsage;
     return line;
 }
 
@@ -101,13 +102,13 @@ CommandLine ReadCommandLine(int argc, char** argv) {
             const std::string option = start ? "--start" : "--flag";
             const bool joined = argument.size() > option.size();
             if (!joined && i + 1 >= argc)
-                return Misuse(option + (start ? " needs a value: FILE:LINE or *label" : " needs a value: N=V"));
+                return Misuse(option + (start ? " needs a value: FILE:LINE or *label" : " needs a value: N=V"), false);
             const std::string value = joined ? argument.substr(option.size() + 1) : argv[++i];
             std::pair<int, int16_t> flag;
             if (start && !IsStartText(value))
-                return Misuse("--start takes FILE:LINE (a line from 1) or *label, not \"" + value + "\"");
+                return Misuse("--start takes FILE:LINE (a line from 1) or *label, not \"" + value + "\"", false);
             if (!start && !ReadFlag(value, flag))
-                return Misuse("--flag takes N=V (N from 00 to FF in hexadecimal, V 1 or 0), not \"" + value + "\"");
+                return Misuse("--flag takes N=V (N from 00 to FF in hexadecimal, V 1 or 0), not \"" + value + "\"", false);
             if (start) line.start = value;
             else line.flags.push_back(flag);
         } else if (argument.empty()) {

@@ -12,6 +12,7 @@ struct CommandLine {
     std::string storyFolder;  // empty: the folder that holds the program
     ScreenMode screen;
     std::string problem;  // with Misuse: what is wrong
+    bool showUsage = true;  // with Misuse: the usage text follows (not after an author's bad value)
     // For authors: where the story starts ("" for line 0 of Data00.Dat), and flags set before.
     std::string start;
     std::vector<std::pair<int, int16_t>> flags;  // (index, value)

@@ -30,6 +30,10 @@ check "paths: the error path's place" yes \
 message=$(timeout 10 "$TESSARO" --start '*nowhere' . 2>&1)
 check "--start with an unknown label: exit status" 2 "$?"
 check "--start with an unknown label: one line naming the option" "tessaro: --start *nowhere: no such label in the story's line map" "$message"
+message=$(env -u DISPLAY timeout 10 "$TESSARO" --flag 1FF=1 . 2>&1)
+check "--flag with a bad value: exit status" 2 "$?"
+check "--flag with a bad value: one line naming the option" \
+  'tessaro: --flag takes N=V (N from 00 to FF in hexadecimal, V 1 or 0), not "1FF=1"' "$message"
 set -e
 
 start_program --start '*stay' --flag FF=0 .
