@@ -8,6 +8,8 @@
 #include "sound/Volume.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
+#include "script/StartPoint.h"
+#include "script/Steering.h"
 #include "script/TextSpeed.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
@@ -15,6 +17,7 @@
 #include "app/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
+#include "app/Watch.h"
 
 namespace {
 
@@ -72,13 +75,23 @@ int Main(int argc, char** argv) {
     platform.SetScreenMode(line.screen);
     if (line.volume != 100) SetStoryVolume(line.volume);
     SetTextSpeed(line.textSpeed);
+    StartPoint start;
+    if (!line.start.empty()) {
+        if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
+            std::fprintf(stderr, "tessaro: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     try {
         ScreenWidth = 300;
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
-        LoadScenario(U"00");
-        RunScript();
+        LoadScenario(start.scenario);
+        for (const auto& [index, value] : line.flags) Flag[index] = value;
+        WatchScenarioFiles(line.watch);
+        if (line.watch) RunWatched(start.line);
+        else RunScript(start.line);
         return 0;
     } catch (const ProgramEnd& end) {
         return end.status;

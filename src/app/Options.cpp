@@ -2,13 +2,17 @@
 
 #include <optional>
 
+#include "system/Boolean.h"
+#include "script/StartPoint.h"
+
 const char* const kUsage =
     "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
     "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
     "       tessaro convert SOURCE.txt DATA.Dat     (UTF-8 text to a scenario file)\n"
+    "       tessaro paths [--json] [STORY-FOLDER]   (plays every path without a window)\n"
     "Plays the sound novel in STORY-FOLDER (by default the folder that holds this program):\n"
-    "its Data, Picture, Bgm and Wave folders. A story folder named check or convert is played\n"
-    "as a path: tessaro ./check\n"
+    "its Data, Picture, Bgm and Wave folders. A story folder named check, convert or paths is\n"
+    "played as a path: tessaro ./check\n"
     "\n"
     "Options:\n"
     "  --scale N         show the window N times larger (N = 1 to 8), pixels kept crisp\n"
@@ -17,7 +21,15 @@ const char* const kUsage =
     "  --volume N        music and sound effects at N percent (0 to 100; 100 by default)\n"
     "  --text-speed S    how fast text types: slow, normal (the default), fast or instant\n"
     "  --help            show this text\n"
-    "  --version         show the version\n"
+    "  --version         show the version\n"    "\n"
+    "For authors (see also tessaro paths):\n"
+    "  --start FILE:LINE start at that line: of a scenario file (Data01.Dat:12) or, through\n"
+    "                    the line map tessaro convert writes, of its source (story.txt:15)\n"
+    "  --start *label    start at the line a label of the source names\n"
+    "  --flag N=V        set flag N (00 to FF, hexadecimal) to V (1 set, 0 clear) before\n"
+    "                    the story starts; may be given again\n"
+    "  --watch           when the scenario file being played changes on disk, start again\n"
+    "                    at the same line of it, keeping the flags, the picture and the music\n"
     "\n"
     "Keys:\n"
     "  Space, Enter, left click   turn the page when the triangle blinks; confirm an answer\n"
@@ -43,6 +55,16 @@ bool ReadScale(const std::string& text, ScreenMode& screen) {
     if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kLargestScale) return false;
     screen.scale = text[0] - '0';
     screen.autoScale = false;
+    return true;
+}
+
+// "N=V": a flag index in one or two hexadecimal digits, and 0 or 1.
+bool ReadFlag(const std::string& text, std::pair<int, int16_t>& flag) {
+    const size_t equals = text.find('=');
+    if (equals == 0 || equals > 2 || equals + 2 != text.size()) return false;
+    if (text.substr(0, equals).find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    if (text[equals + 1] != '0' && text[equals + 1] != '1') return false;
+    flag = {std::stoi(text.substr(0, equals), nullptr, 16), text[equals + 1] == '1' ? kTrue : kFalse};
     return true;
 }
 
@@ -115,6 +137,19 @@ CommandLine ReadCommandLine(int argc, char** argv) {
             const std::optional<TextSpeed> speed = TextSpeedNamed(value);
             if (!speed) return Misuse(std::string("--text-speed takes ") + speeds + ", not \"" + value + "\"", true);
             line.textSpeed = *speed;
+        } else if (argument == "--watch") {
+            line.watch = true;
+        } else if (OptionWithValue("--start", argc, argv, i, value, missing)) {
+            if (missing) return Misuse("--start needs a value: FILE:LINE or *label", true);
+            if (!IsStartText(value))
+                return Misuse("--start takes FILE:LINE (a line from 1) or *label, not \"" + value + "\"", true);
+            line.start = value;
+        } else if (OptionWithValue("--flag", argc, argv, i, value, missing)) {
+            std::pair<int, int16_t> flag;
+            if (missing) return Misuse("--flag needs a value: N=V", true);
+            if (!ReadFlag(value, flag))
+                return Misuse("--flag takes N=V (N from 00 to FF in hexadecimal, V 1 or 0), not \"" + value + "\"", true);
+            line.flags.push_back(flag);
         } else if (argument.empty()) {
             return Misuse("an empty story folder name");  // not the default folder
         } else if (argument[0] == '-') {

@@ -1,6 +1,9 @@
 #pragma once
 // The command line: which story to play and how to show it. Nothing of it is saved.
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "script/TextSpeed.h"
 #include "system/Scaling.h"
@@ -13,6 +16,10 @@ struct CommandLine {
     TextSpeed textSpeed = TextSpeed::Normal;
     std::string problem;  // with Misuse: what is wrong
     bool badValue = false;  // with Misuse: an option's value, which problem names with its values
+    // For authors: where the story starts ("" for line 0 of Data00.Dat), and flags set before.
+    std::string start;
+    std::vector<std::pair<int, int16_t>> flags;  // (index, value)
+    bool watch = false;  // start again where it was when the scenario file changes
 };
 
 CommandLine ReadCommandLine(int argc, char** argv);

@@ -6,19 +6,24 @@
 #include "system/AssetPath.h"
 #include "system/Files.h"
 #include "author/CheckFiles.h"
+#include "author/MapFindings.h"
 #include "author/ScriptWalk.h"
 
 namespace {
 
-// Lines no path runs, listed once a file: "20-24, 31".
-void NoteUnreached(const CheckedFile& file, std::vector<Diagnostic>& findings) {
+// Lines no path runs, listed once a file: "20-24, 31"; through the line map (when given), the
+// source's lines.
+void NoteUnreached(const CheckedFile& file, const MappedScenario* mapped, std::vector<Diagnostic>& findings) {
     std::string ranges;
     size_t first = 0, count = 0;
     for (size_t i = 0; i <= file.Count(); ++i) {
         const bool unreached = i < file.Count() && !file.reached[i];
         if (unreached && count++ == 0) first = i;
         if (unreached || count == 0) continue;
-        const int from = file.editorLine[first], to = file.editorLine[first + count - 1];
+        int from = file.editorLine[first], to = file.editorLine[first + count - 1];
+        int column = 0;
+        if (mapped != nullptr && SourcePlace(*mapped, size_t(from - 1), 1, from, column))
+            SourcePlace(*mapped, size_t(file.editorLine[first + count - 1] - 1), 1, to, column);
         // Appended piece by piece: GCC 12 at -O3 takes "literal" + string for an overlapping copy.
         if (!ranges.empty()) ranges += ", ";
         ranges += std::to_string(from);
@@ -51,8 +56,9 @@ CheckResult CheckStory(const std::string& folder) {
         findings = WalkScript(story, first);
     }
     std::set<std::string> loaded;
+    FindingMapper mapper;
     for (const auto& [path, file] : story.files) {
-        NoteUnreached(*file, findings);
+        NoteUnreached(*file, mapper.Valid(*file), findings);
         loaded.insert(file->name);
     }
     for (const auto& [name, path] : story.DataFolder()) {
@@ -65,6 +71,7 @@ CheckResult CheckStory(const std::string& folder) {
         findings.push_back(unused);
     }
     findings.insert(findings.end(), story.findings.begin(), story.findings.end());
+    mapper.Map(story, findings);
     SortDiagnostics(findings);
     result.diagnostics = std::move(findings);
     result.filesRead = story.files.size();

@@ -46,7 +46,8 @@ std::vector<SourceLine> SplitLines(const std::u32string& text) {
 
 }  // namespace
 
-std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::string& sourceName, std::string& out) {
+std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::string& sourceName, std::string& out,
+                                        MappedScenario* lines) {
     std::vector<Diagnostic> errors;
     const auto fail = [&](int line, size_t index, std::string message) {
         Diagnostic d;
@@ -80,6 +81,7 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
                                      std::to_string(known->second.second) + ")");
         } else {
             labels[name] = {kept.size(), line.number};
+            if (lines != nullptr) lines->labels[ToUtf8(name)] = int(kept.size());
         }
     }
 
@@ -114,6 +116,9 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
             } else {
                 char digits[8];
                 std::snprintf(digits, sizeof digits, "J%03zu", found->second.first);
+                // The characters after the jump stand this much further right in the source.
+                if (lines != nullptr && end - i != 4)
+                    lines->shifts.push_back({int(index) + 1, int(resolved.size()) + 5, int(end - i) - 4});
                 resolved += FromUtf8(digits);
             }
             i = end - 1;
@@ -131,6 +136,7 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
         }
         EncodeCp932(resolved, encoded, failedAt);
         out += encoded + "\r\n";
+        if (lines != nullptr) lines->sourceLine.push_back(line.number);
     }
     if (kept.size() > size_t(kLastSlot))
         fail(kept.back().number, 0, "the scenario has " + std::to_string(kept.size()) + " lines; the player takes 500");

@@ -61,7 +61,11 @@ std::string DiagnosticsText(const std::vector<Diagnostic>& diagnostics, size_t f
     for (const Diagnostic& d : diagnostics) {
         out += d.file;
         if (d.line > 0) out += ':', out += std::to_string(d.line), out += ':', out += std::to_string(d.column);
-        out += std::string(": ") + SeverityName(d.severity) + ": " + d.message + "\n";
+        out += std::string(": ") + SeverityName(d.severity) + ": " + d.message;
+        if (!d.scenarioFile.empty())
+            out += " [", out += d.scenarioFile, out += ':', out += std::to_string(d.scenarioLine), out += ':',
+                out += std::to_string(d.scenarioColumn), out += ']';
+        out += "\n";
     }
     return out + Summary(diagnostics, filesRead) + "\n";
 }
@@ -75,7 +79,11 @@ std::string DiagnosticsJson(const std::vector<Diagnostic>& diagnostics, size_t f
         out += i == 0 ? "\n" : ",\n";
         out += "  {\"file\": " + JsonString(d.file) + ", \"path\": " + JsonString(d.path) +
                ", \"line\": " + std::to_string(d.line) + ", \"column\": " + std::to_string(d.column) +
-               ", \"severity\": \"" + SeverityName(d.severity) + "\", \"message\": " + JsonString(d.message) + "}";
+               ", \"severity\": \"" + SeverityName(d.severity) + "\", \"message\": " + JsonString(d.message);
+        if (!d.scenarioFile.empty())
+            out += ", \"scenarioFile\": " + JsonString(d.scenarioFile) + ", \"scenarioLine\": " +
+                   std::to_string(d.scenarioLine) + ", \"scenarioColumn\": " + std::to_string(d.scenarioColumn);
+        out += "}";
     }
     out += diagnostics.empty() ? "]" : "\n]";
     out += ", \"errors\": " + std::to_string(counts[0]) + ", \"warnings\": " + std::to_string(counts[1]) +

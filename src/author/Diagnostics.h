@@ -13,6 +13,9 @@ struct Diagnostic {
     int column = 0;    // in characters, from 1
     Severity severity = Severity::Warning;
     std::string message;
+    // Through the story's line map: the scenario file's own place, after the source's above.
+    std::string scenarioFile;  // empty when the finding was not mapped
+    int scenarioLine = 0, scenarioColumn = 0;
 };
 
 // By file, line and column; the same finding reached along two paths is kept once.

@@ -7,6 +7,8 @@
 #include "system/Files.h"
 #include "author/Check.h"
 #include "author/Convert.h"
+#include "author/LineMapFile.h"
+#include "author/Paths.h"
 
 namespace {
 
@@ -21,7 +23,20 @@ constexpr const char* kConvertUsage =
     "Usage: tessaro convert SOURCE.txt DATA.Dat\n"
     "Turns a scenario written as UTF-8 (any line ends) into the code page 932 file with CR LF line\n"
     "ends that the player reads. A line \"*name\" names the line after it and is dropped; \"J*name\"\n"
-    "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n";
+    "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n"
+    "It also records in LineMap.txt, beside DATA.Dat, which source line each line came from, so that\n"
+    "\"tessaro check\" and the player's error messages name SOURCE.txt's lines.\n";
+
+constexpr const char* kPathsUsage =
+    "Usage: tessaro paths [--json] [--max-paths N] [STORY-FOLDER]\n"
+    "Plays the story in STORY-FOLDER (by default the current folder) with no window and no sound, on\n"
+    "a clock that does not wait, once for every way of answering its questions (depth-first), and\n"
+    "prints for each path the answers taken, how it ends (end mark, end of file, game over, an\n"
+    "error as the player shows it, or a loop that never comes back to a question), its reading time\n"
+    "(typing and pauses at the story's own pace, each page wait counted as 2 s), and the pictures\n"
+    "and music it shows; then the lines no path reaches. Exit status 1 when a path ends in an error.\n"
+    "  --json         the same as JSON\n"
+    "  --max-paths N  stop after N paths (256 by default), with a note when more remain\n";
 
 int Usage(const char* usage, bool asked) {
     std::fputs(usage, asked ? stdout : stderr);
@@ -46,12 +61,45 @@ int Check(const std::vector<std::string>& arguments) {
     return AnyError(result.diagnostics) ? 1 : 0;
 }
 
+int Paths(const std::vector<std::string>& arguments) {
+    bool json = false;
+    size_t maxPaths = 256;
+    std::string folder = ".";
+    size_t folders = 0;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") return Usage(kPathsUsage, true);
+        if (argument == "--json") {
+            json = true;
+        } else if (argument == "--max-paths") {
+            const std::string value = i + 1 < arguments.size() ? arguments[++i] : "";
+            if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(value) == 0) {
+                std::fprintf(stderr, "tessaro: --max-paths takes a number from 1 to 999999, not \"%s\"\n", value.c_str());
+                return 2;
+            }
+            maxPaths = std::stoul(value);
+        } else if (!argument.empty() && argument[0] == '-') {
+            return Usage(kPathsUsage, false);
+        } else {
+            folder = argument, ++folders;
+        }
+    }
+    if (folders > 1 || folder.empty()) return Usage(kPathsUsage, false);
+    const PathsReport report = ExplorePaths(folder, maxPaths);
+    std::fputs((json ? PathsJson(report, maxPaths) : PathsText(report, maxPaths)).c_str(), stdout);
+    for (const StoryPath& path : report.paths)
+        if (path.ending == StoryPath::Ending::Error) return 1;
+    return 0;
+}
+
 int Convert(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) return Usage(kConvertUsage, true);
     if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) return Usage(kConvertUsage, false);
     const std::string source = ReadAssetFile(arguments[0], kScenarioFileCap);
     std::string scenario;
-    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario);
+    MappedScenario lines;
+    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario, &lines);
     if (!errors.empty()) {
         SortDiagnostics(errors);
         for (const Diagnostic& error : errors)
@@ -61,17 +109,22 @@ int Convert(const std::vector<std::string>& arguments) {
         return 1;
     }
     WriteWholeFile(arguments[1], scenario);
+    const std::string remark = RecordLineMap(arguments[0], arguments[1], scenario, std::move(lines));
+    if (!remark.empty()) std::fprintf(stderr, "tessaro: %s\n", remark.c_str());
     return 0;
 }
 
 }  // namespace
 
-bool IsToolCommand(const std::string& argument) { return argument == "check" || argument == "convert"; }
+bool IsToolCommand(const std::string& argument) {
+    return argument == "check" || argument == "convert" || argument == "paths";
+}
 
 int RunTool(int argc, char** argv) {
     const std::string command = argv[0];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
+        if (command == "paths") return Paths(arguments);
         return command == "check" ? Check(arguments) : Convert(arguments);
     } catch (const std::exception& error) {
         // Nothing here opens a window: the text goes to standard error alone.

@@ -4,6 +4,7 @@
 #include "script/History.h"
 #include "script/ReaderKeys.h"
 #include "script/Scenario.h"
+#include "script/ScenarioPlace.h"
 #include "system/Errors.h"
 #include "system/TextCodec.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 // Where an error happened, for the message: the file, the line as an editor counts it, its text.
 std::string Location(int16_t lineNo) {
-    std::string where = "\nScenario " + PrintableName(CurrentScenarioFile()) + ", line " + std::to_string(lineNo + 1);
+    std::string where = "\n" + ScenarioPlace(lineNo);
     if (lineNo >= 0 && lineNo <= kLastSlot) {
         std::u32string text = ScriptLine[size_t(lineNo)];
         if (!text.empty() && text.back() == U'\\') text.pop_back();
@@ -21,17 +22,24 @@ std::string Location(int16_t lineNo) {
     return where;
 }
 
+StepObserver stepObserver = nullptr;
+
 }  // namespace
 
 // Lives for one run of the script; kept afterwards for the tests to look at (tests/support/Probes.h).
 RunState ScriptRun;
 
-void RunScript() {
+void SetStepObserver(StepObserver observer) { stepObserver = observer; }
+
+const RunState& CurrentRun() { return ScriptRun; }
+
+void RunScript(int16_t firstLine) {
     ScriptRun = RunState{};
     RunState& state = ScriptRun;
+    state.LineNo = firstLine;
     ForgetHistory();
     ListenToReaderKeys(state);
-    int16_t lastLine = 0;  // the line of the last command run: a line outside the script came from it
+    int16_t lastLine = firstLine;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {
             if (state.LineNo < 0 || state.LineNo > kLastSlot) {
@@ -45,6 +53,7 @@ void RunScript() {
             // a slot was never filled) ends the line, as its mark would.
             const size_t pos = static_cast<size_t>(state.CharPos);
             const char32_t ch = (pos >= 1 && pos <= line.size()) ? line[pos - 1] : U'\\';
+            if (stepObserver != nullptr) stepObserver(state, ch);
             if (!RunCommand(state, ch)) return;
             RedrawText(state);
         }

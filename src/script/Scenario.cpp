@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "script/LineMap.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/Platform.h"
@@ -12,6 +13,8 @@ std::array<std::u32string, kLastSlot + 1> ScriptLine;
 namespace {
 
 std::string currentScenarioFile;
+size_t currentScenarioSize = 0;
+uint64_t currentScenarioHash = 0;
 
 constexpr char kCtrlZ = 0x1A;
 
@@ -20,6 +23,8 @@ std::string FileName(const std::u32string& name) { return "Data" + ToUtf8(name) 
 }  // namespace
 
 const std::string& CurrentScenarioFile() { return currentScenarioFile; }
+size_t CurrentScenarioSize() { return currentScenarioSize; }
+uint64_t CurrentScenarioHash() { return currentScenarioHash; }
 
 std::string ScenarioPath(const std::u32string& name) { return AssetPath("Data", FileName(name)); }
 
@@ -64,6 +69,8 @@ void LoadScenario(const std::u32string& name) {
     if (file.lines.size() > kLastSlot)
         throw SubscriptOutOfRange("more than 500 lines in " + PrintableName(file.path));
     currentScenarioFile = FileName(name);
+    currentScenarioSize = file.bytes.size();
+    currentScenarioHash = ScenarioHash(file.bytes);
     size_t slot = 0;
     for (ScenarioFileLine& line : file.lines) {
         line.text.push_back(U'\\');  // the end-of-line mark

@@ -1,6 +1,7 @@
 #pragma once
 // The line store and the scenario files that fill it.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,3 +43,8 @@ void LoadScenario(const std::u32string& name);
 
 // The file name of the scenario loaded last ("Data00.Dat"), for error messages.
 const std::string& CurrentScenarioFile();
+
+// The size and line-map hash of the bytes of the scenario loaded last, so that an error can tell
+// whether the story's line map still describes it.
+size_t CurrentScenarioSize();
+uint64_t CurrentScenarioHash();

@@ -10,15 +10,19 @@ namespace {
 int64_t (*readerKeys)() = nullptr;
 int64_t heldMs = 0;  // all the time the reader's keys have held the story up
 
+void (*eventHook)() = nullptr;
+
 }  // namespace
 
 void SetReaderKeys(int64_t (*handler)()) { readerKeys = handler; }
+void SetEventHook(void (*hook)()) { eventHook = hook; }
 
 void DoEvents() {
     if (!System().PumpMessages()) MainForm_Unload();
     Crt.ShowIfChanged();
     RunDueTimers();
     if (readerKeys != nullptr) heldMs += readerKeys();
+    if (eventHook != nullptr) eventHook();
 }
 
 namespace {

@@ -13,6 +13,9 @@ void DoEvents();
 // returns how many milliseconds it held the story up, and the waits under way are that much
 // longer, so that a pause or the typing goes on where it stopped.
 void SetReaderKeys(int64_t (*handler)());
+// Something DoEvents runs last each time (the author's --watch looks at the scenario file); none
+// by default. It may end the run by throwing.
+void SetEventHook(void (*hook)());
 
 // Returns after more than ms milliseconds, pumping messages all the while and at least once.
 // Sleeps between pumps; a negative ms gives a single pump.

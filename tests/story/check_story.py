@@ -12,6 +12,7 @@ devtools/make_story.py writes. (The window tests play both endings with the real
 with "N passed, M failed" and a non-zero exit status when anything failed.
 """
 
+import json
 import os
 import struct
 import subprocess
@@ -264,6 +265,25 @@ def the_players_checker_finds_nothing():
     run = subprocess.run([TESSARO, "check", STORY], capture_output=True, text=True, timeout=30)
     print("    " + run.stdout.strip().replace("\n", "\n    "))
     assert run.returncode == 0 and run.stdout.startswith("0 errors, 0 warnings, 0 notes"), run.stdout
+
+
+@check
+def every_path_plays_as_the_model_says():
+    # "tessaro paths" plays the real interpreter through every pair of answers: each path ends,
+    # shows its pictures and waits at its pages as the model above says.
+    run = subprocess.run([TESSARO, "paths", "--json", STORY], capture_output=True, text=True, timeout=30)
+    assert run.returncode == 0, run.stdout + run.stderr
+    report = json.loads(run.stdout)
+    assert not report["moreRemain"] and not report["neverReached"], report
+    paths = {tuple(a["answer"] == 1 for a in path["answers"]): path for path in report["paths"]}
+    assert len(paths) == len(report["paths"]) == 4, sorted(paths)
+    for answers, path in paths.items():
+        model = play(answers)
+        endings = {"end mark": ("end mark", "end of file"), "game over": ("game over",)}[model["ended"]]
+        assert path["ending"] in endings, (answers, path["ending"], model["ended"])
+        assert path["pictures"] == ["Pic" + p for p in dict.fromkeys(model["pictures"])], (answers, path)
+        assert path["pageWaits"] == model["spaces"] - len(answers), (answers, path["pageWaits"])
+        print(f"    {answers}: {path['ending']}, {path['readingMs'] / 1000:.1f} s")
 
 
 @check

@@ -4,13 +4,11 @@
 // Each is defined beside the state it shows; only the tests declare it.
 #include <cstdint>
 
+#include "script/Interpreter.h"  // CurrentRun(): the state of the current (or last) run
 #include "script/Rows.h"
 #include "system/Image.h"
 #include "window/Crt.h"
 
-// The state of the current (or last) run of the script (script/Interpreter.cpp).
-extern RunState ScriptRun;
-inline const RunState& CurrentRun() { return ScriptRun; }
 
 // The picture area's client image, and one pixel of its drawable image (0xRRGGBB) with everything
 // drawn so far painted in.

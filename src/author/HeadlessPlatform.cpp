@@ -1,0 +1,34 @@
+#include "author/HeadlessPlatform.h"
+
+#include <algorithm>
+
+#include "system/Files.h"
+#include "system/Picture.h"
+
+void HeadlessPlatform::SleepUntil(int64_t deadline) { now = std::max(now, deadline); }
+
+bool HeadlessPlatform::KeyHit(Key key) {
+    switch (key) {
+    case Key::Space: return true;
+    case Key::Up: answerRead = true; return answer == 1;
+    case Key::Down: answerRead = true; return answer == 2;
+    }
+    return false;
+}
+
+bool HeadlessPlatform::MessageBox(const std::string& caption, const std::string& text, WhileOpen) {
+    messageBoxes.push_back(caption + "|" + text);
+    return true;
+}
+
+// As the player's own machine finds and reads them, so that a missing or broken file fails here
+// with the same error.
+std::string HeadlessPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string HeadlessPlatform::ReadFile(const std::string& windowsPath) {
+    return ReadAssetFile(windowsPath, kScenarioFileCap);
+}
+
+std::unique_ptr<Image> HeadlessPlatform::LoadPicture(const std::string& windowsPath) {
+    return ::LoadPicture(windowsPath);
+}
