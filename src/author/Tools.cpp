@@ -7,6 +7,9 @@
 #include "system/Files.h"
 #include "author/Check.h"
 #include "author/Convert.h"
+#ifdef TESSARO_PUBLISH
+#include "author/Publish.h"
+#endif
 
 namespace {
 
@@ -66,12 +69,23 @@ int Convert(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-bool IsToolCommand(const std::string& argument) { return argument == "check" || argument == "convert"; }
+bool IsToolCommand(const std::string& argument) {
+    return argument == "check" || argument == "convert" || argument == "publish";
+}
 
-int RunTool(int argc, char** argv) {
+int RunTool(int argc, char** argv, const std::string& programFolder) {
     const std::string command = argv[0];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
+        if (command == "publish") {
+#ifdef TESSARO_PUBLISH
+            return Publish(arguments, programFolder);
+#else
+            (void)programFolder;
+            std::fputs("tessaro: publish is a command of Tessaro on Linux\n", stderr);
+            return 1;
+#endif
+        }
         return command == "check" ? Check(arguments) : Convert(arguments);
     } catch (const std::exception& error) {
         // Nothing here opens a window: the text goes to standard error alone.
