@@ -19,18 +19,20 @@ foreach(notice ${notices})
   endif()
 endforeach()
 
-# A runtime is copied when it was built, and dropped when it is gone.
+# A runtime is copied when it was built, and dropped when it is gone. Its files are data here
+# (tessaro.exe too: the Windows zip marks it executable), so none keeps an executable mode.
+set(data FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 if(EXISTS ${WEB}/tessaro.wasm AND EXISTS ${WEB}/index.html)
-  file(COPY ${WEB}/ DESTINATION ${OUT}/web
+  file(COPY ${WEB}/ DESTINATION ${OUT}/web ${data}
        PATTERN story EXCLUDE PATTERN manifest.json EXCLUDE PATTERN *.ttf EXCLUDE PATTERN *.sf2 EXCLUDE)
 else()
   file(REMOVE_RECURSE ${OUT}/web)
 endif()
 if(EXISTS ${WINDOWS}/tessaro.exe)
   file(MAKE_DIRECTORY ${OUT}/windows)
-  file(COPY ${WINDOWS}/tessaro.exe DESTINATION ${OUT}/windows)
+  file(COPY ${WINDOWS}/tessaro.exe DESTINATION ${OUT}/windows ${data})
   if(EXISTS ${WINDOWS}/licenses)
-    file(COPY ${WINDOWS}/licenses DESTINATION ${OUT}/windows)
+    file(COPY ${WINDOWS}/licenses DESTINATION ${OUT}/windows ${data})
   endif()
 else()
   file(REMOVE_RECURSE ${OUT}/windows)
