@@ -8,7 +8,7 @@ tessaro=$(realpath "$1") web=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 SCRATCH=$(mktemp -d)
 server=""
-trap '[ -n "$server" ] && kill "$server"; grep " 404 " "$SCRATCH/server.log"; rm -rf "$SCRATCH"' EXIT
+trap '[ -n "$server" ] && kill "$server"; rm -rf "$SCRATCH"' EXIT
 mkdir -p "$SCRATCH/runtime"
 cp -r "$(dirname "$tessaro")/runtime/notices" "$SCRATCH/runtime/"
 cp -r "$web" "$SCRATCH/runtime/web"
