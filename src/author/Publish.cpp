@@ -132,8 +132,14 @@ int Run(const Request& request, const std::string& programFolder) {
         return Refuse({request.out + ": the folder cannot be made: " + error.message()});
     for (const auto& [name, bytes] : bundles) {
         const std::string path = (fs::path(request.out) / name).string();
-        // Written beside under another name, then renamed over any earlier bundle.
-        WriteWholeFile(path, bytes);
+        // Written beside under another name, then renamed over any earlier bundle: a failure
+        // leaves the earlier one as it was.
+        try {
+            WriteWholeFile(path, bytes);
+        } catch (const RunTimeError& failure) {
+            std::fprintf(stderr, "tessaro publish: %s\ntessaro publish: %s not written\n", failure.what(), path.c_str());
+            return 1;
+        }
         std::printf("%s: %s\n", path.c_str(), Megabytes(bytes.size()).c_str());
     }
     if (request.web)

@@ -146,6 +146,10 @@ refused "a picture that is a PNG" "Picture/Pic01.bmp: it is not a Windows bitmap
 mv "$runtime/web/tessaro.wasm" "$SCRATCH/tessaro.wasm"
 refused "no web runtime" "the web runtime is not there: .*tessaro.wasm" "$quiet"
 mv "$SCRATCH/tessaro.wasm" "$runtime/web/tessaro.wasm"
+mkdir -p "$SCRATCH/blocked/quiet-web.zip/inside"  # a folder where the zip would go
+"$tessaro" publish --web --out "$SCRATCH/blocked" "$quiet" >"$SCRATCH/said" 2>&1
+check "a zip that cannot be written" "1 yes" "$? $(grep -q 'quiet-web.zip not written' "$SCRATCH/said" && echo yes)"
+check "the folder in its way is left" inside "$(ls "$SCRATCH/blocked/quiet-web.zip")"
 "$tessaro" publish "$SCRATCH/nowhere" >"$SCRATCH/said" 2>&1
 check "a folder that is not there" "1 yes" "$? $(grep -q 'nowhere: not a story folder' "$SCRATCH/said" && echo yes)"
 "$tessaro" publish --frobnicate "$quiet" >/dev/null 2>&1
