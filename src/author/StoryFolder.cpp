@@ -8,6 +8,7 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/Picture.h"
+#include "system/TextCodec.h"
 
 const char32_t* const kProgramCharacters = U"▲⇒…あゲームオーバー！";
 
@@ -72,10 +73,13 @@ std::string WrongContent(const FolderKind& kind, const std::string& bytes) {
     return "";  // a scenario file is any bytes; the checker has read them
 }
 
+// The two characters of the name may be any ("L海辺" asks for "Pic海辺.bmp"): counted as
+// characters, not bytes.
 bool NamedAsThePlayerAsks(const FolderKind& kind, const std::string& lowerName) {
-    const size_t prefix = std::string(kind.prefix).size(), suffix = std::string(kind.suffix).size();
-    return lowerName.size() == prefix + 2 + suffix && lowerName.rfind(kind.prefix, 0) == 0 &&
-           lowerName.compare(prefix + 2, suffix, kind.suffix) == 0;
+    const std::u32string name = FromUtf8(lowerName);
+    const std::u32string prefix = FromUtf8(kind.prefix), suffix = FromUtf8(kind.suffix);
+    return name.size() == prefix.size() + 2 + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(prefix.size() + 2, suffix.size(), suffix) == 0;
 }
 
 void CollectFolder(const fs::path& folder, const FolderKind& kind, CollectedStory& story) {
@@ -148,6 +152,7 @@ std::u32string ShownCharacters(const CollectedStory& story) {
     std::u32string shown = kProgramCharacters;
     for (char32_t c = 0x20; c < 0x7F; ++c) shown += c;
     for (const StoryFile& file : story.files) {
+        shown += FromUtf8(file.path);  // an error names the file
         if (Lower(file.path).rfind("data/", 0) != 0) continue;
         for (const ScenarioFileLine& line : SplitScenario(file.path, file.bytes).lines) shown += line.text;
     }

@@ -42,6 +42,8 @@ TEST(PublishStory, OnlyFilesOfEachFolderKindGoOut) {
     const std::vector<Case> cases = {
         {"Data/Data00.Dat", Cp932("C始まり。P\r\n"), ""},
         {"picture/PIC01.BMP", Bitmap(300, 300), ""},
+        {"picture/Pic海辺.bmp", Bitmap(300, 300), ""},
+        {"picture/Pic海.bmp", Bitmap(300, 300), "picture/Pic海.bmp: not a Windows bitmap (PicNN.bmp)"},
         {"picture/Pic02.bmp", "\x89PNG\r\n\x1a\n0000000000000000000000000000", "picture/Pic02.bmp: it is not a Windows bitmap"},
         {"picture/Pic03.bmp", Bitmap(9000, 10), "picture/Pic03.bmp: its size (9000 x 10)"},
         {"picture/cover.png", "png", "picture/cover.png: not a Windows bitmap (PicNN.bmp)"},
@@ -70,7 +72,7 @@ TEST(PublishStory, OnlyFilesOfEachFolderKindGoOut) {
         }
     }
     // Names as the folder holds them (the Picture folder written in lower case here).
-    EXPECT_EQ(sent, (std::set<std::string>{"Bgm/Bgm01.mid", "Data/Data00.Dat", "Wave/Wave01.wav", "picture/PIC01.BMP"}));
+    EXPECT_EQ(sent, (std::set<std::string>{"Bgm/Bgm01.mid", "Data/Data00.Dat", "Wave/Wave01.wav", "picture/PIC01.BMP", "picture/Pic海辺.bmp"}));
     EXPECT_TRUE(collected.hasMusic);
     EXPECT_EQ(Joined(collected.leftOut), "picture/old/ (the player reads no folder inside picture)\nWave/.DS_Store (a hidden file)\n");
 }
@@ -90,8 +92,9 @@ TEST(PublishStory, AFileOverThePlayersCapIsNamed) {
 TEST(PublishFont, KeepsEveryCharacterThePlayerShows) {
     Story story;
     story.Write("Data/Data00.Dat", Cp932("C潮騒、ｶﾀｶﾅ。P\r\n"));
+    story.Write("Picture/Pic灯台.bmp", Bitmap(1, 1));
     const std::u32string shown = ShownCharacters(CollectStory(story.folder.string()));
-    for (const char32_t c : std::u32string_view(U"潮騒ｶﾀｶﾅ。AZaz09!~ ")) EXPECT_NE(shown.find(c), std::u32string::npos) << uint32_t(c);
+    for (const char32_t c : std::u32string_view(U"潮騒ｶﾀｶﾅ。灯台AZaz09!~ ")) EXPECT_NE(shown.find(c), std::u32string::npos) << uint32_t(c);
     const std::regex literal("U?\"([^\"\\\\]|\\\\.)*\"");
     size_t found = 0;
     for (const char* folder : {"script", "window", "sound", "system"}) {
