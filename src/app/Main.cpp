@@ -55,7 +55,10 @@ int Main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     case CommandLine::Action::Version:
-        std::printf("tessaro %s\n", TESSARO_VERSION);
+        std::printf("tessaro %s\n"
+                    "Copyright (c) 2026 The Tessaro developers\n"
+                    "MIT licence: the LICENSE file, or /usr/share/doc/tessaro/copyright when installed.\n",
+                    TESSARO_VERSION);
         return 0;
     case CommandLine::Action::Misuse:
         // A wrong value is named with the values the option takes; the whole help would bury it.

@@ -9,6 +9,9 @@
 #include "author/Convert.h"
 #include "author/LineMapFile.h"
 #include "author/Paths.h"
+#ifdef TESSARO_PUBLISH
+#include "author/Publish.h"
+#endif
 
 namespace {
 
@@ -117,14 +120,23 @@ int Convert(const std::vector<std::string>& arguments) {
 }  // namespace
 
 bool IsToolCommand(const std::string& argument) {
-    return argument == "check" || argument == "convert" || argument == "paths";
+    return argument == "check" || argument == "convert" || argument == "paths" || argument == "publish";
 }
 
-int RunTool(int argc, char** argv) {
+int RunTool(int argc, char** argv, const std::string& programFolder) {
     const std::string command = argv[0];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
         if (command == "paths") return Paths(arguments);
+        if (command == "publish") {
+#ifdef TESSARO_PUBLISH
+            return Publish(arguments, programFolder);
+#else
+            (void)programFolder;
+            std::fputs("tessaro: publish is a command of Tessaro on Linux\n", stderr);
+            return 1;
+#endif
+        }
         return command == "check" ? Check(arguments) : Convert(arguments);
     } catch (const std::exception& error) {
         // Nothing here opens a window: the text goes to standard error alone.

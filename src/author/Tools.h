@@ -1,5 +1,5 @@
 #pragma once
-// The author's commands beside playing: "tessaro check" and "tessaro convert". A story folder
+// The author's commands beside playing: "tessaro check", "tessaro convert" and "tessaro publish". A story folder
 // that happens to be named like one is played by writing it as a path ("tessaro ./check").
 #include <string>
 
@@ -7,4 +7,5 @@
 bool IsToolCommand(const std::string& argument);
 
 // Runs the command named by argv[0] with the arguments after it; returns the exit status.
-int RunTool(int argc, char** argv);
+// programFolder holds the running program (publish finds the runtimes shipped with it there).
+int RunTool(int argc, char** argv, const std::string& programFolder = "");

@@ -1,0 +1,158 @@
+#include "author/Bundles.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "author/BundleTexts.h"
+#include "author/FontSubset.h"
+#include "author/Runtimes.h"
+#include "author/ZipWriter.h"
+#include "system/Errors.h"
+#include "system/Files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kRuntimeFileCap = size_t(64) << 20;
+
+std::string ReadRuntimeFile(const fs::path& path) {
+    try {
+        return ReadAssetFile(path.string(), kRuntimeFileCap);
+    } catch (const RunTimeError& error) {
+        throw std::runtime_error(error.what());
+    }
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') out += '\\', out += c;
+        else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else out += c;
+    }
+    return out + "\"";
+}
+
+std::string HtmlText(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string ReplaceBetween(const std::string& page, const std::string& open, const std::string& close,
+                           const std::string& content) {
+    const size_t start = page.find(open);
+    if (start == std::string::npos) throw std::runtime_error("the web runtime's index.html has no " + open);
+    const size_t inner = page.find('>', start) + 1;
+    const size_t end = page.find(close, inner);
+    if (end == std::string::npos) throw std::runtime_error("the web runtime's index.html has no " + close);
+    return page.substr(0, inner) + content + page.substr(end);
+}
+
+std::string Crlf(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// The notices every bundle shares, and the runtime's own licence files.
+void AddNotices(ZipWriter& zip, const std::string& prefix, const std::string& runtime,
+                const std::vector<std::string>& notices) {
+    for (const std::string& notice : notices)
+        zip.Add(prefix + "licenses/" + notice, ReadRuntimeFile(fs::path(runtime) / "notices" / notice));
+}
+
+}  // namespace
+
+std::string WebManifest(const CollectedStory& story, const std::string& fontFile, size_t fontSize,
+                        const std::string& soundFontFile, size_t soundFontSize) {
+    std::string json = "{\n \"files\": [";
+    for (size_t i = 0; i < story.files.size(); ++i)
+        json += std::string(i == 0 ? "\n" : ",\n") + "  {\"path\": " + JsonString(story.files[i].path) +
+                ", \"size\": " + std::to_string(story.files[i].bytes.size()) + "}";
+    json += "\n ],\n \"font\": {\"path\": " + JsonString(fontFile) + ", \"size\": " + std::to_string(fontSize) + "}";
+    if (!soundFontFile.empty())
+        json += ",\n \"soundFont\": {\"path\": " + JsonString(soundFontFile) + ", \"size\": " +
+                std::to_string(soundFontSize) + "}";
+    return json + "\n}\n";
+}
+
+std::string TitledPage(const std::string& page, const std::string& title) {
+    const std::string shown = HtmlText(title);
+    std::string titled = ReplaceBetween(page, "<title", "</title>", shown);
+    const size_t prompt = titled.find("id=\"prompt\"");
+    if (prompt == std::string::npos) throw std::runtime_error("the web runtime's index.html has no start prompt");
+    const size_t inner = titled.find('>', prompt) + 1;
+    return titled.substr(0, inner) + "<div class=\"story-title\">" + shown + "</div>" + titled.substr(inner);
+}
+
+WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& sources) {
+    WebBundle bundle;
+    ZipWriter zip;
+    const fs::path web = fs::path(sources.runtime) / "web";
+    // The runtime as it was built, less what belongs to one story (a build of the web branch
+    // holds its sample story, the whole font and the soundfont beside the page).
+    for (const std::string& file : FilesUnder(web.string())) {
+        const std::string extension = fs::path(file).extension().string();
+        if (file.rfind("story/", 0) == 0 || file == "manifest.json" || extension == ".ttf" || extension == ".sf2")
+            continue;
+        std::string bytes = ReadRuntimeFile(web / file);
+        if (file == "index.html") bytes = TitledPage(bytes, sources.title);
+        zip.Add(file, bytes);
+    }
+    std::set<char32_t> characters;
+    for (const char32_t c : ShownCharacters(story)) characters.insert(c);
+    const std::string font = ReadRuntimeFile(sources.fontPath);
+    const std::string cut = CutDownFont(font, characters);
+    bundle.fontBytes = font.size();
+    bundle.cutFontBytes = cut.size();
+    zip.Add(kCutDownFontFile, cut);
+    std::string soundFontFile;
+    size_t soundFontSize = 0;
+    if (story.hasMusic) {
+        const std::string soundFont = ReadRuntimeFile(sources.soundFontPath);
+        soundFontFile = fs::path(sources.soundFontPath).filename().string();
+        soundFontSize = soundFont.size();
+        zip.Add(soundFontFile, soundFont);
+    }
+    for (const StoryFile& file : story.files) zip.Add("story/" + file.path, file.bytes);
+    zip.Add("manifest.json", WebManifest(story, kCutDownFontFile, cut.size(), soundFontFile, soundFontSize));
+
+    std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
+    if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
+    AddNotices(zip, "", sources.runtime, notices);
+    zip.Add("licenses/NOTICES.txt", WebNotices(soundFontFile));
+    bundle.zip = zip.Finish();
+    return bundle;
+}
+
+std::string MakeWindowsBundle(const CollectedStory& story, const BundleSources& sources) {
+    ZipWriter zip;
+    const std::string folder = sources.name + "/";
+    const fs::path windows = fs::path(sources.runtime) / "windows";
+    for (const std::string& file : FilesUnder(windows.string()))
+        zip.Add(folder + file, ReadRuntimeFile(windows / file), file == "tessaro.exe");
+    for (const StoryFile& file : story.files) zip.Add(folder + file.path, file.bytes);
+    AddNotices(zip, folder, sources.runtime, {"Tessaro.txt"});
+    zip.Add(folder + "licenses/NOTICES.txt", Crlf(WindowsNotices()));
+    // A byte-order mark, so that every Notepad reads it as UTF-8.
+    zip.Add(folder + "README.txt", "\xEF\xBB\xBF" + Crlf(WindowsReadMe(sources.title)));
+    return zip.Finish();
+}
