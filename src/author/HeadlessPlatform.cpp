@@ -12,8 +12,8 @@ bool HeadlessPlatform::KeyHit(Key key) {
     case Key::Space: return true;
     case Key::Up: answerRead = true; return answer == 1;
     case Key::Down: answerRead = true; return answer == 2;
+    default: return false;  // the reader's own keys (the backlog, mute) are never pressed here
     }
-    return false;
 }
 
 bool HeadlessPlatform::MessageBox(const std::string& caption, const std::string& text, WhileOpen) {

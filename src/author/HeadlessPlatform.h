@@ -16,6 +16,8 @@ public:
     int64_t now = 0;
     std::vector<std::string> messageBoxes;
 
+    const std::string& Error() const override { return noError; }
+    void SetScreenMode(const ScreenMode&) override {}
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string&, int, int, const Image*) override { return ""; }
     bool PumpMessages() override { return true; }
@@ -31,5 +33,9 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char*) override { return ""; }
+    void SetVolume(int) override {}
     void TrimMemory() override {}
+
+private:
+    const std::string noError;  // it always starts
 };
