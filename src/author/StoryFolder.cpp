@@ -10,7 +10,7 @@
 #include "system/Picture.h"
 #include "system/TextCodec.h"
 
-const char32_t* const kProgramCharacters = U"▲⇒…あゲームオーバー！";
+const char32_t* const kProgramCharacters = U"▲▼⇒…　あ♪×ゲームオーバー！";
 
 namespace {
 
