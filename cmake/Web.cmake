@@ -1,0 +1,29 @@
+# The browser build: the same script, window and shared procedures, compiled to WebAssembly by
+# Emscripten, on the page's services (src/platform/web) instead of SDL, fontconfig, FluidSynth and
+# iconv. FreeType is Debian's, built for the browser by scripts/setup --for web. Sources are chosen
+# by folder: every portable folder, the portable part of src/system, and the web machine.
+set(TESSARO_WEB_DEPS ${CMAKE_SOURCE_DIR}/build-web-deps CACHE PATH "Where scripts/setup --for web built FreeType")
+file(GLOB TESSARO_WEB_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/src/window/*.cpp ${CMAKE_SOURCE_DIR}/src/app/*.cpp
+     ${CMAKE_SOURCE_DIR}/src/script/*.cpp ${CMAKE_SOURCE_DIR}/src/common/*.cpp
+     ${CMAKE_SOURCE_DIR}/src/sound/*.cpp ${CMAKE_SOURCE_DIR}/src/system/*.cpp
+     ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
+# What in src/system belongs to the desktop machine (its own folder, once machines have theirs).
+list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX
+     "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Cp932Iconv|MessageBoxWindow|Scaling|Process|TraceFile)\\.cpp$")
+# The desktop's command line: tools and options that have no page to act on.
+list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX "/src/(app|window)/(Tools|ToolMain)\\.cpp$")
+
+add_executable(tessaro ${TESSARO_WEB_SOURCES})
+set_target_properties(tessaro PROPERTIES OUTPUT_NAME tessaro SUFFIX .js)
+target_include_directories(tessaro PRIVATE ${CMAKE_SOURCE_DIR}/src ${TESSARO_WEB_DEPS}/freetype/include/freetype2)
+target_compile_definitions(tessaro PRIVATE TESSARO_VERSION="${PROJECT_VERSION}")
+target_compile_options(tessaro PRIVATE ${TESSARO_WARNINGS} -fexceptions -O2)
+target_link_libraries(tessaro PRIVATE ${TESSARO_WEB_DEPS}/freetype/lib/libfreetype.a)
+# Asyncify: the interpreter's waits are ordinary blocking calls, and each one (web_sleep) hands
+# the browser back its event loop until it is over. The page starts main() itself, after the
+# story's files are in and the reader has given the first gesture.
+target_link_options(tessaro PRIVATE -O2 -fexceptions -sASYNCIFY -sASYNCIFY_IMPORTS=[web_sleep]
+                    -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432
+                    -sINVOKE_RUN=0 -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM=1 -sENVIRONMENT=web
+                    -sEXPORTED_RUNTIME_METHODS=[callMain,FS])
