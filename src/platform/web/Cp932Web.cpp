@@ -9,20 +9,18 @@
 
 // Fills table[(lead - 0x80) * 256 + trail] with the character of each valid two-byte code, or 0.
 EM_JS(void, web_cp932_table, (uint32_t* table), {
-    const decoder = new TextDecoder("shift_jis", {fatal: true});
+    // Not "fatal": a decoder that throws on every invalid pair takes a good part of a second.
+    const decoder = new TextDecoder("shift_jis");
     const pair = new Uint8Array(2);
     for (let lead = 0x81; lead <= 0xFC; lead++) {
         if (lead >= 0xA0 && lead < 0xE0) continue;
         for (let trail = 0x40; trail <= 0xFC; trail++) {
             if (trail == 0x7F) continue;
             pair[0] = lead; pair[1] = trail;
-            let c = 0;
-            try {
-                const s = decoder.decode(pair);
-                const p = s.codePointAt(0);
-                if (s.length >= 1 && p !== 0xFFFD) c = p;
-            } catch (e) {}
-            HEAPU32[(table >> 2) + (lead - 0x80) * 256 + trail] = c;
+            const s = decoder.decode(pair);
+            const p = s.codePointAt(0);
+            const whole = s.length == (p > 0xFFFF ? 2 : 1);
+            HEAPU32[(table >> 2) + (lead - 0x80) * 256 + trail] = whole && p != 0xFFFD ? p : 0;
         }
     }
 });

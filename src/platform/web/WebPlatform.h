@@ -7,7 +7,7 @@
 #include <string>
 
 #include "system/Platform.h"
-#include "window/Options.h"
+#include "system/Scaling.h"
 
 class WebPlatform : public Platform {
 public:

@@ -1,4 +1,4 @@
-// A static web server for build-web/ on 127.0.0.1, as any would serve it: `node serve.js DIR
+// A static web server for build-web/ on 127.0.0.1, as any would serve it: `node serve-web.js DIR
 // [PORT]` prints the address it listens on (PORT 0 or none: any free port).
 "use strict";
 const http = require("http");
