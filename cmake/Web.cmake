@@ -11,8 +11,6 @@ file(GLOB TESSARO_WEB_SOURCES CONFIGURE_DEPENDS
 # What in src/system belongs to the desktop machine (its own folder, once machines have theirs).
 list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX
      "/src/system/(Sdl[A-Za-z]*|AudioOutput|Midi[A-Za-z]*|WaveDevice|Font|Cp932Iconv|MessageBoxWindow|Scaling|Process|TraceFile)\\.cpp$")
-# The desktop's command line: tools and options that have no page to act on.
-list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX "/src/(app|window)/(Tools|ToolMain)\\.cpp$")
 
 add_executable(tessaro ${TESSARO_WEB_SOURCES})
 set_target_properties(tessaro PROPERTIES OUTPUT_NAME tessaro SUFFIX .js)

@@ -130,6 +130,26 @@ async function typingAndBlink() {
 
 // The question story: the answer sets flag FF, a branch on it sets 01 and a branch on that shows
 // Pic01 (red top right) or Pic02 (green top right); then the next file is chained.
+// Held Ctrl skips: text at once, page waits pass. Both pages of the glyph story, and its end, come
+// in less than half the time the first page alone takes to type.
+async function skipping() {
+  const ref = fs.readFileSync(path.join(args.refs, "glyphs/01.rgb"));
+  let page = await open("glyphs");
+  let started = Date.now();
+  await matchReference(page, ref, 5000);
+  const typed = Date.now() - started;
+  await page.close();
+  page = await open("glyphs");
+  started = Date.now();
+  await page.keyboard.down("Control");
+  await until(async () => (await state(page)).ended, 5000);
+  const skipped = Date.now() - started;
+  await page.keyboard.up("Control");
+  check(`held Ctrl skips to the end (${skipped} ms, against ${typed} ms to type the first page)`, true,
+        (await state(page)).ended && skipped * 2 < typed);
+  await page.close();
+}
+
 async function question(how, expectSecond) {
   const page = await open("question");
   await sleep(1200);  // the question is drawn after its half-second delay
@@ -178,6 +198,10 @@ async function music() {
   await page.keyboard.press("Space");  // W01
   const effect = await until(() => page.evaluate(() => TessaroPage.audioPeak() > 0.01), 3000);
   check("a sound effect is heard", true, !!effect);
+  await sleep(1500);
+  await page.keyboard.press("Space");  // X again after Z
+  const again = await until(() => page.evaluate(() => TessaroPage.audioPeak() > 0.01), 3000);
+  check("music stopped by Z plays again on X", true, !!again);
   await page.close();
 }
 
@@ -300,6 +324,7 @@ async function sampleEnding(holdDown) {
     pixels: async () => { await pixelsLikeLinux("sample", 3); await pixelsLikeLinux("glyphs", 2); await pixelsLikeLinux("pictures", 12); },
     start: startPrompt,
     typing: typingAndBlink,
+    skipping,
     questions: async () => {
       await question("key Space", false);
       await question("key Down, Space", true);

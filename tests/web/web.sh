@@ -56,6 +56,7 @@ scenario "$stories/music" 00 <<'TEXT'
 B01X音楽が鳴っています。P
 CZ止めました。P
 CW01効果音です。P
+CX続きを鳴らします。P
 TEXT
 scenario "$stories/gameover" 00 <<'TEXT'
 箱の後ろの文です。T100

@@ -55,12 +55,12 @@ bool WebPlatform::PumpMessages() {
 
 void WebPlatform::SleepUntil(int64_t deadline) {
     const int64_t now = Clock();
-    if (deadline <= now) {
-        // Even a wait that is already over lets the page breathe, so that a long run of work
-        // between waits never holds the browser.
-        return;
-    }
-    web_sleep(static_cast<double>(std::min<int64_t>(deadline - now, int64_t(1) << 30)));
+    if (deadline <= now) return;
+    // To the very moment the millisecond clock reaches the deadline, not a whole number of
+    // milliseconds from now: the browser's timers are late enough by themselves, and the rhythm
+    // of the text would stumble.
+    deadline = std::min<int64_t>(deadline, now + (int64_t(1) << 30));
+    web_sleep(start + static_cast<double>(deadline) - emscripten_get_now());
 }
 
 bool WebPlatform::KeyHit(Key key) { return web_take_key(static_cast<int>(key)) != 0; }
