@@ -194,6 +194,7 @@
   }, { passive: false });
   // A tap is a click where it lands: Space, and on an answer, that answer.
   document.addEventListener("touchstart", (event) => {
+    if (event.target.closest && event.target.closest("button")) return;  // "Play again" takes its tap
     event.preventDefault();
     const touch = event.changedTouches[0];
     if (!page.started) { start(event); return; }
@@ -201,6 +202,7 @@
     press(touch.clientX, touch.clientY);
   }, { passive: false });
   document.addEventListener("touchend", (event) => {
+    if (event.target.closest && event.target.closest("button")) return;
     event.preventDefault();
     const touch = event.changedTouches[0];
     if (page.boxOpen) boxPointer(3, touch.clientX, touch.clientY);
