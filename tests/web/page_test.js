@@ -128,8 +128,6 @@ async function typingAndBlink() {
   await page.close();
 }
 
-// The question story: the answer sets flag FF, a branch on it sets 01 and a branch on that shows
-// Pic01 (red top right) or Pic02 (green top right); then the next file is chained.
 // Held Ctrl skips: text at once, page waits pass. Both pages of the glyph story, and its end, come
 // in less than half the time the first page alone takes to type.
 async function skipping() {
@@ -150,6 +148,9 @@ async function skipping() {
   await page.close();
 }
 
+// The question story (its files named in other letter cases than the script writes them): the
+// answer sets flag FF, a branch on it sets 01 and a branch on that shows
+// Pic01 (red top right) or Pic02 (green top right); then the next file is chained.
 async function question(how, expectSecond) {
   const page = await open("question");
   await sleep(1200);  // the question is drawn after its half-second delay

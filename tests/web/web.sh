@@ -43,6 +43,10 @@ C続きのファイルです。P
 TEXT
 mkdir -p "$stories/question/Picture"
 python3 "$HERE/../windows/lib/bitmaps.py" "$stories/question/Picture" >/dev/null
+# Names are matched without regard to letter case, as on the desktop.
+mv "$stories/question/Picture/Pic02.bmp" "$stories/question/Picture/PIC02.BMP"
+mv "$stories/question/Picture" "$stories/question/picture"
+mv "$stories/question/Data/Data01.Dat" "$stories/question/Data/DATA01.DAT"
 # Music: a half-second piece that must be heard again and again (looped), then stopped; an effect.
 mkdir -p "$stories/music/Bgm" "$stories/music/Wave"
 python3 - "$stories/music/Bgm/Bgm01.mid" <<'PY'
