@@ -265,12 +265,27 @@
     out.connect(ctx.destination);
     out.connect(meter);
     page.audio = { ctx, out, meter, synth: null, queue: Promise.resolve(), midi: null, atEnd: false,
-                   playing: false, poll: 0, effect: null, effectNumber: 0 };
+                   playing: false, poll: 0, effect: null, effectNumber: 0, restTimer: 0 };
     ctx.resume().catch(() => {});
     page.audio.queue = startSynth(page.audio).catch((error) => {
       console.warn("tessaro: music is silent:", error);
       page.audio.synth = null;
-    });
+    }).then(() => rest());
+  }
+  // The audio device runs only while something sounds: a running context costs the page's main
+  // thread a few per cent even in silence. It rests a moment after the last sound, so that what
+  // still rings out (released notes, an effect's end) is heard to its end.
+  function wakeAudio() {
+    const audio = page.audio;
+    clearTimeout(audio.restTimer);
+    if (audio.ctx.state === "suspended") audio.ctx.resume().catch(() => {});
+  }
+  function rest() {
+    const audio = page.audio;
+    clearTimeout(audio.restTimer);
+    audio.restTimer = setTimeout(() => {
+      if (!audio.playing && !audio.effect) audio.ctx.suspend().catch(() => {});
+    }, 1500);
   }
   async function startSynth(audio) {
     if (!window.JSSynth || !audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
@@ -301,7 +316,9 @@
         const [tick, total] = await Promise.all([synth.retrievePlayerCurrentTick(), synth.retrievePlayerTotalTicks()]);
         if (audio.playing && total > 0 && tick >= total) {
           audio.atEnd = true;
+          audio.playing = false;
           watchEnd(false);
+          rest();
         }
       });
     }, 250);
@@ -324,6 +341,7 @@
     const audio = page.audio;
     if (!audio || !audio.midi) return;
     if (fromStart) page.musicLoad(0, 0);
+    wakeAudio();
     audio.playing = true;
     music((synth) => synth.playPlayer());
     watchEnd(true);
@@ -334,6 +352,7 @@
     audio.playing = false;
     watchEnd(false);
     music((synth) => synth.stopPlayer());
+    rest();
   };
   page.musicClose = function () {
     const audio = page.audio;
@@ -343,6 +362,7 @@
     audio.midi = null;
     watchEnd(false);
     music(async (synth) => { synth.stopPlayer(); await synth.resetPlayer(); });
+    rest();
   };
   page.musicAtEnd = () => (page.audio && page.audio.atEnd ? 1 : 0);
 
@@ -352,15 +372,21 @@
     if (!audio) return;
     const number = ++audio.effectNumber;
     if (audio.effect) { try { audio.effect.stop(); } catch (e) {} audio.effect = null; }
+    wakeAudio();
     const data = Module.HEAPU8.slice(bytes, bytes + length).buffer;
     audio.ctx.decodeAudioData(data).then((buffer) => {
       if (number !== audio.effectNumber) return;
       const source = audio.ctx.createBufferSource();
       source.buffer = buffer;
       source.connect(audio.out);
+      source.onended = () => {
+        if (audio.effect !== source) return;
+        audio.effect = null;
+        rest();
+      };
       source.start();
       audio.effect = source;
-    }, () => {});
+    }, () => rest());
   };
   // The loudest sample of what was heard in the last few hundredths of a second.
   page.audioPeak = function () {
