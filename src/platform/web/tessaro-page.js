@@ -77,7 +77,9 @@
   // --- sleeping: the program's waits end at their deadline or when the page has news ---
   page.sleep = function (ms, wakeUp) {
     page.wakeUp = wakeUp;
-    page.timer = setTimeout(page.wake, ms);
+    // Timers count whole milliseconds and drop the fraction: one that fired a fraction early would
+    // make the program sleep again for nothing, and nested that soon the browser holds it 4 ms.
+    page.timer = setTimeout(page.wake, Math.max(0, Math.ceil(ms)));
   };
   page.wake = function () {
     const wakeUp = page.wakeUp;
