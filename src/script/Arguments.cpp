@@ -1,6 +1,7 @@
 #include "script/Arguments.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -75,9 +76,17 @@ double DecimalValue(std::u32string_view text) {
         if (expDigit) number += exponent;
     }
     double value = 0;
+#ifdef __EMSCRIPTEN__
+    // The browser build's C++ library has no floating-point from_chars; its strtod reads the
+    // same way there, where the locale is always "C".
+    errno = 0;
+    value = std::strtod(number.c_str(), nullptr);
+    if (errno != ERANGE) return value;
+#else
     if (std::from_chars(number.data(), number.data() + number.size(), value).ec !=
         std::errc::result_out_of_range)
         return value;
+#endif
     // Out of range: too large a number overflows, as strtod's HUGE_VAL does; too small is zero.
     const size_t e = number.find('e');
     const long exponent = e == std::string::npos

@@ -1,0 +1,497 @@
+// The page Tessaro plays in: it fetches the story's files (named by manifest.json) into the
+// program's file system with a loading bar, waits for the reader's first click, tap or key (the
+// browser lets sound start only after one), then runs the program. The program calls back into
+// Module.page for everything a window gives it: the canvas, keys and pointer, sleeping, its
+// message box, music (FluidSynth in an AudioWorklet, through js-synthesizer) and sound effects.
+"use strict";
+
+(function () {
+  const KEY_SPACE = 0, KEY_UP = 1, KEY_DOWN = 2;
+  const screen = document.getElementById("screen");
+  const boxCanvas = document.getElementById("box");
+  const veil = document.getElementById("veil");
+  const context = screen.getContext("2d");
+  const boxContext = boxCanvas.getContext("2d");
+  const $ = (id) => document.getElementById(id);
+
+  const page = {
+    started: false,
+    running: false,
+    focused: true,
+    pressed: [false, false, false],   // pressed since the program last asked
+    held: [false, false, false],
+    ctrl: false,
+    pointer: null,                    // [x, y] in image pixels, since the program last asked
+    wakeUp: null,
+    timer: 0,
+    boxOpen: false,
+    boxEvents: [],
+    imageWidth: 304,
+    imageHeight: 304,
+    scale: 1,
+    audio: null,
+    // Figures the tests and the benchmark read.
+    firstCharacterAt: 0,
+    frames: 0,
+  };
+  window.TessaroPage = page;
+
+  // --- the canvas, scaled by whole numbers to fit the page ---
+  function fit() {
+    const ratio = window.devicePixelRatio || 1;
+    const room = Math.min(window.innerWidth * ratio / page.imageWidth, window.innerHeight * ratio / page.imageHeight);
+    page.scale = Math.max(1, Math.floor(room));
+    const cssWidth = page.imageWidth * page.scale / ratio, cssHeight = page.imageHeight * page.scale / ratio;
+    screen.style.width = cssWidth + "px";
+    screen.style.height = cssHeight + "px";
+    if (page.boxOpen) placeBox();
+  }
+  window.addEventListener("resize", () => { fit(); page.wake(); });
+  window.addEventListener("orientationchange", fit);
+
+  page.openWindow = function (width, height) {
+    page.imageWidth = width;
+    page.imageHeight = height;
+    screen.width = width;
+    screen.height = height;
+    fit();
+  };
+
+  page.show = function (rgba, width, height, x, y, w, h) {
+    // Only the rectangle that changed is copied out of the program's memory.
+    const image = new ImageData(w, h);
+    const heap = Module.HEAPU8;
+    for (let row = 0; row < h; row++) {
+      const from = rgba + ((y + row) * width + x) * 4;
+      image.data.set(heap.subarray(from, from + w * 4), row * w * 4);
+    }
+    context.putImageData(image, x, y);
+    page.frames++;
+    if (!page.firstFrameAt) page.firstFrameAt = performance.now();
+    // For the benchmark: when the first character of the box was drawn (a glyph-sized change in
+    // the box's text rows), and, when asked, when every frame was.
+    if (!page.firstCharacterAt && y >= 212 && w <= 16 && h <= 24) page.firstCharacterAt = performance.now();
+    if (page.frameTimes) page.frameTimes.push(performance.now());
+  };
+
+  // --- sleeping: the program's waits end at their deadline or when the page has news ---
+  page.sleep = function (ms, wakeUp) {
+    page.wakeUp = wakeUp;
+    // Timers count whole milliseconds and drop the fraction: one that fired a fraction early would
+    // make the program sleep again for nothing, and nested that soon the browser holds it 4 ms.
+    page.timer = setTimeout(page.wake, Math.max(0, Math.ceil(ms)));
+  };
+  page.wake = function () {
+    const wakeUp = page.wakeUp;
+    if (!wakeUp) return;
+    page.wakeUp = null;
+    clearTimeout(page.timer);
+    wakeUp();
+  };
+
+  // --- keys and pointer ---
+  function keyIndex(event) {
+    switch (event.code) {
+      case "Space": return KEY_SPACE;
+      case "Enter": case "NumpadEnter": return event.altKey ? -1 : KEY_SPACE;
+      case "ArrowUp": return KEY_UP;
+      case "ArrowDown": return KEY_DOWN;
+      default: return -1;
+    }
+  }
+  function forgetKeys() {
+    page.pressed = [false, false, false];
+    page.pointer = null;
+  }
+  page.takeKey = function (k) {
+    if (!page.focused) { page.pressed[k] = false; return 0; }
+    const hit = page.held[k] || page.pressed[k];
+    page.pressed[k] = false;
+    return hit ? 1 : 0;
+  };
+  page.skipHeld = () => (page.focused && page.ctrl ? 1 : 0);
+  page.takePointer = function (xy) {
+    const at = page.pointer;
+    page.pointer = null;
+    if (!at || !page.focused) return 0;
+    Module.HEAP32[xy >> 2] = at[0];
+    Module.HEAP32[(xy >> 2) + 1] = at[1];
+    return 1;
+  };
+  function imagePoint(canvas, clientX, clientY, width, height) {
+    const r = canvas.getBoundingClientRect();
+    const x = Math.floor((clientX - r.left) * width / r.width);
+    const y = Math.floor((clientY - r.top) * height / r.height);
+    return x >= 0 && y >= 0 && x < width && y < height ? [x, y] : null;
+  }
+
+  function toggleFullscreen() {
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    else document.documentElement.requestFullscreen().catch(() => {});
+  }
+  document.addEventListener("fullscreenchange", () => { fit(); page.wake(); });
+
+  window.addEventListener("keydown", (event) => {
+    if (!page.started) { start(event); return; }
+    page.ctrl = event.ctrlKey;
+    if (event.code === "F11" || ((event.code === "Enter" || event.code === "NumpadEnter") && event.altKey)) {
+      event.preventDefault();
+      if (!event.repeat) toggleFullscreen();
+      return;
+    }
+    if (page.boxOpen) {
+      if (["Enter", "NumpadEnter", "Space", "Escape"].includes(event.code)) page.boxEvents.push([1, 0, 0]);
+      event.preventDefault();
+      page.wake();
+      return;
+    }
+    const k = keyIndex(event);
+    if (k < 0 && event.key !== "Control") return;
+    event.preventDefault();
+    if (k >= 0) {
+      page.pressed[k] = true;
+      if (k !== KEY_SPACE || event.code === "Space") page.held[k] = true;
+    }
+    page.wake();
+  });
+  window.addEventListener("keyup", (event) => {
+    page.ctrl = event.ctrlKey;
+    const k = keyIndex(event);
+    if (k >= 0) page.held[k] = false;
+    if (event.code === "Enter" || event.code === "NumpadEnter") page.held[KEY_SPACE] = false;
+    page.wake();
+  });
+  window.addEventListener("blur", () => {
+    page.focused = false;
+    page.ctrl = false;
+    page.held = [false, false, false];
+    forgetKeys();
+  });
+  window.addEventListener("focus", () => { page.focused = true; });
+
+  function press(clientX, clientY) {
+    page.focused = true;
+    if (page.boxOpen) return;
+    const at = imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight);
+    if (at) page.pointer = at;
+    page.pressed[KEY_SPACE] = true;
+    page.wake();
+  }
+  screen.addEventListener("mousedown", (event) => {
+    if (!page.started) { start(event); return; }
+    if (event.button !== 0) return;
+    press(event.clientX, event.clientY);
+  });
+  screen.addEventListener("mousemove", (event) => {
+    if (!page.started || page.boxOpen) return;
+    const at = imagePoint(screen, event.clientX, event.clientY, page.imageWidth, page.imageHeight);
+    if (at) { page.pointer = at; page.wake(); }
+  });
+  screen.addEventListener("wheel", (event) => {
+    event.preventDefault();
+    if (!page.started || page.boxOpen) return;
+    if (event.deltaY < 0) page.pressed[KEY_UP] = true;
+    if (event.deltaY > 0) page.pressed[KEY_DOWN] = true;
+    page.wake();
+  }, { passive: false });
+  // A tap is a click where it lands: Space, and on an answer, that answer.
+  document.addEventListener("touchstart", (event) => {
+    if (event.target.closest && event.target.closest("button")) return;  // "Play again" takes its tap
+    event.preventDefault();
+    const touch = event.changedTouches[0];
+    if (!page.started) { start(event); return; }
+    if (page.boxOpen) { boxPointer(2, touch.clientX, touch.clientY); return; }
+    press(touch.clientX, touch.clientY);
+  }, { passive: false });
+  document.addEventListener("touchend", (event) => {
+    if (event.target.closest && event.target.closest("button")) return;
+    event.preventDefault();
+    const touch = event.changedTouches[0];
+    if (page.boxOpen) boxPointer(3, touch.clientX, touch.clientY);
+  }, { passive: false });
+  document.addEventListener("mousedown", (event) => {
+    if (!page.started && event.target !== screen) start(event);
+  });
+
+  // --- our message box, modal over the canvas ---
+  function placeBox() {
+    const ratio = window.devicePixelRatio || 1;
+    boxCanvas.style.width = boxCanvas.width * page.scale / ratio + "px";
+    boxCanvas.style.height = boxCanvas.height * page.scale / ratio + "px";
+  }
+  function boxPointer(kind, clientX, clientY) {
+    const at = imagePoint(boxCanvas, clientX, clientY, boxCanvas.width, boxCanvas.height) || [-1, -1];
+    page.boxEvents.push([kind, at[0], at[1]]);
+    page.wake();
+  }
+  boxCanvas.addEventListener("mousedown", (event) => { if (event.button === 0) boxPointer(2, event.clientX, event.clientY); });
+  window.addEventListener("mouseup", (event) => { if (page.boxOpen && event.button === 0) boxPointer(3, event.clientX, event.clientY); });
+  page.showBox = function (rgba, width, height) {
+    boxCanvas.width = width;
+    boxCanvas.height = height;
+    const pixels = new Uint8ClampedArray(Module.HEAPU8.buffer, rgba, width * height * 4);
+    boxContext.putImageData(new ImageData(pixels.slice(), width, height), 0, 0);
+    if (!page.boxOpen) {
+      page.boxOpen = true;
+      page.boxEvents = [];
+      forgetKeys();
+      screen.style.filter = "brightness(0.8)";
+      boxCanvas.hidden = false;
+    }
+    placeBox();
+    boxCanvas.focus();
+  };
+  page.takeBoxEvent = function (xy) {
+    const event = page.boxEvents.shift();
+    if (!event) return 0;
+    Module.HEAP32[xy >> 2] = event[1];
+    Module.HEAP32[(xy >> 2) + 1] = event[2];
+    return event[0];
+  };
+  page.hideBox = function () {
+    page.boxOpen = false;
+    boxCanvas.hidden = true;
+    screen.style.filter = "";
+    page.held = [false, false, false];
+    forgetKeys();
+  };
+
+  // --- sound: one context, the synthesizer and the effects into one meter the tests read ---
+  function startAudio() {
+    const AudioContextClass = window.AudioContext || window.webkitAudioContext;
+    if (!AudioContextClass) return;
+    const ctx = new AudioContextClass();
+    const out = ctx.createGain();
+    const meter = ctx.createAnalyser();
+    meter.fftSize = 2048;
+    out.connect(ctx.destination);
+    out.connect(meter);
+    page.audio = { ctx, out, meter, synth: null, queue: Promise.resolve(), midi: null, atEnd: false,
+                   playing: false, poll: 0, effect: null, effectNumber: 0, restTimer: 0 };
+    ctx.resume().catch(() => {});
+    page.audio.queue = startSynth(page.audio).catch((error) => {
+      console.warn("tessaro: music is silent:", error);
+      page.audio.synth = null;
+    }).then(() => rest());
+  }
+  // The audio device runs only while something sounds: a running context costs the page's main
+  // thread a few per cent even in silence. It rests a moment after the last sound, so that what
+  // still rings out (released notes, an effect's end) is heard to its end.
+  function wakeAudio() {
+    const audio = page.audio;
+    clearTimeout(audio.restTimer);
+    if (audio.ctx.state === "suspended") audio.ctx.resume().catch(() => {});
+  }
+  function rest() {
+    const audio = page.audio;
+    clearTimeout(audio.restTimer);
+    audio.restTimer = setTimeout(() => {
+      if (!audio.playing && !audio.effect) audio.ctx.suspend().catch(() => {});
+    }, 1500);
+  }
+  async function startSynth(audio) {
+    if (!window.JSSynth || !audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
+    await audio.ctx.audioWorklet.addModule("libfluidsynth.js");
+    await audio.ctx.audioWorklet.addModule("js-synthesizer.worklet.min.js");
+    const synth = new JSSynth.AudioWorkletNodeSynthesizer();
+    // The same loudness as the desktop's synthesizer.
+    synth.init(audio.ctx.sampleRate, { initialGain: 2.5 });
+    const node = synth.createAudioNode(audio.ctx);
+    node.connect(audio.out);
+    await synth.loadSFont(files.soundFont);
+    audio.synth = synth;
+  }
+  // Music commands run in order on the synthesizer (each waits for the one before); the answers
+  // the program gets are the states kept here, at once.
+  function music(step) {
+    const audio = page.audio;
+    if (!audio) return;
+    audio.queue = audio.queue.then(() => (audio.synth ? step(audio.synth) : null)).catch(() => {});
+  }
+  function watchEnd(on) {
+    const audio = page.audio;
+    clearInterval(audio.poll);
+    audio.poll = 0;
+    if (!on) return;
+    audio.poll = setInterval(() => {
+      music(async (synth) => {
+        const [tick, total] = await Promise.all([synth.retrievePlayerCurrentTick(), synth.retrievePlayerTotalTicks()]);
+        if (audio.playing && total > 0 && tick >= total) {
+          audio.atEnd = true;
+          audio.playing = false;
+          watchEnd(false);
+          rest();
+        }
+      });
+    }, 250);
+  }
+  page.musicLoad = function (bytes, length) {
+    const audio = page.audio;
+    if (!audio) return;
+    if (length > 0) audio.midi = Module.HEAPU8.slice(bytes, bytes + length).buffer;
+    audio.atEnd = false;
+    audio.playing = false;
+    watchEnd(false);
+    const midi = audio.midi;
+    music(async (synth) => {
+      synth.stopPlayer();
+      await synth.resetPlayer();
+      await synth.addSMFDataToPlayer(midi.slice(0));
+    });
+  };
+  page.musicPlay = function (fromStart) {
+    const audio = page.audio;
+    if (!audio || !audio.midi) return;
+    if (fromStart) page.musicLoad(0, 0);
+    wakeAudio();
+    audio.playing = true;
+    music((synth) => synth.playPlayer());
+    watchEnd(true);
+  };
+  page.musicStop = function () {
+    const audio = page.audio;
+    if (!audio) return;
+    audio.playing = false;
+    watchEnd(false);
+    music((synth) => synth.stopPlayer());
+    rest();
+  };
+  page.musicClose = function () {
+    const audio = page.audio;
+    if (!audio) return;
+    audio.playing = false;
+    audio.atEnd = false;
+    audio.midi = null;
+    watchEnd(false);
+    music(async (synth) => { synth.stopPlayer(); await synth.resetPlayer(); });
+    rest();
+  };
+  page.musicAtEnd = () => (page.audio && page.audio.atEnd ? 1 : 0);
+
+  // Each new effect cuts the one still playing, even one still being decoded.
+  page.playEffect = function (bytes, length) {
+    const audio = page.audio;
+    if (!audio) return;
+    const number = ++audio.effectNumber;
+    if (audio.effect) { try { audio.effect.stop(); } catch (e) {} audio.effect = null; }
+    wakeAudio();
+    const data = Module.HEAPU8.slice(bytes, bytes + length).buffer;
+    audio.ctx.decodeAudioData(data).then((buffer) => {
+      if (number !== audio.effectNumber) return;
+      const source = audio.ctx.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.out);
+      source.onended = () => {
+        if (audio.effect !== source) return;
+        audio.effect = null;
+        rest();
+      };
+      source.start();
+      audio.effect = source;
+    }, () => rest());
+  };
+  // The loudest sample of what was heard in the last few hundredths of a second.
+  page.audioPeak = function () {
+    if (!page.audio) return 0;
+    const samples = new Float32Array(page.audio.meter.fftSize);
+    page.audio.meter.getFloatTimeDomainData(samples);
+    let peak = 0;
+    for (const s of samples) peak = Math.max(peak, Math.abs(s));
+    return peak;
+  };
+
+  // --- the end ---
+  page.storyEnded = function (status) {
+    page.running = false;
+    if (page.audio) { page.musicClose(); if (page.audio.effect) try { page.audio.effect.stop(); } catch (e) {} }
+    page.endStatus = status;
+    veil.hidden = false;
+    $("ended").hidden = false;
+  };
+  $("again").addEventListener("click", () => location.reload());
+
+  // --- loading, then the first gesture ---
+  const files = { soundFont: null };
+  let programReady = false, filesReady = false;
+
+  function start(event) {
+    if (page.started || !programReady || !filesReady) return;
+    if (event) event.preventDefault();
+    page.started = true;
+    veil.hidden = true;
+    $("prompt").hidden = true;
+    startAudio();
+    screen.focus();
+    page.running = true;
+    page.startedAt = performance.now();
+    setTimeout(() => Module.callMain([]), 0);
+  }
+  function readyToStart() {
+    if (!programReady || !filesReady) return;
+    $("loading").hidden = true;
+    $("prompt").hidden = false;
+    page.loadedAt = performance.now();
+    // Tests and the benchmark may start without a gesture: ?autostart
+    if (/[?&]autostart\b/.test(location.search)) start(null);
+  }
+
+  async function fetchAll() {
+    const manifest = await (await fetch("manifest.json")).json();
+    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + manifest.soundFont.size;
+    let done = 0;
+    const fill = $("bar-fill");
+    async function get(url) {
+      const response = await fetch(url);
+      if (!response.ok) throw new Error(url + ": " + response.status);
+      const reader = response.body.getReader();
+      const parts = [];
+      for (;;) {
+        const { done: end, value } = await reader.read();
+        if (end) break;
+        parts.push(value);
+        done += value.length;
+        fill.style.width = Math.min(100, 100 * done / Math.max(1, total)) + "%";
+      }
+      const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+      let at = 0;
+      for (const p of parts) { all.set(p, at); at += p.length; }
+      return all;
+    }
+    const got = await Promise.all([
+      ...manifest.files.map((f) => get("story/" + f.path.split("/").map(encodeURIComponent).join("/")).then((bytes) => [f.path, bytes])),
+      get(manifest.font.path).then((bytes) => ["\0font", bytes]),
+      get(manifest.soundFont.path).then((bytes) => ["\0soundfont", bytes]),
+    ]);
+    return got;
+  }
+
+  window.Module = {
+    page,
+    noInitialRun: true,
+    print: (text) => console.log(text),
+    printErr: (text) => console.error(text),
+    onRuntimeInitialized: () => { programReady = true; Module.installFiles(); readyToStart(); },
+  };
+  let fetched = null;
+  Module.installFiles = function () {
+    if (!fetched || !programReady) return;
+    for (const [path, bytes] of fetched) {
+      if (path === "\0font") { Module.FS.writeFile("/ipag.ttf", bytes); continue; }
+      if (path === "\0soundfont") { files.soundFont = bytes.buffer; continue; }
+      const full = "/story/" + path;
+      Module.FS.mkdirTree(full.substring(0, full.lastIndexOf("/")));
+      Module.FS.writeFile(full, bytes);
+    }
+    Module.FS.mkdirTree("/story");
+    fetched = null;
+    filesReady = true;
+  };
+  fetchAll().then((got) => { fetched = got; Module.installFiles(); readyToStart(); }, (error) => {
+    $("loading-text").textContent = "The story could not be loaded: " + error.message;
+    console.error("tessaro:", error);
+  });
+  fit();
+  const script = document.createElement("script");
+  script.src = "tessaro.js";
+  document.body.appendChild(script);
+})();

@@ -1,0 +1,367 @@
+// The browser build's page in headless Chromium, driven by puppeteer-core, served on 127.0.0.1.
+// web.sh makes the stories and the Linux build's reference pixels, then runs this:
+//   node page_test.js --site BUILD_WEB --stories DIR --refs DIR --scratch DIR
+// Every wait is bounded, so a fault reports in seconds; nothing asserts on time.
+"use strict";
+const fs = require("fs");
+const path = require("path");
+const { execFileSync } = require("child_process");
+const puppeteer = require("puppeteer-core");
+const { serve } = require("../../scripts/lib/serve-web.js");
+
+const args = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
+const ROOT = path.resolve(__dirname, "../..");
+const W = 304, H = 304;
+let checks = 0, failures = 0;
+
+function check(what, expected, actual) {
+  checks++;
+  if (JSON.stringify(expected) === JSON.stringify(actual)) console.log(`ok: ${what}`);
+  else { failures++; console.log(`FAILED: ${what}: expected ${JSON.stringify(expected)}, got ${JSON.stringify(actual)}`); }
+}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+async function until(test, ms, step = 50) {
+  const end = Date.now() + ms;
+  for (;;) {
+    const value = await test();
+    if (value || Date.now() > end) return value;
+    await sleep(step);
+  }
+}
+
+// One site per story: the built page with the story and its manifest.
+function makeSites() {
+  const sites = path.join(args.scratch, "sites");
+  for (const story of fs.readdirSync(args.stories)) {
+    const site = path.join(sites, story);
+    fs.mkdirSync(site, { recursive: true });
+    for (const name of fs.readdirSync(args.site)) {
+      if (name === "story" || name === "manifest.json") continue;
+      fs.symlinkSync(path.join(args.site, name), path.join(site, name));
+    }
+    fs.cpSync(path.join(args.stories, story), path.join(site, "story"), { recursive: true });
+    execFileSync("python3", [path.join(ROOT, "scripts/lib/web-manifest.py"), site]);
+  }
+  return sites;
+}
+
+let browser, base;
+
+async function open(story, { width = 800, height = 600, autostart = true } = {}) {
+  const page = await browser.newPage();
+  await page.setViewport({ width, height });
+  page.consoleLines = [];
+  page.on("console", (m) => page.consoleLines.push(m.type() + ": " + m.text()));
+  page.on("pageerror", (e) => page.consoleLines.push("pageerror: " + e.message));
+  await page.goto(`${base}/${story}/${autostart ? "?autostart" : ""}`);
+  const ready = await until(() => page.evaluate(() => window.TessaroPage && (autostart => autostart ? TessaroPage.started : !document.getElementById("prompt").hidden)(location.search.includes("autostart"))), 10000);
+  if (!ready) console.log(`(${story} did not get ready; console: ${page.consoleLines.join(" | ")})`);
+  return page;
+}
+
+// The canvas's pixels as RGB bytes, as the Linux references are.
+async function pixels(page, canvas = "screen") {
+  const b64 = await page.evaluate((id) => {
+    const c = document.getElementById(id);
+    const data = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    const rgb = new Uint8Array(c.width * c.height * 3);
+    for (let i = 0, j = 0; i < data.length; i += 4) { rgb[j++] = data[i]; rgb[j++] = data[i + 1]; rgb[j++] = data[i + 2]; }
+    let s = "";
+    for (let i = 0; i < rgb.length; i += 8192) s += String.fromCharCode.apply(null, rgb.subarray(i, i + 8192));
+    return btoa(s);
+  }, canvas);
+  return Buffer.from(b64, "base64");
+}
+function differing(a, b) {
+  if (!a || !b || a.length !== b.length) return -1;
+  let n = 0;
+  for (let i = 0; i < a.length; i += 3) if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) n++;
+  return n;
+}
+// Waits up to ms for the canvas to show exactly the reference (the page wait's ▲ blinks, so the
+// frame is looked at again and again); the fewest pixels that differed otherwise.
+async function matchReference(page, ref, ms, canvas) {
+  let best = Infinity;
+  const end = Date.now() + ms;
+  while (Date.now() < end) {
+    const d = differing(await pixels(page, canvas), ref);
+    if (d === 0) return 0;
+    if (d >= 0) best = Math.min(best, d);
+    await sleep(30);
+  }
+  return best;
+}
+const rgbAt = (buf, x, y) => [buf[(y * W + x) * 3], buf[(y * W + x) * 3 + 1], buf[(y * W + x) * 3 + 2]];
+const state = (page) => page.evaluate(() => ({ started: TessaroPage.started, running: TessaroPage.running,
+  box: TessaroPage.boxOpen, ended: !document.getElementById("ended").hidden, status: TessaroPage.endStatus,
+  scale: TessaroPage.scale }));
+
+async function pixelsLikeLinux(story, pages) {
+  const page = await open(story);
+  for (let i = 1; i <= pages; i++) {
+    const ref = fs.readFileSync(path.join(args.refs, story, String(i).padStart(2, "0") + ".rgb"));
+    check(`${story}, page ${i}: every pixel as the Linux build's`, 0, await matchReference(page, ref, 4000));
+    await page.keyboard.press("Space");
+  }
+  await page.close();
+}
+
+async function typingAndBlink() {
+  const page = await open("glyphs");
+  // Typing: the box fills a character at a time, a frame for each: the first page has 80 or so.
+  const early = await pixels(page);
+  await sleep(2500);
+  const typed = await page.evaluate(() => TessaroPage.frames);
+  check("text is typed a character at a time (a frame for each)", true, typed >= 60 ? true : typed);
+  check("text is typed a character at a time (the first look was not the whole page)", true,
+        differing(early, await pixels(page)) > 0);
+  // At the page wait the ▲ blinks: the frame takes exactly two looks, again and again.
+  await sleep(1500);
+  const looks = new Set();
+  for (let i = 0; i < 30; i++) { looks.add((await pixels(page)).toString("base64")); await sleep(40); }
+  check("the page wait's ▲ blinks (two frames)", 2, looks.size);
+  const frames = await page.evaluate(() => TessaroPage.frames);
+  await sleep(1000);
+  const perSecond = (await page.evaluate(() => TessaroPage.frames)) - frames;
+  check("the page wait draws only when the ▲ changes (under 30 frames a second)", true, perSecond < 30);
+  await page.close();
+}
+
+// Held Ctrl skips: text at once, page waits pass. Both pages of the glyph story, and its end, come
+// in less than half the time the first page alone takes to type.
+async function skipping() {
+  const ref = fs.readFileSync(path.join(args.refs, "glyphs/01.rgb"));
+  let page = await open("glyphs");
+  let started = Date.now();
+  await matchReference(page, ref, 5000);
+  const typed = Date.now() - started;
+  await page.close();
+  page = await open("glyphs");
+  started = Date.now();
+  await page.keyboard.down("Control");
+  await until(async () => (await state(page)).ended, 5000);
+  const skipped = Date.now() - started;
+  await page.keyboard.up("Control");
+  check(`held Ctrl skips to the end (${skipped} ms, against ${typed} ms to type the first page)`, true,
+        (await state(page)).ended && skipped * 2 < typed);
+  await page.close();
+}
+
+// The question story (its files named in other letter cases than the script writes them): the
+// answer sets flag FF, a branch on it sets 01 and a branch on that shows
+// Pic01 (red top right) or Pic02 (green top right); then the next file is chained.
+async function question(how, expectSecond) {
+  const page = await open("question");
+  await sleep(1200);  // the question is drawn after its half-second delay
+  const secondAnswer = { x: 100, y: 2 + 210 + 30 + 7 };
+  if (how === "key Space") await page.keyboard.press("Space");
+  if (how === "key Down, Space") { await page.keyboard.press("ArrowDown"); await sleep(300); await page.keyboard.press("Space"); }
+  if (how === "wheel down, Space") {
+    const r = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect(); return [b.left, b.top]; });
+    await page.mouse.move(r[0] + 150, r[1] + 40);
+    await page.mouse.wheel({ deltaY: 100 });
+    await sleep(300);
+    await page.keyboard.press("Space");
+  }
+  if (how === "click" || how === "tap") {
+    const r = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect(); return [b.left, b.top, b.width / 304]; });
+    const x = r[0] + secondAnswer.x * r[2], y = r[1] + secondAnswer.y * r[2];
+    if (how === "click") { await page.mouse.move(x, y); await sleep(250); await page.mouse.click(x, y); }
+    else await page.touchscreen.tap(x, y);
+  }
+  await sleep(1500);
+  const shot = await pixels(page);
+  const topRight = rgbAt(shot, 2 + 30, 2 + 5);
+  check(`question by ${how}: the ${expectSecond ? "second" : "first"} answer's branch`, expectSecond ? [0, 255, 0] : [255, 0, 0], topRight);
+  await page.keyboard.press("Space");  // "選びました。" → D01
+  await sleep(1500);
+  await page.keyboard.press("Space");  // the chained file's page, then its end
+  const ended = await until(async () => (await state(page)).ended, 4000);
+  check(`question by ${how}: the chained file played to its end, and the page says so`, true, !!ended);
+  await page.close();
+}
+
+async function music() {
+  const page = await open("music");
+  const peaks = [];
+  const started = Date.now();
+  while (Date.now() - started < 5000) { peaks.push([Date.now() - started, await page.evaluate(() => TessaroPage.audioPeak())]); await sleep(100); }
+  const heard = (from, to) => peaks.filter(([t, p]) => t >= from && t < to && p > 0.01).length;
+  check("music is heard", true, heard(0, 1500) > 0);
+  // The piece lasts half a second: heard after 3 s only if it was played again.
+  check("music loops: heard again after its end", true, heard(3000, 5000) > 0);
+  await page.keyboard.press("Space");  // Z
+  await sleep(1500);
+  const quiet = [];
+  for (let i = 0; i < 20; i++) { quiet.push(await page.evaluate(() => TessaroPage.audioPeak())); await sleep(100); }
+  check("music stops", true, Math.max(...quiet) < 0.001);
+  await page.keyboard.press("Space");  // W01
+  const effect = await until(() => page.evaluate(() => TessaroPage.audioPeak() > 0.01), 3000);
+  check("a sound effect is heard", true, !!effect);
+  await sleep(1500);
+  await page.keyboard.press("Space");  // X again after Z
+  const again = await until(() => page.evaluate(() => TessaroPage.audioPeak() > 0.01), 3000);
+  check("music stopped by Z plays again on X", true, !!again);
+  await page.close();
+}
+
+async function gameOverBox() {
+  const page = await open("gameover");
+  const box = await until(async () => (await state(page)).box, 5000);
+  check("the game-over box is shown, modal over the canvas", true, !!box);
+  const [bw, bh] = fs.readFileSync(path.join(args.refs, "box/gameover.size"), "utf8").trim().split(/\s+/).map(Number);
+  const size = await page.evaluate(() => [document.getElementById("box").width, document.getElementById("box").height]);
+  check("the game-over box has the Linux box's size", [bw, bh], size);
+  const ref = fs.readFileSync(path.join(args.refs, "box/gameover.rgb"));
+  check("the game-over box: every pixel as the Linux build's", 0, await matchReference(page, ref, 2000, "box"));
+  await page.keyboard.press("Space");  // keys go to the box, not the story
+  const ended = await until(async () => (await state(page)).ended, 3000);
+  check("Space closes the box and the story has ended, with status 0", [true, 0],
+        [!!ended, (await state(page)).status]);
+  // Offered again: the page starts over (this page was opened with ?autostart, so it runs at once).
+  await page.tap("#again");  // a phone's tap, which the page's own touch handling must let through
+  await sleep(500);
+  const again = await until(() => page.evaluate(() => !!window.TessaroPage && TessaroPage.started &&
+                                                document.getElementById("ended").hidden), 8000);
+  check("Play again starts the story over", true, !!again);
+  await page.close();
+}
+
+async function errorBox() {
+  const page = await open("error");
+  const box = await until(async () => (await state(page)).box, 5000);
+  check("an error shows our box", true, !!box);
+  check("the error goes to the console, naming the file", true,
+        page.consoleLines.some((l) => l.startsWith("error:") && /Pic77\.bmp/i.test(l)));
+  const r = await page.evaluate(() => {
+    const b = document.getElementById("box").getBoundingClientRect();
+    return [b.left, b.top, b.width / document.getElementById("box").width];
+  });
+  // The OK button: the Linux layout's place for it, 80 x 24 at the bottom centre.
+  const [bw, bh] = await page.evaluate(() => [document.getElementById("box").width, document.getElementById("box").height]);
+  await page.mouse.click(r[0] + (bw / 2) * r[2], r[1] + (bh - 12 - 12) * r[2]);
+  const ended = await until(async () => (await state(page)).ended, 3000);
+  check("a click on OK closes it; the story has ended with status 1", [true, 1], [!!ended, (await state(page)).status]);
+  await page.close();
+}
+
+async function startPrompt() {
+  const page = await open("sample", { autostart: false });
+  check("the start prompt shows before the story", true, await page.evaluate(() => !document.getElementById("prompt").hidden));
+  check("nothing runs before the first gesture", false, (await state(page)).started);
+  await page.keyboard.press("Space");
+  await sleep(300);
+  check("the first key starts the story", true, (await state(page)).started);
+  // The gesture that started it counts for nothing: the title stays at its page wait.
+  const ref = fs.readFileSync(path.join(args.refs, "sample/01.rgb"));
+  check("the starting key turned no page", 0, await matchReference(page, ref, 4000));
+  await page.close();
+}
+
+async function scaling() {
+  for (const [what, width, height, scale] of [["a phone", 360, 640, 1], ["a 4K screen", 3840, 2160, 7], ["800 x 600", 800, 600, 1], ["1024 x 768", 1024, 768, 2]]) {
+    const page = await open("glyphs", { width, height });
+    const r = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect(); return [b.left, b.top, b.width, b.height, getComputedStyle(document.getElementById("screen")).imageRendering, getComputedStyle(document.body).backgroundColor]; });
+    check(`scaling on ${what}: ${scale}x, centred, pixelated, on black`,
+          [scale * W, scale * H, Math.floor((width - scale * W) / 2), Math.floor((height - scale * H) / 2), "pixelated", "rgb(0, 0, 0)"],
+          [r[2], r[3], Math.floor(r[0]), Math.floor(r[1]), r[4], r[5]]);
+    if (what === "800 x 600") {
+      await page.setViewport({ width: 1400, height: 1000 });
+      await sleep(300);
+      check("the canvas follows a resize", 3 * W, await page.evaluate(() => document.getElementById("screen").getBoundingClientRect().width));
+    }
+    await page.close();
+  }
+}
+
+async function fullscreen() {
+  const page = await open("glyphs");
+  await sleep(500);
+  await page.keyboard.press("F11");
+  const on = await until(() => page.evaluate(() => !!document.fullscreenElement), 3000);
+  check("F11 makes the page fullscreen", true, !!on);
+  await page.keyboard.press("F11");
+  const off = await until(() => page.evaluate(() => !document.fullscreenElement), 3000);
+  check("F11 again leaves fullscreen", true, !!off);
+  // At the first page's wait (a Space while the text types would be forgotten anyway).
+  const first = fs.readFileSync(path.join(args.refs, "glyphs/01.rgb"));
+  await matchReference(page, first, 4000);
+  await page.keyboard.down("Alt");
+  await page.keyboard.press("Enter");
+  await page.keyboard.up("Alt");
+  const altOn = await until(() => page.evaluate(() => !!document.fullscreenElement), 3000);
+  check("Alt+Enter makes the page fullscreen", true, !!altOn);
+  // Still the first page, as the Linux build shows it: the Enter went to fullscreen, not the story.
+  await sleep(500);
+  check("Alt+Enter turns no page", 0, await matchReference(page, first, 2000));
+  await page.keyboard.press("F11");
+  await until(() => page.evaluate(() => !document.fullscreenElement), 3000);
+  await page.close();
+}
+
+// The sample story to each of its endings: Space all the way, or Down held at every question.
+async function sampleEnding(holdDown) {
+  const page = await open("sample");
+  if (holdDown) await page.keyboard.down("ArrowDown");
+  let sawBox = false, sawMusic = false;
+  const end = Date.now() + 120000;
+  while (Date.now() < end) {
+    const s = await state(page);
+    if (s.ended) break;
+    if (s.box) { sawBox = true; await page.keyboard.press("Enter"); }
+    if (await page.evaluate(() => TessaroPage.audioPeak() > 0.01)) sawMusic = true;
+    await page.keyboard.press("Space");
+    await sleep(250);
+  }
+  if (holdDown) await page.keyboard.up("ArrowDown");
+  const s = await state(page);
+  check(`the sample story (${holdDown ? "second answers" : "first answers"}) plays to its end`, true, s.ended);
+  check(`the sample story (${holdDown ? "second answers" : "first answers"}): music was heard`, true, sawMusic);
+  await page.close();
+  return sawBox;
+}
+
+(async () => {
+  const sites = makeSites();
+  const server = await serve(sites);
+  base = `http://127.0.0.1:${server.address().port}`;
+  browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    userDataDir: path.join(args.scratch, "chromium-profile"),
+    args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+           "--disable-component-update", "--disable-sync", "--autoplay-policy=no-user-gesture-required"],
+  });
+  const only = process.env.WEB_TESTS ? process.env.WEB_TESTS.split(",") : null;
+  const tests = {
+    pixels: async () => { await pixelsLikeLinux("sample", 3); await pixelsLikeLinux("glyphs", 2); await pixelsLikeLinux("pictures", 12); },
+    start: startPrompt,
+    typing: typingAndBlink,
+    skipping,
+    questions: async () => {
+      await question("key Space", false);
+      await question("key Down, Space", true);
+      await question("wheel down, Space", true);
+      await question("click", true);
+      await question("tap", true);
+    },
+    music,
+    gameover: gameOverBox,
+    error: errorBox,
+    scaling,
+    fullscreen,
+    endings: async () => {
+      const boxes = [await sampleEnding(false), await sampleEnding(true)];
+      check("the game-over box came at one of the sample's endings", true, boxes.includes(true));
+    },
+  };
+  for (const [name, run] of Object.entries(tests)) {
+    if (only && !only.includes(name)) continue;
+    try { await run(); } catch (error) { failures++; checks++; console.log(`FAILED: ${name}: ${error.stack}`); }
+  }
+  await browser.close();
+  server.close();
+  console.log(`${checks - failures} passed, ${failures} failed`);
+  process.exit(failures === 0 ? 0 : 1);
+})();
