@@ -16,7 +16,9 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"
+#include "system/Picture.h"
 #include "tools/CheckFiles.h"
+#include "tools/CheckedRows.h"
 #include "window/Crt.h"
 
 namespace {
@@ -25,6 +27,9 @@ constexpr int kRowWidth = 280;     // from x = 15 to the box's inner right edge
 constexpr int kAnswerWidth = 265;  // answers start 15 pixels further right
 constexpr size_t kStatesPerPlace = 8;
 constexpr double kReadingPauseMs = 500;
+// The character position is a 16-bit count, one ahead of the index once a step is drawn: a line
+// is read up to this index and no further.
+constexpr size_t kLastIndex = 32766;
 
 // Widths of text as the box draws it. Measuring a whole row with the font costs a glyph load
 // for each character; the sum of single characters' widths (each measured once) is exact for
@@ -53,10 +58,9 @@ struct State {
     size_t line = 0;
     size_t index = 0;  // of the next character in the line
     int row = 0;
-    std::u32string rowText;                              // the current row's text so far
-    std::vector<std::pair<size_t, size_t>> rowOrigins;  // (line, index) of each of its characters
-    bool fifthRowText = false;                           // the current row is the fifth and holds text
-    bool unread = false;                                 // text typed since the last "P"
+    CheckedRows::Id rowText = CheckedRows::kEmpty;  // the current row's text so far
+    bool fifthRowText = false;                      // the current row is the fifth and holds text
+    bool unread = false;                            // text typed since the last "P"
 
     auto Key() const { return std::tie(file, line, index, row, rowText, unread); }
     bool operator<(const State& other) const { return Key() < other.Key(); }
@@ -110,21 +114,12 @@ private:
 
     // The row as it leaves the screen or stays: wider than the box runs past its right edge.
     void FlushRow(State& s) {
-        if (!s.rowText.empty() && widths.Of(s.rowText, kRowWidth) > kRowWidth) {
-            size_t low = 1, high = s.rowText.size();  // the shortest prefix that is too wide
-            while (low < high) {
-                const size_t middle = (low + high) / 2;
-                if (Crt.TextWidth(std::u32string_view(s.rowText).substr(0, middle)) > kRowWidth) high = middle;
-                else low = middle + 1;
-            }
-            const auto [line, index] = s.rowOrigins[low - 1];
+        size_t line = 0, index = 0;
+        if (rows.TooWide(s.rowText, line, index))
             findings.push_back(s.file->At(line, index, Severity::Warning,
-                                          "the row is wider than the box (" +
-                                              std::to_string(Crt.TextWidth(s.rowText)) +
-                                              " pixels, 280 fit): it runs past the right edge"));
-        }
-        s.rowText.clear();
-        s.rowOrigins.clear();
+                                          "the row is wider than the box (280 pixels fit): from here it runs past "
+                                          "the right edge"));
+        s.rowText = CheckedRows::kEmpty;
         s.fifthRowText = false;
     }
 
@@ -179,6 +174,20 @@ private:
         return std::filesystem::is_regular_file(LocateFile(AssetPath(folder, fileName)), error);
     }
 
+    // Why the player cannot show the picture, read and decoded by its own reader; "" when it can.
+    const std::string& PictureFault(const std::string& fileName) {
+        const std::string path = AssetPath("Picture", fileName);
+        auto known = pictures.find(path);
+        if (known != pictures.end()) return known->second;
+        std::string fault;
+        try {
+            LoadPicture(path);
+        } catch (const RunTimeError& error) {
+            fault = error.what();
+        }
+        return pictures.emplace(path, std::move(fault)).first->second;
+    }
+
     void Run(State s) {
         for (;;) {
             CheckedFile& file = *s.file;
@@ -189,7 +198,18 @@ private:
             }
             file.reached[s.line] = true;
             const std::u32string& text = file.lines[s.line];
-            if (s.index >= text.size() || text[s.index] == U'\n') {
+            if (s.index > kLastIndex) {
+                Report(s, std::min(s.index, text.size()), Severity::Error,
+                       "the line is read past its 32767th character, which the character position cannot "
+                       "count: the player stops here");
+                return;
+            }
+            // The end-of-line mark, written out or the one after the line's text, and a line feed
+            // inside the line all end the line.
+            if (s.index < text.size() && text[s.index] == U'\\' && s.index + 1 < text.size())
+                Report(s, s.index, Severity::Warning,
+                       "\"\\\" ends the line here: the rest of the line is never run");
+            if (s.index >= text.size() || text[s.index] == U'\n' || text[s.index] == U'\\') {
                 NextRow(s, s.index);
                 ++s.line;
                 s.index = 0;
@@ -215,8 +235,7 @@ private:
                    "\"C\" after four rows");
             s.fifthRowText = true;
         }
-        s.rowText.push_back(ch);
-        s.rowOrigins.emplace_back(s.line, s.index);
+        s.rowText = rows.Append(s.rowText, ch, s.line, s.index);
         s.unread = true;
     }
 
@@ -227,7 +246,7 @@ private:
         const std::string letter = ToUtf8(std::u32string(1, command.letter));
         const std::u32string argument = text.substr(at + 1, size_t(command.length));
         const bool textLike = LooksLikeText(text, at, command);
-        if (argument.size() < size_t(command.length) || argument.find(U'\n') != std::u32string::npos) {
+        if (argument.size() < size_t(command.length) || argument.find_first_of(U"\n\\") != std::u32string::npos) {
             Report(s, at, Severity::Error,
                    "the argument of \"" + letter + "\" runs past the end of the line (it takes " +
                        std::to_string(command.length) + " characters, the end-of-line mark among them)");
@@ -278,10 +297,10 @@ private:
                            (command.letter == U'W' ? ".wav" : ".mid") + " (it stays silent)");
             return true;
         case U'L':
-            if (!AssetExists("Picture", "Pic" + ToUtf8(argument) + ".bmp"))
+            if (const std::string& fault = PictureFault("Pic" + ToUtf8(argument) + ".bmp"); !fault.empty())
                 Report(s, at, Severity::Error,
-                       "\"L" + ToUtf8(argument) + "\": there is no Picture/Pic" + ToUtf8(argument) +
-                           ".bmp, and the player stops here" + (textLike ? " (is this text?)" : ""));
+                       "\"L" + ToUtf8(argument) + "\": " + fault + ", and the player stops here" +
+                           (textLike ? " (is this text?)" : ""));
             return true;
         case U'D': return Chain(s, at, argument, textLike);
         case U'J': return JumpTo(s, at, argument);
@@ -418,6 +437,8 @@ private:
 
     StoryFiles& files;
     TextWidths widths;
+    CheckedRows rows;
+    std::map<std::string, std::string> pictures;  // by path: why it cannot be shown, or ""
     std::deque<State> pending;
     std::set<State> seen;
     std::map<std::tuple<CheckedFile*, size_t, size_t>, size_t> statesAt;

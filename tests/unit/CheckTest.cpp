@@ -60,8 +60,19 @@ const std::vector<Fixture>& Fixtures() {
          {"2:1: warning"}},
         {"a last line without P", Lines({"あP", "い"}), {"2:2: warning"}},
         {"lines no path runs", Lines({"あPJ003", "い", "う", "えP"}), {"2:1: note"}},
+        {"\\ inside a line ends it", Lines({"あ\\L77P", "いP"}), {"1:2: warning"}},
+        {"an empty picture", Lines({"L09あP"}), {"1:1: error"}},
+        {"a picture without pixels", Lines({"L08あP"}), {"1:1: error"}},
+        {"a line longer than the character position counts", Lines({std::string(32767, 'x') + "P"}),
+         {"1:32768: error"}},
     };
     return fixtures;
+}
+
+// The pictures the fixtures name, beside the scenario files.
+void WritePictures(Story& story) {
+    story.Write("Picture/Pic09.bmp", "");
+    story.Write("Picture/Pic08.bmp", "BM" + std::string(52, '\0'));
 }
 
 std::vector<std::string> Found(const CheckResult& result) {
@@ -79,6 +90,7 @@ std::string Listing(const CheckResult& result) { return DiagnosticsText(result.d
 TEST(Check, EachHazardAloneIsFoundOnceAtItsPlace) {
     for (const Fixture& fixture : Fixtures()) {
         Story story;
+        WritePictures(story);
         story.Write("Data/Data00.Dat", fixture.bytes);
         const CheckResult result = CheckStory(story.folder.string());
         std::vector<std::string> expected;
@@ -91,6 +103,7 @@ TEST(Check, EachHazardAloneIsFoundOnceAtItsPlace) {
 // reaches every hazard.
 TEST(Check, OneStoryWithEveryHazardGetsOneFindingForEach) {
     Story story;
+    WritePictures(story);
     std::string hub;
     std::vector<std::string> expected;
     const auto& fixtures = Fixtures();
