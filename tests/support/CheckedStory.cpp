@@ -32,7 +32,7 @@ std::string Little(uint32_t value, int bytes) {
 std::string Bitmap(uint32_t width, uint32_t height, size_t stored) {
     return "BM" + Little(uint32_t(54 + stored), 4) + Little(0, 4) + Little(54, 4) + Little(40, 4) + Little(width, 4) +
            Little(height, 4) + Little(1, 2) + Little(24, 2) + Little(0, 4) + Little(uint32_t(stored), 4) +
-           Little(0, 16) + std::string(stored, '\x40');
+           std::string(16, '\0') + std::string(stored, '\x40');
 }
 
 // What one byte of the input writes. The long runs of text reach the limit of the character
@@ -41,7 +41,7 @@ const std::vector<std::string>& Tokens() {
     static const std::vector<std::string> tokens = {
         "\r\n", "\r\n", "\r\n", "\r", "\n", "\\", "P", "C", "\x82\xA0", "x", " ", "a", "b", "ab", "F00", "F01",
         "F0a", "S00", "R00", "S01", "R01", "Q", "J000", "J001", "J002", "J005", "J499", "J-01", "J600", "J1E9",
-        "D01", "D02", "D0", "L01", "L02", "L03", "L04", "L05", "L06", "L0", "B01", "B0", "X", "Z", "W01",
+        "D01", "D02", "D0", "L91", "L92", "L93", "L94", "L95", "L96", "L0", "B01", "B0", "X", "Z", "W01",
         "W0", "T010", "T9E9", "T", "e", "G", "0", "1", "\x82", std::string(4000, 'x'), std::string(4000, 'b'),
     };
     return tokens;
@@ -51,11 +51,11 @@ const std::vector<std::string>& Tokens() {
 
 void WriteGeneratedStory(const std::string& folder, std::string_view input) {
     const std::filesystem::path root(folder);
-    Put(root / "Picture/Pic01.bmp", Bitmap(2, 2, 16));
-    Put(root / "Picture/Pic02.bmp", "");
-    Put(root / "Picture/Pic03.bmp", Bitmap(100, 100, 40));
-    Put(root / "Picture/Pic04.bmp", Bitmap(9000, 1, 27000));
-    std::filesystem::create_directories(root / "Picture/Pic05.bmp");
+    Put(root / "Picture/Pic91.bmp", Bitmap(2, 2, 16));
+    Put(root / "Picture/Pic92.bmp", "");
+    Put(root / "Picture/Pic93.bmp", Bitmap(100, 100, 40));
+    Put(root / "Picture/Pic94.bmp", Bitmap(9000, 1, 27000));
+    std::filesystem::create_directories(root / "Picture/Pic95.bmp");
     std::string files[2];
     // The first byte chooses: even, the rest is the grammar; odd, the rest is the files' bytes,
     // Data00.Dat and Data01.Dat parted by the first 0xFF.

@@ -7,8 +7,8 @@
 #include <string_view>
 
 // Writes into the story folder (already the program's folder) the scenario files input makes
-// and the pictures they may name: Pic01 sound, Pic02 empty, Pic03 cut short, Pic04 too large,
-// Pic05 a folder.
+// and the pictures they may name: Pic91 sound, Pic92 empty, Pic93 cut short, Pic94 too large,
+// Pic95 a folder, Pic96 missing.
 void WriteGeneratedStory(const std::string& folder, std::string_view input);
 
 // Checks the story in folder and, when the checker finds no error, plays it for a while of the

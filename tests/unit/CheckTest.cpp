@@ -2,13 +2,19 @@
 // them all: each hazard is found once, at its file, line and column.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "script/Commands.h"
 #include "script/Interpreter.h"
 #include "support/Story.h"
+#include "script/Scenario.h"
+#include "system/AssetPath.h"
+#include "system/TextCodec.h"
 #include "tools/Check.h"
+#include "tools/Tools.h"
 
 namespace {
 
@@ -139,6 +145,62 @@ TEST(Check, TheCommandTableTakesWhatThePlayerTakes) {
         story.Scenario("00", Utf8(std::u32string(1, letter)) + std::string(size_t(command->length), '0') + "あ\n");
         EXPECT_EQ(story.Run(), "");
         EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), "あ") << Utf8(std::u32string(1, letter));
+    }
+}
+
+int RunCommandLine(std::vector<std::string> arguments, std::string& said) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunTool(int(argv.size()), argv.data());
+    said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    return status;
+}
+
+// A "\" is a separator only in the names the scenario gives: a story folder, or a file given on
+// the command line, may hold one in its name. Reports stay whole and valid UTF-8 whatever bytes
+// the names and the script hold.
+TEST(Check, NamesAndReportsTakeAnyBytes) {
+    Story story;
+    const std::filesystem::path odd = story.folder / "a\\b";
+    std::filesystem::create_directories(odd / "Data");
+    std::filesystem::create_directories(odd / "Picture");
+    std::ofstream(odd / "Data/Data00.Dat", std::ios::binary) << Cp932("あP\r\nD01\r\n");
+    std::ofstream(odd / "Data/Data01.Dat", std::ios::binary) << Cp932("いP\r\n");
+    std::ofstream(odd / "story.txt", std::ios::binary) << "うP\n";
+    std::string said;
+    EXPECT_EQ(RunCommandLine({"check", "--", odd.string()}, said), 0) << said;
+    EXPECT_EQ(said, "0 errors, 0 warnings, 0 notes in 2 scenario files\n");
+    EXPECT_EQ(RunCommandLine({"convert", (odd / "story.txt").string(), (odd / "Data/Data02.Dat").string()}, said), 0)
+        << said;
+    SetProgramDirectory(odd.string());
+    for (const int64_t at : {500, 1000, 1500}) story.platform.PressKey(at, Key::Space);
+    EXPECT_EQ(story.Run(), "");
+    EXPECT_EQ(CurrentScenarioFile(), "Data01.Dat");
+
+    EXPECT_EQ(RunCommandLine({"check", "--bogus"}, said), 2);
+    EXPECT_NE(said.find("unknown option --bogus"), std::string::npos) << said;
+
+    const struct {
+        const char* what;
+        std::string file, message;
+        const char* shown;  // in both reports
+    } cases[] = {
+        {"a byte that is not UTF-8", "Data\xFF.Dat", "x", "Data\\xff.Dat"},
+        {"a NUL", "Data00.Dat", std::string("\"L\0\x31\"", 5), "\"L\\x001\""},
+        {"an escape", "Data00.Dat", "\x1b[2J", "\\x1b[2J"},
+        {"UTF-8 text", "Data00.Dat", "「あ」", "「あ」"},
+    };
+    for (const auto& c : cases) {
+        Diagnostic d;
+        d.file = d.path = c.file;
+        d.message = c.message;
+        const std::string text = DiagnosticsText({d}, 1), json = DiagnosticsJson({d}, 1);
+        EXPECT_NE(text.find(c.shown), std::string::npos) << c.what << ": " << text;
+        EXPECT_NE(text.find("0 errors, 1 warning"), std::string::npos) << c.what << ": " << text;
+        EXPECT_EQ(FromUtf8(json).find(U'\uFFFD'), std::u32string::npos) << c.what << ": " << json;
+        EXPECT_EQ(json.find('\0'), std::string::npos) << c.what;
     }
 }
 
