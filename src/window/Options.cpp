@@ -3,7 +3,7 @@
 #include <cstring>
 
 const char* const kUsage =
-    "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
+    "Usage: tessaro [OPTION]... [--] [STORY-FOLDER]\n"
     "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
     "       tessaro convert SOURCE.txt DATA.Dat     (UTF-8 text to a scenario file)\n"
     "Plays the sound novel in STORY-FOLDER (by default the folder that holds this program):\n"
@@ -52,8 +52,20 @@ CommandLine Misuse(const std::string& problem) {
 CommandLine ReadCommandLine(int argc, char** argv) {
     CommandLine line;
     bool folderGiven = false;
+    bool optionsEnded = false;  // after "--", a folder whose name starts with "-" can be named
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded) {
+            if (argument.empty()) return Misuse("an empty story folder name");
+            if (folderGiven) return Misuse("one story folder at most");
+            line.storyFolder = argument;
+            folderGiven = true;
+            continue;
+        }
         if (argument == "--help" || argument == "-h") {
             line.action = CommandLine::Action::Help;
             return line;
