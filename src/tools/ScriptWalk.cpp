@@ -169,9 +169,25 @@ private:
         return false;
     }
 
-    bool AssetExists(const char* folder, const std::string& fileName) {
-        std::error_code error;
-        return std::filesystem::is_regular_file(LocateFile(AssetPath(folder, fileName)), error);
+    // Why the music or effect device would stay silent, the file read by the player's own reader
+    // under its cap and its kind told as the device tells it; "" when it would play.
+    const std::string& SoundFault(const char* folder, const std::string& fileName) {
+        const std::string path = AssetPath(folder, fileName);
+        auto known = sounds.find(path);
+        if (known != sounds.end()) return known->second;
+        std::string fault;
+        try {
+            const std::string bytes = ReadAssetFile(path, kMediaFileCap);
+            const bool wave = bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0;
+            const bool midi = (bytes.size() >= 14 && bytes.compare(0, 4, "MThd") == 0) ||
+                              (bytes.size() >= 20 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "RMID") == 0);
+            if (std::string(folder) == "Wave" ? !wave : !midi)
+                fault = PrintableName(LocateFile(path)) + std::string(" is not a ") +
+                        (std::string(folder) == "Wave" ? "wave" : "MIDI") + " file";
+        } catch (const RunTimeError& error) {
+            fault = error.what();
+        }
+        return sounds.emplace(path, std::move(fault)).first->second;
     }
 
     // Why the player cannot show the picture, read and decoded by its own reader; "" when it can.
@@ -288,13 +304,12 @@ private:
             return true;
         case U'W':
         case U'B':
-            if (!textLike && !AssetExists(command.letter == U'W' ? "Wave" : "Bgm",
-                                          (command.letter == U'W' ? "Wave" : "Bgm") + ToUtf8(argument) +
-                                              (command.letter == U'W' ? ".wav" : ".mid")))
-                Report(s, at, Severity::Warning,
-                       "\"" + letter + ToUtf8(argument) + "\": there is no " +
-                           (command.letter == U'W' ? "Wave/Wave" : "Bgm/Bgm") + ToUtf8(argument) +
-                           (command.letter == U'W' ? ".wav" : ".mid") + " (it stays silent)");
+            if (const char* folder = command.letter == U'W' ? "Wave" : "Bgm"; !textLike) {
+                const std::string fileName = folder + ToUtf8(argument) + (command.letter == U'W' ? ".wav" : ".mid");
+                if (const std::string& fault = SoundFault(folder, fileName); !fault.empty())
+                    Report(s, at, Severity::Warning,
+                           "\"" + letter + ToUtf8(argument) + "\": " + fault + " (it stays silent)");
+            }
             return true;
         case U'L':
             if (const std::string& fault = PictureFault("Pic" + ToUtf8(argument) + ".bmp"); !fault.empty())
@@ -439,6 +454,7 @@ private:
     TextWidths widths;
     CheckedRows rows;
     std::map<std::string, std::string> pictures;  // by path: why it cannot be shown, or ""
+    std::map<std::string, std::string> sounds;    // by path: why it stays silent, or ""
     std::deque<State> pending;
     std::set<State> seen;
     std::map<std::tuple<CheckedFile*, size_t, size_t>, size_t> statesAt;

@@ -68,6 +68,8 @@ const std::vector<Fixture>& Fixtures() {
         {"lines no path runs", Lines({"あPJ003", "い", "う", "えP"}), {"2:1: note"}},
         {"\\ inside a line ends it", Lines({"あ\\L77P", "いP"}), {"1:2: warning"}},
         {"an empty picture", Lines({"L09あP"}), {"1:1: error"}},
+        {"a sound that is not a wave file", Lines({"あW09P"}), {"1:2: warning"}},
+        {"empty music", Lines({"B09あP"}), {"1:1: warning"}},
         {"a picture without pixels", Lines({"L08あP"}), {"1:1: error"}},
         {"a line longer than the character position counts", Lines({std::string(32767, 'x') + "P"}),
          {"1:32768: error"}},
@@ -75,8 +77,10 @@ const std::vector<Fixture>& Fixtures() {
     return fixtures;
 }
 
-// The pictures the fixtures name, beside the scenario files.
+// The pictures and sounds the fixtures name, beside the scenario files.
 void WritePictures(Story& story) {
+    story.Write("Wave/Wave09.wav", "RIFF\x04\0\0\0AVI ");
+    story.Write("Bgm/Bgm09.mid", "");
     story.Write("Picture/Pic09.bmp", "");
     story.Write("Picture/Pic08.bmp", "BM" + std::string(52, '\0'));
 }
