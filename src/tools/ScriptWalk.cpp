@@ -1,7 +1,6 @@
 #include "tools/ScriptWalk.h"
 
 #include <deque>
-#include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
