@@ -1,5 +1,6 @@
 #include "tools/ScriptWalk.h"
 
+#include <algorithm>
 #include <deque>
 #include <limits>
 #include <map>
@@ -61,8 +62,8 @@ struct State {
     bool fifthRowText = false;                      // the current row is the fifth and holds text
     bool unread = false;                            // text typed since the last "P"
 
-    auto Key() const { return std::tie(file, line, index, row, rowText, unread); }
-    bool operator<(const State& other) const { return Key() < other.Key(); }
+    // What tells states at one place apart.
+    uint64_t Variant() const { return uint64_t(rowText) << 8 | uint64_t(row) << 1 | uint64_t(unread); }
 };
 
 bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
@@ -105,19 +106,17 @@ private:
     }
 
     void Queue(State state) {
-        const auto place = std::make_tuple(state.file, state.line, state.index);
-        if (++statesAt[place] > kStatesPerPlace) return;  // enough ways of reaching one place
-        if (!seen.insert(state).second) return;
+        const Place place{state.file, state.line, state.index};
+        std::vector<uint64_t>& variants = statesAt[place];
+        const uint64_t variant = state.Variant();
+        if (std::find(variants.begin(), variants.end(), variant) != variants.end()) return;
+        if (variants.size() >= kStatesPerPlace) return;  // enough ways of reaching one place
+        variants.push_back(variant);
         pending.push_back(std::move(state));
     }
 
-    // The row as it leaves the screen or stays: wider than the box runs past its right edge.
+    // The row leaves the screen or stays; what it held no longer matters.
     void FlushRow(State& s) {
-        size_t line = 0, index = 0;
-        if (rows.TooWide(s.rowText, line, index))
-            findings.push_back(s.file->At(line, index, Severity::Warning,
-                                          "the row is wider than the box (280 pixels fit): from here it runs past "
-                                          "the right edge"));
         s.rowText = CheckedRows::kEmpty;
         s.fifthRowText = false;
     }
@@ -250,7 +249,14 @@ private:
                    "\"C\" after four rows");
             s.fifthRowText = true;
         }
-        s.rowText = rows.Append(s.rowText, ch, s.line, s.index);
+        const CheckedRows::Id before = s.rowText;
+        s.rowText = rows.Append(s.rowText, ch);
+        // Once a line: paths that differ in what the row held before reach the edge at other
+        // characters of it.
+        if (s.rowText == CheckedRows::kPastTheEdge && before != CheckedRows::kPastTheEdge &&
+            overflowingLines.emplace(s.file, s.line).second)
+            Report(s, s.index, Severity::Warning,
+                   "the row is wider than the box (280 pixels fit): from here it runs past the right edge");
         s.unread = true;
     }
 
@@ -452,11 +458,23 @@ private:
     StoryFiles& files;
     TextWidths widths;
     CheckedRows rows;
+    std::set<std::pair<CheckedFile*, size_t>> overflowingLines;  // where a row ran past the edge
     std::map<std::string, std::string> pictures;  // by path: why it cannot be shown, or ""
     std::map<std::string, std::string> sounds;    // by path: why it stays silent, or ""
     std::deque<State> pending;
-    std::set<State> seen;
-    std::map<std::tuple<CheckedFile*, size_t, size_t>, size_t> statesAt;
+    // The states queued at each place, each kept as its variant only: a story of many branches
+    // costs memory in proportion to its places.
+    struct Place {
+        CheckedFile* file;
+        size_t line, index;
+        bool operator==(const Place&) const = default;
+    };
+    struct PlaceHash {
+        size_t operator()(const Place& p) const {
+            return std::hash<const void*>()(p.file) ^ (p.line * 0x9E3779B97F4A7C15u) ^ (p.index * 0xC2B2AE3D27D4EB4Fu);
+        }
+    };
+    std::unordered_map<Place, std::vector<uint64_t>, PlaceHash> statesAt;
 };
 
 }  // namespace
