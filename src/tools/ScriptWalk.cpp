@@ -218,11 +218,11 @@ private:
                        "count: the player stops here");
                 return;
             }
-            // The end-of-line mark, written out or the one after the line's text, and a line feed
-            // inside the line all end the line.
             if (s.index < text.size() && text[s.index] == U'\\' && s.index + 1 < text.size())
                 Report(s, s.index, Severity::Warning,
                        "\"\\\" ends the line here: the rest of the line is never run");
+            // The end-of-line mark, written out or the one after the line's text, and a line feed
+            // inside the line all end the line.
             if (s.index >= text.size() || text[s.index] == U'\n' || text[s.index] == U'\\') {
                 NextRow(s, s.index);
                 ++s.line;
