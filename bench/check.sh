@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Time of "tessaro check" on the sample story and on a generated story of 100 files of 500 lines
 # each (every page four rows and a "P", a question and a branch on every page, the files chained
-# by "D"). Prints each figure beside its target and exits 1 when one is missed.
-# Usage: bench/check.sh [path/to/tessaro]   (targets: under 0.2 s and under 1 s)
+# by "D"); time and memory on one line of "F00ab" 10000 times (50 kB, two ways at every branch).
+# Prints each figure beside its target and exits 1 when one is missed.
+# Usage: bench/check.sh [path/to/tessaro]   (targets: under 0.2 s, under 1 s, under 1 s and 50 MB)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$here/build/tessaro}
@@ -48,4 +49,20 @@ report() {  # report WHAT SECONDS TARGET
 }
 report "tessaro check, the sample story" "$(best_time "$here/story")" 0.2
 report "tessaro check, 100 files of 500 lines" "$(best_time "$scratch/large")" 1
+
+# One line of branches: its findings do not matter here, only what finding them costs.
+mkdir -p "$scratch/branches/Data"
+python3 -c 'import sys; open(sys.argv[1], "wb").write(b"F00ab" * 10000 + b"P\r\n")' "$scratch/branches/Data/Data00.Dat"
+read -r seconds megabytes < <(python3 - "$program" "$scratch/branches" <<'PY'
+import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run([sys.argv[1], "check", sys.argv[2]], stdout=subprocess.DEVNULL)
+seconds = time.monotonic() - start
+print(f"{seconds:.3f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024:.1f}")
+PY
+)
+report "tessaro check, one line of F00ab x 10000" "$seconds" 1
+verdict=ok
+awk -v a="$megabytes" 'BEGIN { exit !(a < 50) }' || { verdict=MISSED; missed=1; }
+printf '%-44s %6.1f MB  target under 50 MB   %s\n' "the same, peak memory" "$megabytes" "$verdict"
 exit $missed

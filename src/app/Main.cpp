@@ -30,8 +30,8 @@ constexpr const char* kNoStoryHere =
 // installed with it instead. Empty when there is neither.
 std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
-    if (std::filesystem::exists(platform.FindFile(programFolder + "/Data/Data00.Dat"), error))
-        return programFolder;
+    SetProgramDirectory(programFolder);  // its path taken as it is, "\" and all
+    if (std::filesystem::exists(platform.FindFile(AssetPath("Data", "Data00.Dat")), error)) return programFolder;
     const std::filesystem::path installed =
         (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string();

@@ -6,7 +6,7 @@
 #include "script/StartPoint.h"
 
 const char* const kUsage =
-    "Usage: tessaro [OPTION]... [STORY-FOLDER]\n"
+    "Usage: tessaro [OPTION]... [--] [STORY-FOLDER]\n"
     "       tessaro check [--json] [STORY-FOLDER]   (finds what would go wrong in a story)\n"
     "       tessaro convert SOURCE.txt DATA.Dat     (UTF-8 text to a scenario file)\n"
     "       tessaro paths [--json] [STORY-FOLDER]   (plays every path without a window)\n"
@@ -111,8 +111,20 @@ bool OptionWithValue(const std::string& name, int argc, char** argv, int& i, std
 CommandLine ReadCommandLine(int argc, char** argv) {
     CommandLine line;
     bool folderGiven = false;
+    bool optionsEnded = false;  // after "--", a folder whose name starts with "-" can be named
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded) {
+            if (argument.empty()) return Misuse("an empty story folder name");
+            if (folderGiven) return Misuse("one story folder at most");
+            line.storyFolder = argument;
+            folderGiven = true;
+            continue;
+        }
         std::string value;
         bool missing = false;
         if (argument == "--help" || argument == "-h") {

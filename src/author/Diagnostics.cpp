@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "system/Errors.h"
+
 namespace {
 
 const char* SeverityName(Severity severity) {
@@ -26,19 +28,14 @@ std::string Summary(const std::vector<Diagnostic>& diagnostics, size_t filesRead
            Counted(counts[2], "note", "notes") + " in " + Counted(filesRead, "scenario file", "scenario files");
 }
 
+// Names and arguments come from the story's files as bytes: each that is not UTF-8 text, and each
+// control byte, is written as "\xff", so that the output is always valid UTF-8 (and JSON) and a
+// NUL or an escape sequence never reaches the terminal.
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
+    for (const char c : PrintableName(text)) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
     }
     return out + "\"";
 }
@@ -59,12 +56,12 @@ void SortDiagnostics(std::vector<Diagnostic>& diagnostics) {
 std::string DiagnosticsText(const std::vector<Diagnostic>& diagnostics, size_t filesRead) {
     std::string out;
     for (const Diagnostic& d : diagnostics) {
-        out += d.file;
+        out += PrintableName(d.file);
         if (d.line > 0) out += ':', out += std::to_string(d.line), out += ':', out += std::to_string(d.column);
-        out += std::string(": ") + SeverityName(d.severity) + ": " + d.message;
+        out += std::string(": ") + SeverityName(d.severity) + ": " + PrintableName(d.message);
         if (!d.scenarioFile.empty())
-            out += " [", out += d.scenarioFile, out += ':', out += std::to_string(d.scenarioLine), out += ':',
-                out += std::to_string(d.scenarioColumn), out += ']';
+            out += " [", out += PrintableName(d.scenarioFile), out += ':', out += std::to_string(d.scenarioLine),
+                out += ':', out += std::to_string(d.scenarioColumn), out += ']';
         out += "\n";
     }
     return out + Summary(diagnostics, filesRead) + "\n";

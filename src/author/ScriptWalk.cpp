@@ -1,7 +1,7 @@
 #include "author/ScriptWalk.h"
 
+#include <algorithm>
 #include <deque>
-#include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
@@ -17,12 +17,17 @@
 #include "system/Files.h"
 #include "system/TextCodec.h"
 #include "author/CheckFiles.h"
+#include "author/CheckedRows.h"
+#include "system/Picture.h"
 #include "window/Crt.h"
 
 namespace {
 
 constexpr size_t kStatesPerPlace = 8;
 constexpr double kReadingPauseMs = 500;
+// The character position is a 16-bit count, one ahead of the index once a step is drawn: a line
+// is read up to this index and no further.
+constexpr size_t kLastIndex = 32766;
 
 // Widths of text as the box draws it. Measuring a whole row with the font costs a glyph load
 // for each character; the sum of single characters' widths (each measured once) is exact for
@@ -51,13 +56,12 @@ struct State {
     size_t line = 0;
     size_t index = 0;  // of the next character in the line
     int row = 0;
-    std::u32string rowText;                              // the current row's text so far
-    std::vector<std::pair<size_t, size_t>> rowOrigins;  // (line, index) of each of its characters
-    bool fifthRowText = false;                           // the current row is the fifth and holds text
-    bool unread = false;                                 // text typed since the last "P"
+    CheckedRows::Id rowText = CheckedRows::kEmpty;  // the current row's text so far
+    bool fifthRowText = false;                      // the current row is the fifth and holds text
+    bool unread = false;                            // text typed since the last "P"
 
-    auto Key() const { return std::tie(file, line, index, row, rowText, unread); }
-    bool operator<(const State& other) const { return Key() < other.Key(); }
+    // What tells states at one place apart.
+    uint64_t Variant() const { return uint64_t(rowText) << 8 | uint64_t(row) << 1 | uint64_t(unread); }
 };
 
 bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
@@ -100,29 +104,18 @@ private:
     }
 
     void Queue(State state) {
-        const auto place = std::make_tuple(state.file, state.line, state.index);
-        if (++statesAt[place] > kStatesPerPlace) return;  // enough ways of reaching one place
-        if (!seen.insert(state).second) return;
+        const Place place{state.file, state.line, state.index};
+        std::vector<uint64_t>& variants = statesAt[place];
+        const uint64_t variant = state.Variant();
+        if (std::find(variants.begin(), variants.end(), variant) != variants.end()) return;
+        if (variants.size() >= kStatesPerPlace) return;  // enough ways of reaching one place
+        variants.push_back(variant);
         pending.push_back(std::move(state));
     }
 
-    // The row as it leaves the screen or stays: wider than the box runs past its right edge.
+    // The row leaves the screen or stays; what it held no longer matters.
     void FlushRow(State& s) {
-        if (!s.rowText.empty() && widths.Of(s.rowText, kRowWidth) > kRowWidth) {
-            size_t low = 1, high = s.rowText.size();  // the shortest prefix that is too wide
-            while (low < high) {
-                const size_t middle = (low + high) / 2;
-                if (Crt.TextWidth(std::u32string_view(s.rowText).substr(0, middle)) > kRowWidth) high = middle;
-                else low = middle + 1;
-            }
-            const auto [line, index] = s.rowOrigins[low - 1];
-            findings.push_back(s.file->At(line, index, Severity::Warning,
-                                          "the row is wider than the box (" +
-                                              std::to_string(Crt.TextWidth(s.rowText)) +
-                                              " pixels, " + std::to_string(kRowWidth) + " fit): it runs past the right edge"));
-        }
-        s.rowText.clear();
-        s.rowOrigins.clear();
+        s.rowText = CheckedRows::kEmpty;
         s.fifthRowText = false;
     }
 
@@ -172,9 +165,39 @@ private:
         return false;
     }
 
-    bool AssetExists(const char* folder, const std::string& fileName) {
-        std::error_code error;
-        return std::filesystem::is_regular_file(LocateFile(AssetPath(folder, fileName)), error);
+    // Why the music or effect device would stay silent, the file read by the player's own reader
+    // under its cap and its kind told as the device tells it; "" when it would play.
+    const std::string& SoundFault(const char* folder, const std::string& fileName) {
+        const std::string path = AssetPath(folder, fileName);
+        auto known = sounds.find(path);
+        if (known != sounds.end()) return known->second;
+        std::string fault;
+        try {
+            const std::string bytes = ReadAssetFile(path, kMediaFileCap);
+            const bool wave = bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0;
+            const bool midi = (bytes.size() >= 14 && bytes.compare(0, 4, "MThd") == 0) ||
+                              (bytes.size() >= 20 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "RMID") == 0);
+            if (std::string(folder) == "Wave" ? !wave : !midi)
+                fault = PrintableName(LocateFile(path)) + std::string(" is not a ") +
+                        (std::string(folder) == "Wave" ? "wave" : "MIDI") + " file";
+        } catch (const RunTimeError& error) {
+            fault = error.what();
+        }
+        return sounds.emplace(path, std::move(fault)).first->second;
+    }
+
+    // Why the player cannot show the picture, read and decoded by its own reader; "" when it can.
+    const std::string& PictureFault(const std::string& fileName) {
+        const std::string path = AssetPath("Picture", fileName);
+        auto known = pictures.find(path);
+        if (known != pictures.end()) return known->second;
+        std::string fault;
+        try {
+            LoadPicture(path);
+        } catch (const RunTimeError& error) {
+            fault = error.what();
+        }
+        return pictures.emplace(path, std::move(fault)).first->second;
     }
 
     void Run(State s) {
@@ -187,7 +210,18 @@ private:
             }
             file.reached[s.line] = true;
             const std::u32string& text = file.lines[s.line];
-            if (s.index >= text.size() || text[s.index] == U'\n') {
+            if (s.index > kLastIndex) {
+                Report(s, std::min(s.index, text.size()), Severity::Error,
+                       "the line is read past its 32767th character, which the character position cannot "
+                       "count: the player stops here");
+                return;
+            }
+            if (s.index < text.size() && text[s.index] == U'\\' && s.index + 1 < text.size())
+                Report(s, s.index, Severity::Warning,
+                       "\"\\\" ends the line here: the rest of the line is never run");
+            // The end-of-line mark, written out or the one after the line's text, and a line feed
+            // inside the line all end the line.
+            if (s.index >= text.size() || text[s.index] == U'\n' || text[s.index] == U'\\') {
                 NextRow(s, s.index);
                 ++s.line;
                 s.index = 0;
@@ -213,8 +247,15 @@ private:
                    "\"C\" after four rows");
             s.fifthRowText = true;
         }
-        s.rowText.push_back(ch);
-        s.rowOrigins.emplace_back(s.line, s.index);
+        const CheckedRows::Id before = s.rowText;
+        s.rowText = rows.Append(s.rowText, ch);
+        // Once a line: paths that differ in what the row held before reach the edge at other
+        // characters of it.
+        if (s.rowText == CheckedRows::kPastTheEdge && before != CheckedRows::kPastTheEdge &&
+            overflowingLines.emplace(s.file, s.line).second)
+            Report(s, s.index, Severity::Warning,
+                   "the row is wider than the box (" + std::to_string(kRowWidth) +
+                       " pixels fit): from here it runs past the right edge");
         s.unread = true;
     }
 
@@ -226,7 +267,7 @@ private:
         const std::u32string argument = text.substr(at + 1, size_t(command.length));
         const bool textLike = LooksLikeText(text, at, command);
         const std::string file = AssetFileName(command, argument);
-        if (argument.size() < size_t(command.length) || argument.find(U'\n') != std::u32string::npos) {
+        if (argument.size() < size_t(command.length) || argument.find_first_of(U"\n\\") != std::u32string::npos) {
             Report(s, at, Severity::Error,
                    "the argument of \"" + letter + "\" runs past the end of the line (it takes " +
                        std::to_string(command.length) + " characters, the end-of-line mark among them)");
@@ -268,16 +309,16 @@ private:
             return true;
         case U'W':
         case U'B':
-            if (!textLike && !AssetExists(command.asset.folder, file))
-                Report(s, at, Severity::Warning,
-                       "\"" + letter + ToUtf8(argument) + "\": there is no " + command.asset.folder + "/" + file +
-                           " (it stays silent)");
+            if (!textLike)
+                if (const std::string& fault = SoundFault(command.asset.folder, file); !fault.empty())
+                    Report(s, at, Severity::Warning,
+                           "\"" + letter + ToUtf8(argument) + "\": " + fault + " (it stays silent)");
             return true;
         case U'L':
-            if (!AssetExists(command.asset.folder, file))
+            if (const std::string& fault = PictureFault(file); !fault.empty())
                 Report(s, at, Severity::Error,
-                       "\"L" + ToUtf8(argument) + "\": there is no " + command.asset.folder + "/" + file +
-                           ", and the player stops here" + (textLike ? " (is this text?)" : ""));
+                       "\"L" + ToUtf8(argument) + "\": " + fault + ", and the player stops here" +
+                           (textLike ? " (is this text?)" : ""));
             return true;
         case U'D': return Chain(s, at, argument, textLike);
         case U'J': return JumpTo(s, at, argument);
@@ -414,9 +455,24 @@ private:
 
     StoryFiles& files;
     TextWidths widths;
+    CheckedRows rows;
+    std::set<std::pair<CheckedFile*, size_t>> overflowingLines;  // where a row ran past the edge
+    std::map<std::string, std::string> pictures;  // by path: why it cannot be shown, or ""
+    std::map<std::string, std::string> sounds;    // by path: why it stays silent, or ""
     std::deque<State> pending;
-    std::set<State> seen;
-    std::map<std::tuple<CheckedFile*, size_t, size_t>, size_t> statesAt;
+    // The states queued at each place, each kept as its variant only: a story of many branches
+    // costs memory in proportion to its places.
+    struct Place {
+        CheckedFile* file;
+        size_t line, index;
+        bool operator==(const Place&) const = default;
+    };
+    struct PlaceHash {
+        size_t operator()(const Place& p) const {
+            return std::hash<const void*>()(p.file) ^ (p.line * 0x9E3779B97F4A7C15u) ^ (p.index * 0xC2B2AE3D27D4EB4Fu);
+        }
+    };
+    std::unordered_map<Place, std::vector<uint64_t>, PlaceHash> statesAt;
 };
 
 }  // namespace

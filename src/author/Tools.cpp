@@ -1,5 +1,6 @@
 #include "author/Tools.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -16,19 +17,20 @@
 namespace {
 
 constexpr const char* kCheckUsage =
-    "Usage: tessaro check [--json] [STORY-FOLDER]\n"
+    "Usage: tessaro check [--json] [--] [STORY-FOLDER]\n"
     "Reads the story in STORY-FOLDER (by default the current folder) as the player would, without\n"
     "a window, and lists what would go wrong when it is played, as FILE:LINE:COLUMN: lines.\n"
     "Exit status 1 when there is an error, 0 otherwise.\n"
     "  --json  the same findings as JSON\n";
 
 constexpr const char* kConvertUsage =
-    "Usage: tessaro convert SOURCE.txt DATA.Dat\n"
+    "Usage: tessaro convert [--] SOURCE.txt DATA.Dat\n"
     "Turns a scenario written as UTF-8 (any line ends) into the code page 932 file with CR LF line\n"
     "ends that the player reads. A line \"*name\" names the line after it and is dropped; \"J*name\"\n"
     "becomes a jump to that line. On any error nothing is written and the exit status is 1.\n"
     "It also records in LineMap.txt, beside DATA.Dat, which source line each line came from, so that\n"
-    "\"tessaro check\" and the player's error messages name SOURCE.txt's lines.\n";
+    "\"tessaro check\" and the player's error messages name SOURCE.txt's lines.\n"
+    "DATA.Dat keeps its permissions; it must not be the source, a link or anything but a file.\n";
 
 constexpr const char* kPathsUsage =
     "Usage: tessaro paths [--json] [--max-paths N] [STORY-FOLDER]\n"
@@ -46,21 +48,48 @@ int Usage(const char* usage, bool asked) {
     return asked ? 0 : 2;
 }
 
-int Check(const std::vector<std::string>& arguments) {
-    bool json = false;
-    std::string folder = ".";
-    size_t folders = 0;
+int Misuse(const char* command, const std::string& problem, const char* usage) {
+    std::fprintf(stderr, "tessaro %s: %s\n", command, PrintableName(problem).c_str());
+    return Usage(usage, false);
+}
+
+// The arguments that are not options; "--" ends the options, so a name may start with "-".
+// False, with what is wrong, at an option the command does not know.
+bool Operands(const std::vector<std::string>& arguments, const std::vector<std::string>& options,
+              std::vector<std::string>& operands, std::vector<std::string>& given, std::string& problem) {
+    bool optionsEnded = false;
     for (const std::string& argument : arguments) {
-        if (argument == "--help" || argument == "-h") return Usage(kCheckUsage, true);
-        if (argument == "--json") json = true;
-        else if (!argument.empty() && argument[0] == '-') return Usage(kCheckUsage, false);
-        else folder = argument, ++folders;
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            operands.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (std::find(options.begin(), options.end(), argument) != options.end()) {
+            given.push_back(argument);
+        } else {
+            problem = "unknown option " + argument;
+            return false;
+        }
     }
-    if (folders > 1 || folder.empty()) return Usage(kCheckUsage, false);
+    return true;
+}
+
+bool Given(const std::vector<std::string>& given, const char* option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
+}
+
+int Check(const std::vector<std::string>& arguments) {
+    std::vector<std::string> operands, given;
+    std::string problem;
+    if (!Operands(arguments, {"--help", "-h", "--json"}, operands, given, problem))
+        return Misuse("check", problem, kCheckUsage);
+    if (Given(given, "--help") || Given(given, "-h")) return Usage(kCheckUsage, true);
+    if (operands.size() > 1) return Misuse("check", "one story folder at most", kCheckUsage);
+    const std::string folder = operands.empty() ? "." : operands[0];
+    if (folder.empty()) return Misuse("check", "an empty story folder name", kCheckUsage);
     const CheckResult result = CheckStory(folder);
-    const std::string report = json ? DiagnosticsJson(result.diagnostics, result.filesRead)
-                                    : DiagnosticsText(result.diagnostics, result.filesRead);
-    std::fputs(report.c_str(), stdout);
+    const std::string report = Given(given, "--json") ? DiagnosticsJson(result.diagnostics, result.filesRead)
+                                                      : DiagnosticsText(result.diagnostics, result.filesRead);
+    std::fwrite(report.data(), 1, report.size(), stdout);
     return AnyError(result.diagnostics) ? 1 : 0;
 }
 
@@ -97,22 +126,36 @@ int Paths(const std::vector<std::string>& arguments) {
 }
 
 int Convert(const std::vector<std::string>& arguments) {
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) return Usage(kConvertUsage, true);
-    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) return Usage(kConvertUsage, false);
-    const std::string source = ReadAssetFile(arguments[0], kScenarioFileCap);
+    std::vector<std::string> operands, given;
+    std::string problem;
+    if (!Operands(arguments, {"--help", "-h"}, operands, given, problem))
+        return Misuse("convert", problem, kConvertUsage);
+    if (!given.empty()) return Usage(kConvertUsage, true);
+    if (operands.size() != 2 || operands[0].empty() || operands[1].empty())
+        return Misuse("convert", "a source and a target file are needed", kConvertUsage);
+    const std::string& sourcePath = operands[0];
+    const std::string& targetPath = operands[1];
+    // Paths on the command line are the user's own, taken as they are.
+    const std::string source = ReadWholeFile(sourcePath, kScenarioFileCap);
+    // By the file itself, not its name: another spelling or a link must not replace the source.
+    if (SameFile(sourcePath, targetPath)) {
+        std::fprintf(stderr, "tessaro: %s is the source itself; it is never overwritten\n",
+                     PrintableName(targetPath).c_str());
+        return 1;
+    }
     std::string scenario;
     MappedScenario lines;
-    std::vector<Diagnostic> errors = ConvertScenario(source, arguments[0], scenario, &lines);
+    std::vector<Diagnostic> errors = ConvertScenario(source, sourcePath, scenario, &lines);
     if (!errors.empty()) {
         SortDiagnostics(errors);
         for (const Diagnostic& error : errors)
-            std::fprintf(stderr, "%s:%d:%d: error: %s\n", error.file.c_str(), error.line, error.column,
-                         error.message.c_str());
-        std::fprintf(stderr, "tessaro: %s not written\n", arguments[1].c_str());
+            std::fprintf(stderr, "%s:%d:%d: error: %s\n", PrintableName(error.file).c_str(), error.line, error.column,
+                         PrintableName(error.message).c_str());
+        std::fprintf(stderr, "tessaro: %s not written\n", PrintableName(targetPath).c_str());
         return 1;
     }
-    WriteWholeFile(arguments[1], scenario);
-    const std::string remark = RecordLineMap(arguments[0], arguments[1], scenario, std::move(lines));
+    WriteWholeFile(targetPath, scenario);
+    const std::string remark = RecordLineMap(sourcePath, targetPath, scenario, std::move(lines));
     if (!remark.empty()) std::fprintf(stderr, "tessaro: %s\n", remark.c_str());
     return 0;
 }

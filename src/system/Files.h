@@ -1,12 +1,13 @@
 #pragma once
 // The program directory and the files below it. Asset paths are built the way stories made on
-// Windows expect ("dir\Data\Data00.Dat"); here "\" becomes "/", and a name that is missing as
-// written is matched without regard to letter case ("DATA00.DAT", "data/").
+// Windows expect ("dir\Data\Data00.Dat"); here "\" below the story folder becomes "/", and a
+// name that is missing as written is matched without regard to letter case ("DATA00.DAT", "data/").
 #include <cstddef>
 #include <string>
 
 // The real path of a Windows-style path: separators mapped, each missing component looked up
-// without regard to letter case. When nothing matches, the mapped path is returned as it is.
+// without regard to letter case; the story folder at its start is taken as it is. When nothing
+// matches, the mapped path is returned as it is.
 std::string LocateFile(const std::string& windowsPath);
 
 // The most a story's file may hold: far beyond any real story, small enough that no file can eat
@@ -21,6 +22,15 @@ constexpr size_t kMediaFileCap = size_t(64) << 20;    // 64 MiB: a picture, a so
 // the path.
 std::string ReadAssetFile(const std::string& path, size_t cap);
 
-// Writes bytes to path through a file beside it that then takes the name, so a failed write
-// leaves no half-written file. Throws RunTimeError naming the path when it cannot.
+// The same, for a path given as it is (no separators mapped, no other spelling looked for).
+std::string ReadWholeFile(const std::string& path, size_t cap);
+
+// Writes bytes to path through a new file beside it, made for this write alone, that then takes
+// the name: a failed write leaves no half-written file, and a link planted beside it is never
+// followed. A file already at path keeps its permissions; a new one gets the user's default. A
+// path that holds something other than a regular file (a link, a pipe, a folder) is refused and
+// left as it is. Throws RunTimeError naming the path when it cannot.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// True when both paths name one existing file (however they are spelt, through links or not).
+bool SameFile(const std::string& a, const std::string& b);

@@ -20,6 +20,7 @@ uint32_t Little(const std::string& bytes, size_t at, int count) {
 // What is wrong with the header, or nothing when the decoder may have it. Files that are not
 // bitmaps at all are left to the decoder, which knows how to say so.
 std::optional<std::string> HeaderFault(const std::string& file) {
+    if (file.empty()) return "the file is empty";
     if (file.size() < 2 || file.compare(0, 2, "BM") != 0) return std::nullopt;
     // The decoder reads a header cut short as if it went on in zeros; so is it read here.
     constexpr size_t kLongestHeader = kFileHeaderSize + 4 + 16;

@@ -34,22 +34,28 @@ std::u32string FromUtf8(std::string_view text) {
     std::u32string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const int length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 0;
-        if (length == 0 || i + size_t(length) > text.size()) {
+        const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+        const unsigned char lead = byte(i);
+        // Only the shortest form of a character counts, and no surrogate or value past U+10FFFF:
+        // the bounds of the second byte rule out the rest ("C0 AF" is not "/").
+        size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead < 0x80) length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
+        else if (lead >= 0xF0 && lead <= 0xF4) length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
+        bool valid = length > 0 && i + length <= text.size();
+        if (valid && length > 1) valid = byte(i + 1) >= low && byte(i + 1) <= high;
+        for (size_t k = 2; valid && k < length; ++k) valid = (byte(i + k) & 0xC0) == 0x80;
+        if (!valid) {
             out.push_back(kReplacement);
             ++i;
             continue;
         }
-        char32_t c = length == 1 ? byte : byte & (0xFF >> (length + 1));
-        bool valid = true;
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + size_t(k)]);
-            if ((next & 0xC0) != 0x80) valid = false;
-            c = c << 6 | (next & 0x3F);
-        }
-        out.push_back(valid ? c : kReplacement);
-        i += valid ? size_t(length) : 1;
+        char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (size_t k = 1; k < length; ++k) c = c << 6 | (byte(i + k) & 0x3F);
+        out.push_back(c);
+        i += length;
     }
     return out;
 }

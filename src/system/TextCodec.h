@@ -14,4 +14,6 @@ std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid 
 bool EncodeCp932(std::u32string_view text, std::string& out, size_t& failedAt);
 
 std::string ToUtf8(std::u32string_view text);
+// Decodes UTF-8 strictly: each byte that does not begin a well-formed character (an overlong
+// form, a surrogate, a value past U+10FFFF, a cut-short or stray byte) becomes U+FFFD.
 std::u32string FromUtf8(std::string_view text);

@@ -173,6 +173,9 @@ TEST(BoundedFiles, ErrorTextsNameTheCauseAndEscapeJunkBytes) {
         std::filesystem::permissions(path, std::filesystem::perms::none);
         EXPECT_EQ(story.Run().rfind("Cannot read file: " + path + " (Permission denied)", 0), 0u);
     }
+    std::filesystem::remove(path);
+    story.Write("Picture/Pic01.bmp", "");
+    EXPECT_EQ(story.Run().rfind("Invalid picture: " + path + " (the file is empty)", 0), 0u);
     story.Write("Data/Data00.Dat", "L\x01\x1b\r\n");
     EXPECT_EQ(story.Run().rfind("File not found: " + story.folder.string() + "/Picture/Pic\\x01\\x1b.bmp\n", 0), 0u);
     EXPECT_EQ(std::string(FileNotFound("/a\x81/b\xe3\x81\x82\x7f").what()), "File not found: /a\\x81/b\xe3\x81\x82\\x7f");

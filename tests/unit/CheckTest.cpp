@@ -2,11 +2,17 @@
 // them all: each hazard is found once, at its file, line and column.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/Story.h"
 #include "author/Check.h"
+#include "author/Tools.h"
+#include "script/Scenario.h"
+#include "system/AssetPath.h"
+#include "system/TextCodec.h"
 
 namespace {
 
@@ -58,8 +64,23 @@ const std::vector<Fixture>& Fixtures() {
          {"2:1: warning"}},
         {"a last line without P", Lines({"あP", "い"}), {"2:2: warning"}},
         {"lines no path runs", Lines({"あPJ003", "い", "う", "えP"}), {"2:1: note"}},
+        {"\\ inside a line ends it", Lines({"あ\\L77P", "いP"}), {"1:2: warning"}},
+        {"an empty picture", Lines({"L09あP"}), {"1:1: error"}},
+        {"a sound that is not a wave file", Lines({"あW09P"}), {"1:2: warning"}},
+        {"empty music", Lines({"B09あP"}), {"1:1: warning"}},
+        {"a picture without pixels", Lines({"L08あP"}), {"1:1: error"}},
+        {"a line longer than the character position counts", Lines({std::string(32767, 'x') + "P"}),
+         {"1:47: warning", "1:32768: error"}},
     };
     return fixtures;
+}
+
+// The pictures and sounds the fixtures name, beside the scenario files.
+void WritePictures(Story& story) {
+    story.Write("Wave/Wave09.wav", "RIFF\x04\0\0\0AVI ");
+    story.Write("Bgm/Bgm09.mid", "");
+    story.Write("Picture/Pic09.bmp", "");
+    story.Write("Picture/Pic08.bmp", "BM" + std::string(52, '\0'));
 }
 
 std::vector<std::string> Found(const CheckResult& result) {
@@ -77,6 +98,7 @@ std::string Listing(const CheckResult& result) { return DiagnosticsText(result.d
 TEST(Check, EachHazardAloneIsFoundOnceAtItsPlace) {
     for (const Fixture& fixture : Fixtures()) {
         Story story;
+        WritePictures(story);
         story.Write("Data/Data00.Dat", fixture.bytes);
         const CheckResult result = CheckStory(story.folder.string());
         std::vector<std::string> expected;
@@ -89,6 +111,7 @@ TEST(Check, EachHazardAloneIsFoundOnceAtItsPlace) {
 // reaches every hazard.
 TEST(Check, OneStoryWithEveryHazardGetsOneFindingForEach) {
     Story story;
+    WritePictures(story);
     std::string hub;
     std::vector<std::string> expected;
     const auto& fixtures = Fixtures();
@@ -113,6 +136,62 @@ TEST(Check, AMissingFirstFileIsAnError) {
     story.Write("Picture/Pic01.bmp", "");
     const CheckResult result = CheckStory(story.folder.string());
     EXPECT_EQ(Found(result), std::vector<std::string>{"Data00.Dat:0:0: error"}) << Listing(result);
+}
+
+int RunCommandLine(std::vector<std::string> arguments, std::string& said) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunTool(int(argv.size()), argv.data());
+    said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    return status;
+}
+
+// A "\" is a separator only in the names the scenario gives: a story folder, or a file given on
+// the command line, may hold one in its name. Reports stay whole and valid UTF-8 whatever bytes
+// the names and the script hold.
+TEST(Check, NamesAndReportsTakeAnyBytes) {
+    Story story;
+    const std::filesystem::path odd = story.folder / "a\\b";
+    std::filesystem::create_directories(odd / "Data");
+    std::filesystem::create_directories(odd / "Picture");
+    std::ofstream(odd / "Data/Data00.Dat", std::ios::binary) << Cp932("あP\r\nD01\r\n");
+    std::ofstream(odd / "Data/Data01.Dat", std::ios::binary) << Cp932("いP\r\n");
+    std::ofstream(odd / "story.txt", std::ios::binary) << "うP\n";
+    std::string said;
+    EXPECT_EQ(RunCommandLine({"check", "--", odd.string()}, said), 0) << said;
+    EXPECT_EQ(said, "0 errors, 0 warnings, 0 notes in 2 scenario files\n");
+    EXPECT_EQ(RunCommandLine({"convert", (odd / "story.txt").string(), (odd / "Data/Data02.Dat").string()}, said), 0)
+        << said;
+    SetProgramDirectory(odd.string());
+    for (const int64_t at : {500, 1000, 1500}) story.platform.PressKey(at, Key::Space);
+    EXPECT_EQ(story.Run(), "");
+    EXPECT_EQ(CurrentScenarioFile(), "Data01.Dat");
+
+    EXPECT_EQ(RunCommandLine({"check", "--bogus"}, said), 2);
+    EXPECT_NE(said.find("unknown option --bogus"), std::string::npos) << said;
+
+    const struct {
+        const char* what;
+        std::string file, message;
+        const char* shown;  // in both reports
+    } cases[] = {
+        {"a byte that is not UTF-8", "Data\xFF.Dat", "x", "Data\\xff.Dat"},
+        {"a NUL", "Data00.Dat", std::string("\"L\0\x31\"", 5), "\"L\\x001\""},
+        {"an escape", "Data00.Dat", "\x1b[2J", "\\x1b[2J"},
+        {"UTF-8 text", "Data00.Dat", "「あ」", "「あ」"},
+    };
+    for (const auto& c : cases) {
+        Diagnostic d;
+        d.file = d.path = c.file;
+        d.message = c.message;
+        const std::string text = DiagnosticsText({d}, 1), json = DiagnosticsJson({d}, 1);
+        EXPECT_NE(text.find(c.shown), std::string::npos) << c.what << ": " << text;
+        EXPECT_NE(text.find("0 errors, 1 warning"), std::string::npos) << c.what << ": " << text;
+        EXPECT_EQ(FromUtf8(json).find(U'\uFFFD'), std::u32string::npos) << c.what << ": " << json;
+        EXPECT_EQ(json.find('\0'), std::string::npos) << c.what;
+    }
 }
 
 }  // namespace

@@ -128,6 +128,9 @@ TEST(CommandLine, ReadsTheScaleAndFullscreen) {
         {{"--scale"}, Action::Misuse, 1, false, false, ""},
         {{"--scales", "2"}, Action::Misuse, 1, false, false, ""},
         {{"one", "two"}, Action::Misuse, 1, false, false, ""},
+        {{"--", "-story"}, Action::Play, 1, false, false, "-story"},
+        {{"--scale", "2", "--", "--help"}, Action::Play, 2, false, false, "--help"},
+        {{"--", "one", "two"}, Action::Misuse, 1, false, false, ""},
     };
     for (const Case& c : cases) {
         std::vector<char*> argv{const_cast<char*>("tessaro")};

@@ -11,7 +11,7 @@
 
 #include "platform/web/BitmapDecoder.h"
 #include "platform/web/MonoText.h"
-#include "system/Font.h"
+#include "platform/sdl/Font.h"
 #include "system/Image.h"
 #include "system/TextCodec.h"
 

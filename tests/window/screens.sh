@@ -128,6 +128,16 @@ box_size() {  # box_size [OPTION...]: the game-over box's "WIDTH HEIGHT"
   [ -n "$box" ] && geometry "$box" | awk '{ print $3, $4 }'
   kill "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=""
 }
+# A scale the 1280 x 1024 screen cannot hold: the largest that fits (3), and the user is told.
+start_program --scale 8 "$story"
+window=$(wait_window) || { echo "FAILED: no window"; exit 1; }
+sleep 0.5
+geometry=$(timeout 2 xwininfo -id "$window")
+check "--scale 8 clamped to what fits" "912x912" \
+  "$(sed -n 's/ *Width: //p' <<<"$geometry")x$(sed -n 's/ *Height: //p' <<<"$geometry")"
+check "--scale 8: said on stderr" 1 "$(grep -c 'scale 8 does not fit the desktop.*showing at 3' "$SCRATCH/err")"
+kill "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=""
+
 read -r w1 h1 <<<"$(box_size)"
 read -r w2 h2 <<<"$(box_size --scale 2)"
 check "the box at --scale 2" "$((2 * w1))x$((2 * h1))" "${w2}x${h2}"

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <random>
 
+#include "system/AssetPath.h"
 #include "system/Errors.h"
 
 namespace {
@@ -45,20 +47,27 @@ std::string FindIgnoringCase(const std::string& directory, const std::string& na
 }  // namespace
 
 std::string LocateFile(const std::string& windowsPath) {
-    std::string mapped = windowsPath;
-    for (char& c : mapped)
+    // The story folder's own path is taken as it is, "\" and all: only the names below it, which
+    // the scenario gives, are Windows-style.
+    const std::string& folder = ProgramDirectory();
+    const bool inFolder = windowsPath.size() > folder.size() && windowsPath[folder.size()] == '\\' &&
+                          windowsPath.compare(0, folder.size(), folder) == 0;
+    const std::string kept = inFolder ? folder : "";
+    std::string below = windowsPath.substr(kept.size());
+    for (char& c : below)
         if (c == '\\') c = '/';
+    const std::string mapped = kept + below;
     if (mapped.empty() || mapped.find('\0') != std::string::npos || Exists(mapped)) return mapped;
 
     // Walk the components, keeping the exact name where it exists and looking for another
     // spelling where it does not.
-    const bool absolute = mapped.front() == '/';
-    std::string current = absolute ? "" : ".";
+    const bool absolute = !inFolder && mapped.front() == '/';
+    std::string current = inFolder ? folder : absolute ? "" : ".";
     size_t start = 0;
-    while (start <= mapped.size()) {
-        size_t end = mapped.find('/', start);
-        if (end == std::string::npos) end = mapped.size();
-        const std::string part = mapped.substr(start, end - start);
+    while (start <= below.size()) {
+        size_t end = below.find('/', start);
+        if (end == std::string::npos) end = below.size();
+        const std::string part = below.substr(start, end - start);
         start = end + 1;
         if (part.empty() || part == ".") continue;
         std::string candidate = current + "/" + part;
@@ -69,11 +78,12 @@ std::string LocateFile(const std::string& windowsPath) {
         }
         current = candidate;
     }
-    return absolute ? current : current.substr(2);
+    return inFolder || absolute ? current : current.substr(2);
 }
 
-std::string ReadAssetFile(const std::string& path, size_t cap) {
-    const std::string real = LocateFile(path);
+std::string ReadAssetFile(const std::string& path, size_t cap) { return ReadWholeFile(LocateFile(path), cap); }
+
+std::string ReadWholeFile(const std::string& real, size_t cap) {
     // A name read from a script may hold a NUL, which no file name can.
     if (real.find('\0') != std::string::npos) throw FileNotFound(real);
     // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
@@ -116,30 +126,65 @@ std::string ReadAssetFile(const std::string& path, size_t cap) {
 }
 
 namespace {
+
 RunTimeError FileUnwritable(const std::string& path, int error) {
-    return RunTimeError("Cannot write file: " + path + " (" + std::strerror(error) + ")");
+    return RunTimeError("Cannot write file: " + PrintableName(path) + " (" + std::strerror(error) + ")");
 }
+
+// A new file beside path, made for this write alone: its name is unused (O_EXCL) and no link
+// planted under it is followed. Its mode is 0666 less the user's umask, as any new file's.
+int CreateBeside(const std::string& path, std::string& made) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        made = folder + "." + name + ".";
+        for (int i = 0; i < 8; ++i) made += kLetters[random() % (sizeof kLetters - 1)];
+        const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 }  // namespace
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    const std::string partial = path + ".partial";
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (path.find('\0') != std::string::npos) throw FileUnwritable(path, EINVAL);
+    // What stands at path now: a regular file keeps its mode; anything else (a link, a named
+    // pipe, a device, a folder) is not replaced.
+    struct stat target{};
+    const bool exists = ::lstat(path.c_str(), &target) == 0;
+    if (exists && !S_ISREG(target.st_mode))
+        throw RunTimeError("Cannot write file: " + PrintableName(path) + " (not a regular file; nothing was replaced)");
+    std::string partial;
+    const int fd = CreateBeside(path, partial);
     if (fd < 0) throw FileUnwritable(path, errno);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(partial.c_str());
+        return FileUnwritable(path, error);
+    };
+    if (exists && ::fchmod(fd, target.st_mode & 07777) != 0) throw fail(errno);
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (put < 0 && errno == EINTR) continue;
-        if (put < 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(partial.c_str());
-            throw FileUnwritable(path, error);
-        }
+        if (put < 0) throw fail(errno);
         written += size_t(put);
     }
+    if (::fsync(fd) != 0) throw fail(errno);
     if (::close(fd) != 0 || ::rename(partial.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(partial.c_str());
         throw FileUnwritable(path, error);
     }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first{}, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }

@@ -109,6 +109,14 @@ std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
         // Room is left for the frame, the panels and the rest of the desktop.
         windowScale = LargestScaleThatFits(clientWidth, clientHeight, desktop.w * 85 / 100,
                                            desktop.h * 85 / 100, kLargestScale);
+    } else if (windowScale > 1 && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
+        // A scale asked for that the desktop cannot hold would put the window, and its boxes,
+        // off the screen: the largest that fits is taken instead, and the user told.
+        const int fits = LargestScaleThatFits(clientWidth, clientHeight, desktop.w, desktop.h, windowScale);
+        if (fits < windowScale)
+            std::fprintf(stderr, "tessaro: --scale %d does not fit the desktop (%d x %d); showing at %d\n",
+                         windowScale, desktop.w, desktop.h, fits);
+        windowScale = fits;
     }
     window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               clientWidth * windowScale, clientHeight * windowScale, SDL_WINDOW_HIDDEN);

@@ -24,7 +24,9 @@ std::string SystemMessage(DWORD code) {
 
 std::string LocateFile(const std::string& windowsPath) { return windowsPath; }
 
-std::string ReadAssetFile(const std::string& path, size_t cap) {
+std::string ReadAssetFile(const std::string& path, size_t cap) { return ReadWholeFile(path, cap); }
+
+std::string ReadWholeFile(const std::string& path, size_t cap) {
     // A name read from a script may hold a NUL, which no file name can.
     if (path.find('\0') != std::string::npos) throw FileNotFound(path);
     HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -65,17 +67,49 @@ std::string ReadAssetFile(const std::string& path, size_t cap) {
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    const std::wstring partial = Widen(path + ".partial");
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring target = Widen(path);
+    // Only a regular file is replaced: not a folder, a link or a device.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0)
+        throw RunTimeError("Cannot write file: " + path + " (not a regular file; nothing was replaced)");
+    // A new file beside it, made for this write alone: CREATE_NEW never opens one already there.
+    std::wstring partial;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        partial = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(GetTickCount() + attempt);
+        file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
     if (file == INVALID_HANDLE_VALUE) throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(GetLastError()) + ")");
     DWORD written = 0;
     const bool wrote = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     const DWORD code = GetLastError();
     CloseHandle(file);
     // A failed write leaves no half-written file.
-    if (!wrote || !MoveFileExW(partial.c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!wrote || !MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         const DWORD why = wrote ? GetLastError() : code;
         DeleteFileW(partial.c_str());
         throw RunTimeError("Cannot write file: " + path + " (" + SystemMessage(why) + ")");
     }
+}
+
+namespace {
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return FileIdentity(a, first) && FileIdentity(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }

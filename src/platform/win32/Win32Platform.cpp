@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "system/Errors.h"
@@ -100,6 +101,15 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
         // Room is left for the frame, the taskbar and the rest of the desktop.
         windowScale = LargestScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
                                            (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
+    } else if (windowScale > 1 && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
+        // A scale asked for that the desktop cannot hold would put the window, and its boxes,
+        // off the screen: the largest that fits is taken instead, and the user told.
+        const int roomWidth = desktop.right - desktop.left, roomHeight = desktop.bottom - desktop.top;
+        const int fits = LargestScaleThatFits(clientWidth, clientHeight, roomWidth, roomHeight, windowScale);
+        if (fits < windowScale)
+            std::fprintf(stderr, "tessaro: --scale %d does not fit the desktop (%d x %d); showing at %d\n",
+                         windowScale, roomWidth, roomHeight, fits);
+        windowScale = fits;
     }
     // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
     const DWORD style = kWindowedStyle;
