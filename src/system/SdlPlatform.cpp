@@ -360,6 +360,9 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
             switch (event.key.keysym.sym) {
             case SDLK_RETURN:
             case SDLK_KP_ENTER:
+                // Alt+Enter is the fullscreen key, not a yes to the box.
+                if ((event.key.keysym.mod & KMOD_ALT) == 0) open = false;
+                break;
             case SDLK_SPACE:
             case SDLK_ESCAPE: open = false; break;
             default: break;
