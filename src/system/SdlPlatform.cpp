@@ -14,7 +14,7 @@
 #include "system/SdlImage.h"
 #include "system/TraceFile.h"
 #include "system/WaveDevice.h"
-#include "system/X11Errors.h"
+#include "system/SdlXlibErrors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "system/X11Errors.h"
+#include "system/SdlXlibErrors.h"
 
 #include <SDL.h>
 
