@@ -16,6 +16,7 @@
 #include "platform/sdl/SdlScaling.h"
 #include "system/TraceFile.h"
 #include "platform/sdl/WaveDevice.h"
+#include "platform/sdl/SdlXlibErrors.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ SdlPlatform::SdlPlatform() {
         error = kNoDisplay;
         return;
     }
+    InstallX11ErrorHandlers();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = std::string("Cannot open the display: ") + SDL_GetError();
         return;
@@ -92,7 +94,6 @@ SdlPlatform::SdlPlatform() {
 SdlPlatform::~SdlPlatform() {
     CloseAudio();
     presenter.Disconnect();
-    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_Quit();
 }
@@ -156,6 +157,7 @@ bool SdlPlatform::PumpMessages() {
             break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested = true;
+            if (SurfaceMayChange(event.window.event)) ForgetSurface();
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 Paint();
@@ -247,11 +249,12 @@ void SdlPlatform::Paint(const ImageRect* changed) {
                                     fullscreen ? surface->w : windowScale);
     at.x = std::max(0, (surface->w - shown->Width() * at.scale) / 2);
     at.y = std::max(0, (surface->h - shown->Height() * at.scale) / 2);
-    const bool samePlace = surface == paintedOn && at.x == placed.x && at.y == placed.y &&
+    const bool samePlace = surface == paintedOn && surface->pixels == paintedPixels && at.x == placed.x && at.y == placed.y &&
                            at.scale == placed.scale && paintedSize.w == surface->w &&
                            paintedSize.h == surface->h;
     placed = at;
     paintedOn = surface;
+    paintedPixels = surface->pixels;
     paintedSize = SDL_Rect{0, 0, surface->w, surface->h};
     if (changed != nullptr && samePlace) {
         const SDL_Rect painted = PutScaled(SurfaceOf(*shown), SDL_Rect{changed->x, changed->y, changed->w, changed->h}, surface, at);
@@ -271,7 +274,27 @@ int SdlPlatform::ShownScale() const {
     return paintedOn != nullptr ? placed.scale : std::clamp(screenMode.scale, 1, kLargestScale);
 }
 
+bool SdlPlatform::SurfaceMayChange(Uint8 windowEvent) {
+    switch (windowEvent) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SdlPlatform::ForgetSurface() {
+    presenter.ForgetPixels();
+    paintedOn = nullptr;
+    paintedPixels = nullptr;
+}
+
 void SdlPlatform::ToggleFullscreen() {
+    ForgetSurface();
     fullscreen = !fullscreen;
     input.ForgetPointer();
     if (fullscreen) {
@@ -331,6 +354,7 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED) DrawMessageBoxWindow(box);
             } else if (event.window.windowID == mainId) {
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false, mainClosed = true;
+                if (SurfaceMayChange(event.window.event)) ForgetSurface();
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint(nullptr);
                 // The box is modal: focus given to the story's window goes back to it.
                 if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
@@ -344,6 +368,9 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
             switch (event.key.keysym.sym) {
             case SDLK_RETURN:
             case SDLK_KP_ENTER:
+                // Alt+Enter is the fullscreen key, not a yes to the box.
+                if ((event.key.keysym.mod & KMOD_ALT) == 0) open = false;
+                break;
             case SDLK_SPACE:
             case SDLK_ESCAPE: open = false; break;
             default: break;
@@ -366,21 +393,17 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
     while (open) {
         const int64_t nextDue = whileOpen != nullptr ? whileOpen() : -1;
         SDL_Event event;
-        // Sleeps on the window system until an event or the next timer: nothing spins.
-        const bool got = nextDue < 0
-                             ? SDL_WaitEvent(&event) != 0
-                             : SDL_WaitEventTimeout(&event, static_cast<int>(std::clamp<int64_t>(
-                                                                nextDue - Clock(), 1, 1 << 30))) != 0;
-        if (!got) continue;
-        handle(event);
         while (open && SDL_PollEvent(&event)) handle(event);
+        if (!open) break;
+        // Sleeps on the window system until an event or the next timer: nothing spins. Not in
+        // SDL_WaitEvent: while it waits, every event SDL queues (the very key that dismisses the
+        // box among them) sends a wake-up message to the newest window over a second connection,
+        // which the X server may take after the box is gone: an X error on a dead window.
+        const auto until = nextDue < 0 ? std::chrono::steady_clock::now() + std::chrono::hours(1)
+                                       : start + std::chrono::milliseconds(nextDue);
+        WaitForEventsUntil(box.window, until);
     }
-    // Hidden now, destroyed later: SDL wakes its own waits by sending a message to the newest
-    // window over a second connection, and one sent during the last wait could reach the server
-    // after the window was gone, an X error that ends the program with status 1.
-    SDL_HideWindow(box.window);
-    if (dismissedBox != nullptr) SDL_DestroyWindow(dismissedBox);
-    dismissedBox = box.window;
+    SDL_DestroyWindow(box.window);
     // The focus goes back to the story's window, as a dialogue hands it back to its owner.
     if (window != nullptr) SDL_SetWindowInputFocus(window);
     // Keys and clicks that dismissed the box, or came while it was open, are not the story's.

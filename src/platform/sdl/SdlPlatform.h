@@ -46,12 +46,15 @@ private:
     void AfterSoundCommand();
     bool HasFocus() const;
     void ToggleFullscreen();
+    // The window events after which SDL may give the window a new surface, and what is forgotten
+    // then: nothing painted before is known to be on the surface painted next.
+    static bool SurfaceMayChange(Uint8 windowEvent);
+    void ForgetSurface();
     int ShownScale() const;  // the message boxes are drawn as much larger as the image is
     void NotePointer(int windowX, int windowY);
 
     std::string error;
     SDL_Window* window = nullptr;
-    SDL_Window* dismissedBox = nullptr;  // the last message box, hidden, destroyed at the end
     const Image* shown = nullptr;  // the last image put on screen, repainted when uncovered
     WindowPresenter presenter;
     std::chrono::steady_clock::time_point start;  // the clock's zero
@@ -68,6 +71,7 @@ private:
     bool fullscreenByHand = false;  // no window manager: the window covered the screen itself
     Placement placed;        // where the image lay when it was last painted
     SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
+    void* paintedPixels = nullptr;
     SDL_Rect paintedSize{0, 0, 0, 0};
     InputMemory input;
 };

@@ -11,8 +11,18 @@ struct WindowPresenter::X11 {
     Display* display;
     Window window;
     GC gc;
-    XImage* image = nullptr;  // wraps the pixels of `pixels`, does not own them
-    SDL_Surface* pixels = nullptr;
+    // Wraps the surface's pixels without owning them. It is made for one block of pixels of one
+    // size and pitch: SDL frees a window surface and its pixels when the window changes size, and
+    // the new ones may come back at the very same addresses, so neither address alone says
+    // whether the image still fits.
+    XImage* image = nullptr;
+    void* pixels = nullptr;
+    int width = 0, height = 0, pitch = 0;
+
+    bool Fits(const SDL_Surface* surface) const {
+        return image != nullptr && surface->pixels == pixels && surface->w == width && surface->h == height &&
+               surface->pitch == pitch;
+    }
 
     void ForgetImage() {
         if (image == nullptr) return;
@@ -20,6 +30,7 @@ struct WindowPresenter::X11 {
         XDestroyImage(image);
         image = nullptr;
         pixels = nullptr;
+        width = height = pitch = 0;
     }
 };
 #else
@@ -35,6 +46,12 @@ void WindowPresenter::DropX11() {
 #endif
     delete x11;
     x11 = nullptr;
+}
+
+void WindowPresenter::ForgetPixels() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (x11 != nullptr) x11->ForgetImage();
+#endif
 }
 
 void WindowPresenter::Disconnect() {
@@ -65,13 +82,16 @@ void WindowPresenter::Update(SDL_Window* window, SDL_Surface* surface, const SDL
     if (window != connected) Connect(window);
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (x11 != nullptr && surface->format->format == SDL_PIXELFORMAT_RGB888) {
-        if (x11->pixels != surface) {  // SDL made a new surface (the window changed size)
+        if (!x11->Fits(surface)) {  // SDL made a new surface (the window changed size)
             x11->ForgetImage();
             x11->image = XCreateImage(x11->display, nullptr, 24, ZPixmap, 0, static_cast<char*>(surface->pixels),
                                       unsigned(surface->w), unsigned(surface->h), 32, surface->pitch);
             if (x11->image != nullptr && x11->image->bits_per_pixel == 32) {
                 x11->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
-                x11->pixels = surface;
+                x11->pixels = surface->pixels;
+                x11->width = surface->w;
+                x11->height = surface->h;
+                x11->pitch = surface->pitch;
             } else {
                 DropX11();  // a server that packs its pixels otherwise: SDL's way below
             }

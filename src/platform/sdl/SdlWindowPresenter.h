@@ -13,6 +13,9 @@ public:
     // The window's surface (from SDL_GetWindowSurface) has changed in area (everywhere when area
     // is null): shows that on the window.
     void Update(SDL_Window* window, SDL_Surface* surface, const SDL_Rect* area);
+    // Forgets the window surface's pixels: the window's size or state changed, and SDL may free
+    // them at any moment now. The next Update looks at the surface afresh.
+    void ForgetPixels();
     // Lets go of the window system's resources; before the window or the display closes.
     void Disconnect();
 
