@@ -159,7 +159,10 @@ bool SdlPlatform::PumpMessages() {
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
                 NotePointer(event.button.x, event.button.y);
-                pressedSince[0] = true;
+                // The click that brings the window into focus is only that: it must not turn the
+                // page. Asked now, as the press comes: SDL tells of the focus a moment after the
+                // window manager gives it, and a pass that looks at the keys later would see both.
+                if (HasFocus()) pressedSince[0] = true;
             }
             break;
         case SDL_MOUSEWHEEL: {
