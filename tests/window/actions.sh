@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every action a reader can take, at every kind of moment, in the real program: F11, Alt+Enter,
-# --fullscreen then F11, a window move, the focus away and back, a click, Enter, held Ctrl and a
-# close, while text types, at a page wait, at a question, inside a timed pause, while music plays,
-# with the game-over box open and with an error box open. After each the story goes on to its
+# F11 and Space and F11, --fullscreen then F11, a window move, the focus away and back, a click,
+# Enter, held Ctrl and a close, while text types, at a page wait, at a question, inside a timed
+# pause, while music plays, with the game-over box open and with an error box open. After each the story goes on to its
 # last question with the same pixels as a run where nothing was done, and ends with status 0
 # (1 after an error); a close ends it at once. Then the click that brings the window back into
 # focus must not turn a page or choose an answer, without and with a window manager.
@@ -43,7 +43,7 @@ declare -A MOMENT_AT=([typing]=0.3 [page]=1.2 [question]=1.5 [pause]=1.0 [music]
 declare -A MOMENT_STATUS=([error_box]=1)
 # MOMENTS="page question" ACTIONS=enter runs only those rows and columns.
 read -r -a MOMENTS <<<"${MOMENTS:-typing page question pause music game_over error_box}"
-read -r -a ACTIONS <<<"${ACTIONS:-none f11 alt_enter fullscreen_f11 move focus click enter ctrl close}"
+read -r -a ACTIONS <<<"${ACTIONS:-none f11 alt_enter f11_space_f11 fullscreen_f11 move focus click enter ctrl close}"
 
 OTHER=""
 other_window() {  # another program's window, to take the focus away to
@@ -127,6 +127,13 @@ do_action() {  # do_action ACTION MOMENT: what the reader does
       [ "$AT_BOX" == no ] && check "$2, $1: fullscreen" 1280x800 "$(size_of "$window")"
       xdotool key "$key"
       sleep 0.6 ;;
+    f11_space_f11)  # the story goes on while fullscreen, then back
+      xdotool key F11
+      sleep 0.6
+      xdotool key space
+      sleep 0.6
+      xdotool key F11
+      sleep 0.6 ;;
     fullscreen_f11)
       xdotool key F11
       sleep 0.6 ;;
@@ -176,7 +183,8 @@ $LAST"
       continue
     fi
     if [ "$AT_BOX" == yes ]; then
-      if [ "$action" == enter ]; then
+      # Enter, and the Space among the fullscreen keys, answer the box (the keys go to it).
+      if [ "$action" == enter ] || [ "$action" == f11_space_f11 ]; then
         wait_exit 10
       else
         check "$cell: the box still open" yes "$(kill -0 "$PROGRAM_PID" 2>/dev/null && [ -n "$(message_box)" ] && echo yes || echo no)"

@@ -179,7 +179,10 @@ bool SdlPlatform::PumpMessages() {
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
                 NotePointer(event.button.x, event.button.y);
-                input.NotePress(Key::Space);
+                // The click that brings the window into focus is only that: it must not turn the
+                // page. Asked now, as the press comes: SDL tells of the focus a moment after the
+                // window manager gives it, and a pass that looks at the keys later would see both.
+                if (HasFocus()) input.NotePress(Key::Space);
             }
             if (event.button.button == SDL_BUTTON_RIGHT) input.NotePress(Key::RightClick);
             break;
