@@ -13,6 +13,7 @@
 #include "script/TextSpeed.h"
 #include "system/AssetPath.h"
 #include "system/Errors.h"
+#include "system/Files.h"
 #include "system/TraceFile.h"
 #include "app/MachinePlatform.h"
 #include "window/MainForm.h"
@@ -31,7 +32,7 @@ constexpr const char* kNoStoryHere =
 std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
     SetProgramDirectory(programFolder);  // its path taken as it is, "\" and all
-    if (std::filesystem::exists(platform.FindFile(AssetPath("Data", "Data00.Dat")), error)) return programFolder;
+    if (PathExists(platform.FindFile(AssetPath("Data", "Data00.Dat")))) return programFolder;
     const std::filesystem::path installed =
         (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string();

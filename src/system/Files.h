@@ -34,3 +34,6 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // True when both paths name one existing file (however they are spelt, through links or not).
 bool SameFile(const std::string& a, const std::string& b);
+
+// True when something, a file or a folder, is at path (taken as it is).
+bool PathExists(const std::string& path);

@@ -188,3 +188,8 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;
 }
+
+bool PathExists(const std::string& path) {
+    struct stat status{};
+    return ::stat(path.c_str(), &status) == 0;
+}

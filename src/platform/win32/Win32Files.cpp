@@ -113,3 +113,9 @@ bool SameFile(const std::string& a, const std::string& b) {
            first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
+
+// Through the wide-character call: a path in UTF-8 holds characters the ANSI code page may lack
+// (a story folder named in Japanese on a Western Windows).
+bool PathExists(const std::string& path) {
+    return path.find('\0') == std::string::npos && GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
