@@ -282,6 +282,7 @@
     }, 1500);
   }
   async function startSynth(audio) {
+    if (!files.soundFont) throw new Error("the story has no music, so no soundfont came with it");
     if (!window.JSSynth || !audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
     await audio.ctx.audioWorklet.addModule("libfluidsynth.js");
     await audio.ctx.audioWorklet.addModule("js-synthesizer.worklet.min.js");
@@ -435,7 +436,9 @@
 
   async function fetchAll() {
     const manifest = await (await fetch("manifest.json")).json();
-    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + manifest.soundFont.size;
+    // A story without music may come without the soundfont.
+    const soundFont = manifest.soundFont || null;
+    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + (soundFont ? soundFont.size : 0);
     let done = 0;
     const fill = $("bar-fill");
     async function get(url) {
@@ -458,7 +461,7 @@
     const got = await Promise.all([
       ...manifest.files.map((f) => get("story/" + f.path.split("/").map(encodeURIComponent).join("/")).then((bytes) => [f.path, bytes])),
       get(manifest.font.path).then((bytes) => ["\0font", bytes]),
-      get(manifest.soundFont.path).then((bytes) => ["\0soundfont", bytes]),
+      ...(soundFont ? [get(soundFont.path).then((bytes) => ["\0soundfont", bytes])] : []),
     ]);
     return got;
   }
