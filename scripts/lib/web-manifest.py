@@ -1,5 +1,6 @@
 """Writes OUT/manifest.json, the list of files the browser page fetches before the story starts:
-every file under OUT/story with its size, and the font and soundfont beside the page.
+every file under OUT/story with its size, and the font and soundfont beside the page (the
+soundfont only when it is there: a story without music needs none).
 
   web-manifest.py OUT
 """
@@ -20,6 +21,9 @@ def entry(name):
     return {"path": name, "size": os.path.getsize(os.path.join(out, name))}
 
 
+manifest = {"files": sorted(files, key=lambda f: f["path"]), "font": entry("ipag.ttf")}
+# A page for a story without music may come without the soundfont.
+if os.path.exists(os.path.join(out, "TimGM6mb.sf2")):
+    manifest["soundFont"] = entry("TimGM6mb.sf2")
 with open(os.path.join(out, "manifest.json"), "w", encoding="utf-8") as f:
-    json.dump({"files": sorted(files, key=lambda f: f["path"]), "font": entry("ipag.ttf"),
-               "soundFont": entry("TimGM6mb.sf2")}, f, indent=1, ensure_ascii=False)
+    json.dump(manifest, f, indent=1, ensure_ascii=False)

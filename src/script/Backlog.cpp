@@ -85,7 +85,9 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         SleepUntilWoken(std::numeric_limits<int64_t>::max());
         DoEvents();
         const size_t before = top;
-        if (KeyHit(Key::Escape) | KeyHit(Key::Space) | KeyHit(Key::RightClick)) break;
+        // Each of the three is looked at (and so cleared), whichever closes it.
+        const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick);
+        if (escape || space || rightClick) break;
         if (KeyHit(Key::PageDown)) {
             if (top >= last) break;
             top = std::min(last, top + kVisibleRows);

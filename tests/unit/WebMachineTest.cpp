@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sdl/Font.h"
 #include "platform/web/BitmapDecoder.h"
 #include "platform/web/MonoText.h"
-#include "platform/sdl/Font.h"
 #include "system/Image.h"
 #include "system/TextCodec.h"
 

@@ -38,6 +38,7 @@ function makeSites() {
     fs.mkdirSync(site, { recursive: true });
     for (const name of fs.readdirSync(args.site)) {
       if (name === "story" || name === "manifest.json") continue;
+      if (story === "silent" && name.endsWith(".sf2")) continue;  // a story without music, as published
       fs.symlinkSync(path.join(args.site, name), path.join(site, name));
     }
     fs.cpSync(path.join(args.stories, story), path.join(site, "story"), { recursive: true });
@@ -246,6 +247,17 @@ async function errorBox() {
   await page.close();
 }
 
+// A story without music, whose page came without the soundfont: it loads and plays to its end.
+async function withoutSoundFont() {
+  const page = await open("silent");
+  check("a page without the soundfont loads and starts", true, (await state(page)).started);
+  await sleep(2000);
+  await page.keyboard.press("Space");
+  const ended = await until(async () => (await state(page)).ended, 4000);
+  check("a page without the soundfont plays its story to the end", true, !!ended);
+  await page.close();
+}
+
 async function startPrompt() {
   const page = await open("sample", { autostart: false });
   check("the start prompt shows before the story", true, await page.evaluate(() => !document.getElementById("prompt").hidden));
@@ -300,6 +312,46 @@ async function fullscreen() {
   await page.close();
 }
 
+// The reader's keys: PageUp or the wheel turned up at a page wait opens the backlog over the page,
+// Escape or a right click returns to exactly the page as it was; M mutes the music and M again
+// brings it back.
+async function readerKeys() {
+  let page = await open("glyphs");
+  await matchReference(page, fs.readFileSync(path.join(args.refs, "glyphs/01.rgb")), 4000);
+  await page.keyboard.press("Space");
+  const second = fs.readFileSync(path.join(args.refs, "glyphs/02.rgb"));
+  check("the backlog: first at the second page's wait", 0, await matchReference(page, second, 4000));
+  await page.keyboard.press("PageUp");
+  await sleep(300);
+  check("the backlog: PageUp opens it over the page (the page is not seen for a second)", true,
+        (await matchReference(page, second, 1000)) > 0);
+  await page.keyboard.press("Escape");
+  check("the backlog: Escape returns to the page wait, every pixel as it was", 0, await matchReference(page, second, 3000));
+  const r = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect(); return [b.left + 150, b.top + 100]; });
+  await page.mouse.move(r[0], r[1]);
+  await page.mouse.wheel({ deltaY: -100 });
+  await sleep(300);
+  check("the backlog: the wheel turned up opens it", true, (await matchReference(page, second, 1000)) > 0);
+  await page.mouse.click(r[0], r[1], { button: "right" });
+  check("the backlog: a right click returns, every pixel as it was", 0, await matchReference(page, second, 3000));
+  check("the backlog: the right click opened no menu of the browser's", true,
+        await page.evaluate(() => { const e = new MouseEvent("contextmenu", { cancelable: true, bubbles: true });
+                                    return !document.getElementById("screen").dispatchEvent(e); }));
+  await page.close();
+
+  page = await open("music");
+  const peak = () => page.evaluate(() => TessaroPage.audioPeak());
+  check("mute: music is heard first", true, !!(await until(async () => (await peak()) > 0.01, 3000)));
+  await page.keyboard.press("KeyM");
+  await sleep(300);
+  const quiet = [];
+  for (let i = 0; i < 25; i++) { quiet.push(await peak()); await sleep(100); }
+  check("M mutes the music (looping all the while)", true, Math.max(...quiet) < 0.001);
+  await page.keyboard.press("KeyM");
+  check("M again: the music is heard again", true, !!(await until(async () => (await peak()) > 0.01, 3000)));
+  await page.close();
+}
+
 // The sample story to each of its endings: Space all the way, or Down held at every question.
 async function sampleEnding(holdDown) {
   const page = await open("sample");
@@ -337,6 +389,7 @@ async function sampleEnding(holdDown) {
   const tests = {
     pixels: async () => { await pixelsLikeLinux("sample", 3); await pixelsLikeLinux("glyphs", 2); await pixelsLikeLinux("pictures", 12); },
     start: startPrompt,
+    silent: withoutSoundFont,
     typing: typingAndBlink,
     skipping,
     questions: async () => {
@@ -351,6 +404,7 @@ async function sampleEnding(holdDown) {
     error: errorBox,
     scaling,
     fullscreen,
+    readers: readerKeys,
     endings: async () => {
       const boxes = [await sampleEnding(false), await sampleEnding(true)];
       check("the game-over box came at one of the sample's endings", true, boxes.includes(true));

@@ -66,6 +66,10 @@ scenario "$stories/gameover" 00 <<'TEXT'
 箱の後ろの文です。T100
 G
 TEXT
+# No music: its page is made without the soundfont.
+scenario "$stories/silent" 00 <<'TEXT'
+音のない話です。P
+TEXT
 scenario "$stories/error" 00 <<'TEXT'
 絵がありません。L77
 TEXT

@@ -8,6 +8,7 @@
 
 #include "platform/web/MonoText.h"
 #include "platform/web/WebBox.h"
+#include "platform/web/WebInput.h"
 #include "platform/web/WebMusic.h"
 #include "system/Errors.h"
 #include "system/Files.h"
@@ -18,10 +19,8 @@ EM_JS(void, web_open_window, (int width, int height), { Module.page.openWindow(w
 EM_JS(void, web_show, (const uint8_t* rgba, int width, int height, int x, int y, int w, int h),
       { Module.page.show(rgba, width, height, x, y, w, h); });
 EM_JS(void, web_story_ended, (int status), { Module.page.storyEnded(status); });
-EM_JS(int, web_take_key, (int key), { return Module.page.takeKey(key); });
-EM_JS(int, web_skip_held, (), { return Module.page.skipHeld(); });
-EM_JS(int, web_take_pointer, (int* xy), { return Module.page.takePointer(xy); });
 EM_JS(void, web_play_effect, (const char* bytes, int length), { Module.page.playEffect(bytes, length); });
+EM_JS(void, web_set_volume, (int percent), { Module.page.setVolume(percent); });
 // Sleeps in the browser's event loop until the time is up or the page has news (a key, a click,
 // a resize); the program's stack waits in Asyncify's keeping meanwhile.
 EM_JS(void, web_sleep, (double ms), {
@@ -64,17 +63,11 @@ void WebPlatform::SleepUntil(int64_t deadline) {
     web_sleep(start + static_cast<double>(deadline) - emscripten_get_now());
 }
 
-bool WebPlatform::KeyHit(Key key) { return web_take_key(static_cast<int>(key)) != 0; }
+bool WebPlatform::KeyHit(Key key) { return WebKeyHit(key); }
 
-bool WebPlatform::SkipHeld() { return web_skip_held() != 0; }
+bool WebPlatform::SkipHeld() { return WebSkipHeld(); }
 
-bool WebPlatform::PointerMoved(int& x, int& y) {
-    int xy[2] = {0, 0};
-    if (web_take_pointer(xy) == 0) return false;
-    x = xy[0];
-    y = xy[1];
-    return true;
-}
+bool WebPlatform::PointerMoved(int& x, int& y) { return WebPointerMoved(x, y); }
 
 void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
     const int w = image.Width(), h = image.Height();
@@ -102,6 +95,7 @@ void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
 bool WebPlatform::MessageBox(const std::string&, const std::string& text, WhileOpen whileOpen) {
     RunWebMessageBox(text, whileOpen, [this](int64_t deadline) { SleepUntil(deadline); },
                      [this] { return Clock(); });
+    WebForgetInput();
     return true;
 }
 
@@ -123,6 +117,8 @@ std::string WebPlatform::ReadFile(const std::string& windowsPath) {
 }
 
 std::unique_ptr<Image> WebPlatform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
+
+void WebPlatform::SetVolume(int percent) { web_set_volume(std::clamp(percent, 0, 100)); }
 
 std::string WebPlatform::ProgramFolder(const char*) { return "/story"; }
 

@@ -14,9 +14,9 @@ public:
     WebPlatform();
 
     // Empty: the page only starts the program once it can run.
-    const std::string& Error() const { return error; }
+    const std::string& Error() const override { return error; }
     // The page scales the canvas itself, to the browser window.
-    void SetScreenMode(const ScreenMode&) {}
+    void SetScreenMode(const ScreenMode&) override {}
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -35,6 +35,8 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
+    // The gain of the page's sound, music and effects together.
+    void SetVolume(int percent) override;
     void TrimMemory() override {}
 
 private:

@@ -6,7 +6,9 @@
 "use strict";
 
 (function () {
-  const KEY_SPACE = 0, KEY_UP = 1, KEY_DOWN = 2;
+  // The program's keys (Key in system/Platform.h): the first three count while held too.
+  const KEY_SPACE = 0, KEY_UP = 1, KEY_DOWN = 2, KEY_PAGE_UP = 3, KEY_PAGE_DOWN = 4, KEY_HOME = 5,
+    KEY_ESCAPE = 6, KEY_RIGHT_CLICK = 7, KEY_WHEEL_UP = 8, KEY_MUTE = 9, HELD_KEYS = 3, SKIP_KEY = -1;
   const screen = document.getElementById("screen");
   const boxCanvas = document.getElementById("box");
   const veil = document.getElementById("veil");
@@ -17,11 +19,6 @@
   const page = {
     started: false,
     running: false,
-    focused: true,
-    pressed: [false, false, false],   // pressed since the program last asked
-    held: [false, false, false],
-    ctrl: false,
-    pointer: null,                    // [x, y] in image pixels, since the program last asked
     wakeUp: null,
     timer: 0,
     boxOpen: false,
@@ -30,6 +27,7 @@
     imageHeight: 304,
     scale: 1,
     audio: null,
+    volume: 1,
     // Figures the tests and the benchmark read.
     firstCharacterAt: 0,
     frames: 0,
@@ -89,35 +87,27 @@
     wakeUp();
   };
 
-  // --- keys and pointer ---
+  // --- keys and pointer: noted in the program's key memory (platform/web/WebInput), which
+  // answers the program's looks by the same rule as on the desktop ---
   function keyIndex(event) {
     switch (event.code) {
       case "Space": return KEY_SPACE;
       case "Enter": case "NumpadEnter": return event.altKey ? -1 : KEY_SPACE;
       case "ArrowUp": return KEY_UP;
       case "ArrowDown": return KEY_DOWN;
+      case "PageUp": return KEY_PAGE_UP;
+      case "PageDown": return KEY_PAGE_DOWN;
+      case "Home": return KEY_HOME;
+      case "Escape": return KEY_ESCAPE;
+      case "KeyM": return event.ctrlKey || event.altKey || event.metaKey ? -1 : KEY_MUTE;
       default: return -1;
     }
   }
-  function forgetKeys() {
-    page.pressed = [false, false, false];
-    page.pointer = null;
-  }
-  page.takeKey = function (k) {
-    if (!page.focused) { page.pressed[k] = false; return 0; }
-    const hit = page.held[k] || page.pressed[k];
-    page.pressed[k] = false;
-    return hit ? 1 : 0;
-  };
-  page.skipHeld = () => (page.focused && page.ctrl ? 1 : 0);
-  page.takePointer = function (xy) {
-    const at = page.pointer;
-    page.pointer = null;
-    if (!at || !page.focused) return 0;
-    Module.HEAP32[xy >> 2] = at[0];
-    Module.HEAP32[(xy >> 2) + 1] = at[1];
-    return 1;
-  };
+  // Only once the program runs: before the start, the first gesture starts it and counts for nothing.
+  const notePress = (k) => { if (page.started) Module._WebNotePress(k); };
+  const noteHeld = (k, down) => { if (page.started) Module._WebNoteHeld(k, down ? 1 : 0); };
+  const noteFocus = (focused) => { if (page.started) Module._WebNoteFocus(focused ? 1 : 0); };
+  const notePointer = (at) => { if (page.started && at) Module._WebNotePointer(at[0], at[1]); };
   function imagePoint(canvas, clientX, clientY, width, height) {
     const r = canvas.getBoundingClientRect();
     const x = Math.floor((clientX - r.left) * width / r.width);
@@ -133,7 +123,7 @@
 
   window.addEventListener("keydown", (event) => {
     if (!page.started) { start(event); return; }
-    page.ctrl = event.ctrlKey;
+    noteHeld(SKIP_KEY, event.ctrlKey);
     if (event.code === "F11" || ((event.code === "Enter" || event.code === "NumpadEnter") && event.altKey)) {
       event.preventDefault();
       if (!event.repeat) toggleFullscreen();
@@ -148,50 +138,54 @@
     const k = keyIndex(event);
     if (k < 0 && event.key !== "Control") return;
     event.preventDefault();
-    if (k >= 0) {
-      page.pressed[k] = true;
-      if (k !== KEY_SPACE || event.code === "Space") page.held[k] = true;
+    // Mute held down is one change, not one for every repeat.
+    if (k >= 0 && !(k === KEY_MUTE && event.repeat)) {
+      notePress(k);
+      // Held down, only the keys themselves count: an Enter still down after Alt+Enter has
+      // switched fullscreen must not turn a page.
+      if (k < HELD_KEYS && (k !== KEY_SPACE || event.code === "Space")) noteHeld(k, true);
     }
     page.wake();
   });
   window.addEventListener("keyup", (event) => {
-    page.ctrl = event.ctrlKey;
+    noteHeld(SKIP_KEY, event.ctrlKey);
     const k = keyIndex(event);
-    if (k >= 0) page.held[k] = false;
-    if (event.code === "Enter" || event.code === "NumpadEnter") page.held[KEY_SPACE] = false;
+    if (k >= 0 && k < HELD_KEYS) noteHeld(k, false);
+    if (event.code === "Enter" || event.code === "NumpadEnter") noteHeld(KEY_SPACE, false);
     page.wake();
   });
-  window.addEventListener("blur", () => {
-    page.focused = false;
-    page.ctrl = false;
-    page.held = [false, false, false];
-    forgetKeys();
-  });
-  window.addEventListener("focus", () => { page.focused = true; });
+  window.addEventListener("blur", () => noteFocus(false));
+  window.addEventListener("focus", () => noteFocus(true));
 
   function press(clientX, clientY) {
-    page.focused = true;
+    noteFocus(true);
     if (page.boxOpen) return;
-    const at = imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight);
-    if (at) page.pointer = at;
-    page.pressed[KEY_SPACE] = true;
+    notePointer(imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight));
+    notePress(KEY_SPACE);
     page.wake();
   }
   screen.addEventListener("mousedown", (event) => {
     if (!page.started) { start(event); return; }
+    if (event.button === 2 && !page.boxOpen) {
+      noteFocus(true);
+      notePress(KEY_RIGHT_CLICK);
+      page.wake();
+    }
     if (event.button !== 0) return;
     press(event.clientX, event.clientY);
   });
+  // The right button is the reader's (it closes the backlog), not the browser's menu.
+  screen.addEventListener("contextmenu", (event) => event.preventDefault());
   screen.addEventListener("mousemove", (event) => {
     if (!page.started || page.boxOpen) return;
     const at = imagePoint(screen, event.clientX, event.clientY, page.imageWidth, page.imageHeight);
-    if (at) { page.pointer = at; page.wake(); }
+    if (at) { notePointer(at); page.wake(); }
   });
   screen.addEventListener("wheel", (event) => {
     event.preventDefault();
     if (!page.started || page.boxOpen) return;
-    if (event.deltaY < 0) page.pressed[KEY_UP] = true;
-    if (event.deltaY > 0) page.pressed[KEY_DOWN] = true;
+    if (event.deltaY < 0) { notePress(KEY_UP); notePress(KEY_WHEEL_UP); }
+    if (event.deltaY > 0) notePress(KEY_DOWN);
     page.wake();
   }, { passive: false });
   // A tap is a click where it lands: Space, and on an answer, that answer.
@@ -234,7 +228,6 @@
     if (!page.boxOpen) {
       page.boxOpen = true;
       page.boxEvents = [];
-      forgetKeys();
       screen.style.filter = "brightness(0.8)";
       boxCanvas.hidden = false;
     }
@@ -252,8 +245,6 @@
     page.boxOpen = false;
     boxCanvas.hidden = true;
     screen.style.filter = "";
-    page.held = [false, false, false];
-    forgetKeys();
   };
 
   // --- sound: one context, the synthesizer and the effects into one meter the tests read ---
@@ -264,6 +255,7 @@
     const out = ctx.createGain();
     const meter = ctx.createAnalyser();
     meter.fftSize = 2048;
+    out.gain.value = page.volume;
     out.connect(ctx.destination);
     out.connect(meter);
     page.audio = { ctx, out, meter, synth: null, queue: Promise.resolve(), midi: null, atEnd: false,
@@ -290,6 +282,7 @@
     }, 1500);
   }
   async function startSynth(audio) {
+    if (!files.soundFont) throw new Error("the story has no music, so no soundfont came with it");
     if (!window.JSSynth || !audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
     await audio.ctx.audioWorklet.addModule("libfluidsynth.js");
     await audio.ctx.audioWorklet.addModule("js-synthesizer.worklet.min.js");
@@ -390,6 +383,12 @@
       audio.effect = source;
     }, () => rest());
   };
+  // Music and effects together, 0 to 100: the program's volume and its mute. What was heard
+  // before goes on from where it is.
+  page.setVolume = function (percent) {
+    page.volume = percent / 100;
+    if (page.audio) page.audio.out.gain.value = page.volume;
+  };
   // The loudest sample of what was heard in the last few hundredths of a second.
   page.audioPeak = function () {
     if (!page.audio) return 0;
@@ -437,7 +436,9 @@
 
   async function fetchAll() {
     const manifest = await (await fetch("manifest.json")).json();
-    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + manifest.soundFont.size;
+    // A story without music may come without the soundfont.
+    const soundFont = manifest.soundFont || null;
+    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + (soundFont ? soundFont.size : 0);
     let done = 0;
     const fill = $("bar-fill");
     async function get(url) {
@@ -460,7 +461,7 @@
     const got = await Promise.all([
       ...manifest.files.map((f) => get("story/" + f.path.split("/").map(encodeURIComponent).join("/")).then((bytes) => [f.path, bytes])),
       get(manifest.font.path).then((bytes) => ["\0font", bytes]),
-      get(manifest.soundFont.path).then((bytes) => ["\0soundfont", bytes]),
+      ...(soundFont ? [get(soundFont.path).then((bytes) => ["\0soundfont", bytes])] : []),
     ]);
     return got;
   }
