@@ -29,10 +29,10 @@ async function play(browser, second) {
   const seen = { title: await page.title(), started: false, drawn: false, loudest: 0, box: false, status: null };
   const end = Date.now() + 150000;
   while (Date.now() < end) {
-    const state = await page.evaluate(() => {
+    const state = await page.evaluate(async () => {
       const p = window.TessaroPage;
       if (!p) return null;
-      const c = document.getElementById("screen").getContext("2d").getImageData(0, 0, 304, 304).data;
+      const c = await p.readPixels();
       let lit = 0;
       for (let i = 0; i < c.length; i += 4) lit += c[i] + c[i + 1] + c[i + 2] > 60 ? 1 : 0;
       return { started: p.started, lit, peak: p.audioPeak(), box: p.boxOpen, status: p.endStatus === undefined ? null : p.endStatus,

@@ -5,7 +5,7 @@
 #include FT_ADVANCES_H
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -27,11 +27,43 @@ bool UseSize(int pixelSize) {
     return true;
 }
 
-// One glyph as the line needs it: its pen position (26.6), its bitmap's place and its bits.
-struct Placed {
-    long penX = 0;
+// One glyph as FreeType gives it at one size: its hinted advance (16.16), its bitmap's place and
+// its bits. Loading and rendering a glyph runs the font's hinting program each time, and the page
+// wait draws the same rows ten times a second, so each glyph is made once per size and kept.
+struct Glyph {
+    bool usable = false;  // false: FreeType could not load or render it, and the line skips it
+    FT_Fixed advance = 0;
     int left = 0, top = 0, width = 0, rows = 0, pitch = 0;
     std::vector<uint8_t> bits;
+};
+
+// A story shows a few thousand different characters at most; past this the keeping starts again.
+constexpr size_t kMaxKeptGlyphs = 8192;
+std::unordered_map<uint64_t, Glyph> keptGlyphs;
+
+const Glyph& GlyphOf(char32_t c) {
+    const uint64_t key = (static_cast<uint64_t>(sizeSet) << 32) | static_cast<uint64_t>(c);
+    if (const auto found = keptGlyphs.find(key); found != keptGlyphs.end()) return found->second;
+    Glyph& g = keptGlyphs[key];
+    const FT_UInt index = FT_Get_Char_Index(face, c);
+    if (FT_Load_Glyph(face, index, kLoadFlags) != 0) return g;
+    FT_GlyphSlot slot = face->glyph;
+    FT_Get_Advance(face, index, kLoadFlags, &g.advance);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return g;
+    g.usable = true;
+    g.left = slot->bitmap_left;
+    g.top = slot->bitmap_top;
+    g.width = static_cast<int>(slot->bitmap.width);
+    g.rows = g.width == 0 ? 0 : static_cast<int>(slot->bitmap.rows);
+    g.pitch = slot->bitmap.pitch;
+    if (g.rows > 0) g.bits.assign(slot->bitmap.buffer, slot->bitmap.buffer + static_cast<size_t>(g.pitch) * g.rows);
+    return g;
+}
+
+// One glyph placed on a line: the pen position (26.6) it starts at.
+struct Placed {
+    long penX = 0;
+    const Glyph* glyph = nullptr;
 };
 
 struct Line {
@@ -41,39 +73,29 @@ struct Line {
 
 // Lays a line out: each glyph's hinted advance moves the pen, and the box holds every glyph and
 // at least the font's height, moved right or down when a glyph reaches past its left or top.
-Line LayOut(std::u32string_view text, bool withBits) {
+Line LayOut(std::u32string_view text) {
     Line line;
     const FT_Fixed scale = face->size->metrics.y_scale;
     line.ascent = Ceil(FT_MulFix(face->ascender, scale));
     const int fontHeight = Ceil(FT_MulFix(face->ascender - face->descender, scale));
     int minX = 0, maxX = 0, minY = 0, maxY = fontHeight;
     long x = 0;
+    // Emptied only here, never while a line points into it.
+    if (keptGlyphs.size() + text.size() > kMaxKeptGlyphs) keptGlyphs.clear();
+    line.glyphs.reserve(text.size());
     for (const char32_t c : text) {
         if (c == 0xFEFF || c == 0xFFFE) continue;
-        const FT_UInt index = FT_Get_Char_Index(face, c);
-        if (FT_Load_Glyph(face, index, kLoadFlags) != 0) continue;
-        FT_GlyphSlot slot = face->glyph;
-        FT_Fixed advance = 0;
-        FT_Get_Advance(face, index, kLoadFlags, &advance);
-        Placed g;
-        g.penX = x;
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) continue;
-        g.left = slot->bitmap_left;
-        g.top = slot->bitmap_top;
-        g.width = static_cast<int>(slot->bitmap.width);
-        g.rows = g.width == 0 ? 0 : static_cast<int>(slot->bitmap.rows);
-        g.pitch = slot->bitmap.pitch;
-        if (withBits && g.rows > 0)
-            g.bits.assign(slot->bitmap.buffer, slot->bitmap.buffer + static_cast<size_t>(g.pitch) * g.rows);
+        const Glyph& g = GlyphOf(c);
+        if (!g.usable) continue;
+        line.glyphs.push_back(Placed{x, &g});
         // Advances come hinted, in 16.16 from FreeType; the pen moves in 26.6.
-        x += static_cast<long>((advance + (1 << 9)) >> 10);
-        const int px = Floor(g.penX) + g.left;
+        x += static_cast<long>((g.advance + (1 << 9)) >> 10);
+        const int px = Floor(line.glyphs.back().penX) + g.left;
         const int py = line.ascent - g.top;
         minX = std::min(minX, px);
         maxX = std::max(maxX, px + g.width);
         minY = std::min(minY, py);
         maxY = std::max(maxY, py + g.rows);
-        line.glyphs.push_back(std::move(g));
     }
     maxX = std::max(maxX, Floor(x));
     line.xStart = minX < 0 ? -minX : 0;
@@ -106,13 +128,14 @@ std::string OpenMonoFace(const std::string& path) {
 void PrintMono(Image& image, int x, int y, std::u32string_view text, const ImageRect& clip,
                int pixelSize, uint32_t rgb) {
     if (text.empty() || !UseSize(pixelSize)) return;
-    const Line line = LayOut(text, true);
+    const Line line = LayOut(text);
     if (line.width == 0) return;
     const int left = std::max({0, clip.x, x}), top = std::max({0, clip.y, y});
     const int right = std::min({image.Width(), clip.x + clip.w, x + line.width});
     const int bottom = std::min({image.Height(), clip.y + clip.h, y + line.height});
-    for (const Placed& g : line.glyphs) {
-        const int gx = x + line.xStart + Floor(g.penX) + g.left;
+    for (const Placed& placed : line.glyphs) {
+        const Glyph& g = *placed.glyph;
+        const int gx = x + line.xStart + Floor(placed.penX) + g.left;
         const int gy = y + line.yStart + line.ascent - g.top;
         for (int row = 0; row < g.rows; ++row) {
             const int py = gy + row;
@@ -130,7 +153,7 @@ void PrintMono(Image& image, int x, int y, std::u32string_view text, const Image
 
 int MonoTextWidth(std::u32string_view text, int pixelSize) {
     if (text.empty() || !UseSize(pixelSize)) return 0;
-    return LayOut(text, false).width;
+    return LayOut(text).width;
 }
 
 int MonoLineHeight(int pixelSize) {
