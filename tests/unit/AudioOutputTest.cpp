@@ -54,8 +54,8 @@ TEST_F(AudioOutputTest, MixesOnlyWhileSomethingSounds) {
         }, 3000);
     };
     MidiSendCommand("open " + Write("Bgm01.mid", Melody(16)) + " alias MIDI");
-    RunAudioOnlyWhileSounding();
-    EXPECT_TRUE(AudioIsPaused()) << "a piece opened but not playing";
+    // The test before may have left the device running: it rests once what it mixed has rung out.
+    EXPECT_TRUE(pausedSoon()) << "a piece opened but not playing";
 
     MidiSendCommand("play MIDI notify");
     RunAudioOnlyWhileSounding();

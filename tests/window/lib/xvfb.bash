@@ -34,12 +34,16 @@ start_x() {
   Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp -noreset -fp built-ins \
     >"$SCRATCH/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do
+  # A loaded machine can take seconds to start it; a server that never says its number fails the
+  # test here, by name, rather than every X call after it.
+  for _ in $(seq 400); do
     [ -s "$SCRATCH/display" ] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
     sleep 0.05
   done
-  export DISPLAY=":$(head -n1 "$SCRATCH/display")"
   exec 3>&-
+  [ -s "$SCRATCH/display" ] || { echo "FAILED: the X server did not start"; cat "$SCRATCH/xvfb.log"; exit 1; }
+  export DISPLAY=":$(head -n1 "$SCRATCH/display")"
 }
 
 # Writes a scenario file from UTF-8 text, in code page 932 with CR LF line ends.
