@@ -154,6 +154,23 @@ async function skipping() {
   await page.close();
 }
 
+// Keys count only while the story has the focus: a Space pressed while the page is in the
+// background turns no page; once the focus is back, it does.
+async function focus() {
+  const page = await open("glyphs");
+  const first = fs.readFileSync(path.join(args.refs, "glyphs/01.rgb"));
+  const second = fs.readFileSync(path.join(args.refs, "glyphs/02.rgb"));
+  await matchReference(page, first, 5000);
+  await page.evaluate(() => window.dispatchEvent(new Event("blur")));
+  await page.keyboard.press("Space");
+  await sleep(500);
+  check("Space without the focus leaves the page wait on", 0, await matchReference(page, first, 1000));
+  await page.evaluate(() => window.dispatchEvent(new Event("focus")));
+  await page.keyboard.press("Space");
+  check("Space with the focus back turns the page", 0, await matchReference(page, second, 5000));
+  await page.close();
+}
+
 // The question story (its files named in other letter cases than the script writes them): the
 // answer sets flag FF, a branch on it sets 01 and a branch on that shows
 // Pic01 (red top right) or Pic02 (green top right); then the next file is chained.
@@ -288,6 +305,14 @@ async function scaling() {
       await sleep(300);
       check("the canvas follows a resize", 3 * W, await page.evaluate(() => document.getElementById("screen").getBoundingClientRect().width));
     }
+    if (what === "a phone") {
+      // Turned on its side: the same scale (the short side decides), centred again.
+      await page.setViewport({ width: height, height: width, isMobile: true, hasTouch: true, isLandscape: true });
+      await sleep(300);
+      const turned = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect(); return [b.left, b.top, b.width]; });
+      check("a phone turned on its side: 1x, centred again", [Math.floor((height - W) / 2), Math.floor((width - H) / 2), W],
+            [Math.floor(turned[0]), Math.floor(turned[1]), turned[2]]);
+    }
     await page.close();
   }
 }
@@ -409,6 +434,7 @@ async function sampleEnding(holdDown) {
     gameover: gameOverBox,
     error: errorBox,
     scaling,
+    focus,
     fullscreen,
     readers: readerKeys,
     endings: async () => {
