@@ -32,8 +32,9 @@ start_x() {
 # Sans Fallback on the machine (which other packages bring) the ASCII, "▲" and "⇒" come out as
 # hollow boxes. Message boxes take their Japanese from IPA Gothic through links: Wine's dialog faces
 # have no Japanese glyphs of their own, and without the links the game-over box shows empty
-# squares. Wine sets its font settings back when it updates a prefix (after a change of locale,
-# say), so both are checked every time.
+# squares. Wine writes its own links back the first time a program with a window starts under
+# another locale than before (media.sh runs under a Japanese one), so both settings are made again,
+# after such a start, every time: the replacement by regedit, which is that start.
 GOTHIC_FACE="ＭＳ ゴシック"
 prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.tessaro-ready" ]; then
@@ -42,12 +43,6 @@ prepare_prefix() {
     timeout 30 wineserver -w || true
     touch "$WINEPREFIX/.tessaro-ready"
   fi
-  fonts_pinned && return 0
-  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
-  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
-    timeout 30 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1 ||
-      { echo "FAILED: the font link for $face"; exit 1; }
-  done
   # The face's name is not ASCII: it goes in a registry file in UTF-16, which reaches Wine intact
   # whatever the locale (a command line is converted from the locale's character set).
   { printf '\xff\xfe'
@@ -55,6 +50,13 @@ prepare_prefix() {
       "$GOTHIC_FACE" | iconv -f UTF-8 -t UTF-16LE; } >"$SCRATCH/replacement.reg"
   timeout 30 wine regedit /S "$(windows_path "$SCRATCH/replacement.reg")" >/dev/null 2>&1 ||
     { echo "FAILED: the replacement of $GOTHIC_FACE"; exit 1; }
+  timeout 30 wineserver -w || true
+  fonts_pinned && return 0
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    timeout 30 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1 ||
+      { echo "FAILED: the font link for $face"; exit 1; }
+  done
   timeout 30 wineserver -w || true
   fonts_pinned || { echo "FAILED: the font settings did not reach the prefix"; exit 1; }
 }
