@@ -58,7 +58,7 @@ best_frame() {  # best_frame WINDOW [REFERENCE]
 
 # Starts the Linux build on the story and sets WINDOW (empty when none came).
 run_linux() {
-  SDL_AUDIODRIVER=dummy "$LINUX" "$SCRATCH/story" >"$SCRATCH/out" 2>"$SCRATCH/err" &
+  SDL_AUDIODRIVER=dummy "$LINUX" "$SCRATCH/story" </dev/null >"$SCRATCH/out" 2>"$SCRATCH/err" &
   PROGRAM_PID=$!
   WINDOW=""
   for _ in $(seq 200); do
@@ -91,7 +91,7 @@ while IFS='|' read -r name allowed lines; do
     stop_program
   fi
   [ -f "$reference" ] || { echo "FAILED: no $reference"; exit 1; }
-  start_program "$SCRATCH/story"
+  start_program "$SCRATCH/story" </dev/null  # not the table
   window=$(wait_window) || { echo "FAILED: no window"; exit 1; }
   differing=$(best_frame "$window" "$reference")
   [ -n "${TESSARO_SHOTS:-}" ] && cp "$SCRATCH/best.png" "$TESSARO_SHOTS/text-$name.png"
