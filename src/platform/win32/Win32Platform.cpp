@@ -69,6 +69,7 @@ Win32Platform::Win32Platform() {
 Win32Platform::~Win32Platform() {
     if (window != nullptr) DestroyWindow(window);
     if (icon != nullptr) DestroyIcon(icon);
+    PlaySoundW(nullptr, nullptr, 0);  // before the sound's memory goes
     if (trace != nullptr) std::fclose(trace);
     timeEndPeriod(1);
 }
@@ -316,9 +317,24 @@ std::string Win32Platform::MciSendString(const std::string& command) {
 }
 
 void Win32Platform::SndPlaySound(const std::string& path) {
-    // A new sound cuts off the one still playing; a missing file plays nothing, not the
-    // system's default sound.
-    const BOOL started = PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    // The sound is read here, with the wide file calls the story's other files take, and played
+    // from memory. Given the name, Windows would open the file on the sound's own thread, after
+    // answering "started" already, and through the ANSI code page, in which a folder named in
+    // Japanese is lost on a machine set to another language: the sound would be silent with no
+    // sign of it. A file that cannot be read, or is no wave file, plays nothing (not the system's
+    // default sound), and the trace says so.
+    std::string sound;
+    try {
+        sound = ReadAssetFile(path, kMediaFileCap);
+    } catch (const RunTimeError&) {
+        sound.clear();
+    }
+    const bool wave = sound.size() >= 12 && sound.compare(0, 4, "RIFF") == 0 && sound.compare(8, 4, "WAVE") == 0;
+    // A new sound cuts off the one still playing, whose memory goes only once it has stopped.
+    PlaySoundW(nullptr, nullptr, 0);
+    playingSound = wave ? std::move(sound) : std::string();
+    const BOOL started = wave && PlaySoundW(reinterpret_cast<LPCWSTR>(playingSound.data()), nullptr,
+                                            SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
     MediaTrace("wave\t" + path + "\t" + (started ? "1" : "0"));
 }
 

@@ -7,6 +7,7 @@
 #undef MessageBox
 
 #include <cstdio>
+#include <string>
 
 #include "system/InputMemory.h"
 #include "system/Platform.h"
@@ -65,4 +66,5 @@ private:
     int placedX = 0, placedY = 0, placedScale = 1;  // where the image lies in the client area
     InputMemory input;
     FILE* trace = nullptr;  // what was sent to the music and sound services, when asked for
+    std::string playingSound;  // the wave file last handed to PlaySoundW, which plays from it
 };

@@ -26,10 +26,16 @@ start_x() {
   prepare_prefix
 }
 
-# A Wine prefix for the tests alone, made once (10 to 20 s) and reused. Message boxes take their
-# Japanese from IPA Gothic: Wine's dialog faces have no Japanese glyphs of their own, and without
-# this link the game-over box shows empty squares. Wine sets the links back to its own when it
-# updates a prefix (after a change of locale, say), so they are checked every time.
+# A Wine prefix for the tests alone, made once (10 to 20 s) and reused, with two font settings.
+# The picture area's face, "ＭＳ ゴシック", is replaced by IPA Gothic, as a Japanese Windows has MS
+# Gothic: left to itself, Wine takes whatever face fontconfig offers for Japanese, and with Droid
+# Sans Fallback on the machine (which other packages bring) the ASCII, "▲" and "⇒" come out as
+# hollow boxes. Message boxes take their Japanese from IPA Gothic through links: Wine's dialog faces
+# have no Japanese glyphs of their own, and without the links the game-over box shows empty
+# squares. Wine writes its own links back the first time a program with a window starts under
+# another locale than before (media.sh runs under a Japanese one), so both settings are made again,
+# after such a start, every time: the replacement by regedit, which is that start.
+GOTHIC_FACE="ＭＳ ゴシック"
 prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.tessaro-ready" ]; then
     rm -rf "$WINEPREFIX"
@@ -37,13 +43,33 @@ prepare_prefix() {
     timeout 30 wineserver -w || true
     touch "$WINEPREFIX/.tessaro-ready"
   fi
-  grep -q '^"Tahoma"=str(7):"ipag.ttf,IPAGothic' "$WINEPREFIX/system.reg" && return 0
+  # The face's name is not ASCII: it goes in a registry file in UTF-16, which reaches Wine intact
+  # whatever the locale (a command line is converted from the locale's character set).
+  { printf '\xff\xfe'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"%s"="IPAGothic"\r\n' \
+      "$GOTHIC_FACE" | iconv -f UTF-8 -t UTF-16LE; } >"$SCRATCH/replacement.reg"
+  timeout 30 wine regedit /S "$(windows_path "$SCRATCH/replacement.reg")" >/dev/null 2>&1 ||
+    { echo "FAILED: the replacement of $GOTHIC_FACE"; exit 1; }
+  timeout 30 wineserver -w || true
+  fonts_pinned && return 0
   local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
   for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
     timeout 30 wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1 ||
       { echo "FAILED: the font link for $face"; exit 1; }
   done
   timeout 30 wineserver -w || true
+  fonts_pinned || { echo "FAILED: the font settings did not reach the prefix"; exit 1; }
+}
+
+# Whether the prefix has the links and the replacement. Wine's registry files write a name that is
+# not ASCII with each UTF-16 unit as \xNNNN (four hex digits).
+fonts_pinned() {
+  local name
+  name=$(printf '%s' "$GOTHIC_FACE" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tu1 |
+         awk '{ for (i = 1; i <= NF; i++) b[n++] = $i }
+              END { for (i = 0; i < n; i += 2) { u = b[i] + 256 * b[i + 1]; printf (u < 128 ? "%c" : "\\x%04x"), u } }')
+  grep -q '^"Tahoma"=str(7):"ipag.ttf,IPAGothic' "$WINEPREFIX/system.reg" &&
+    grep -qFx "\"$name\"=\"IPAGothic\"" "$WINEPREFIX/user.reg"
 }
 
 # A Unix path as the Windows program sees it (Wine's drive Z: is the root).
