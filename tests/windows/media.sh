@@ -54,13 +54,13 @@ check "the timer's status queries while the music plays" "asked playing" "$answe
 check "no restart without a stop" "" "$(grep $'\tseek MIDI to start\t' "$SCRATCH/trace" || true)"
 
 # A folder named in Japanese. The music device takes the path through the ANSI code page, so
-# under a locale without Japanese it cannot find the file: the program is told (275, then 281 for
-# "no such device") and goes on in silence, and the trace says so. Under a Japanese locale, as on
-# a Japanese Windows, the music opens. The effect is read by the program and played from memory in
-# both: Wine's own trace shows it found the wave's data (without a sound card it then stops).
+# under a locale without Japanese the name as it stands finds no file (275, then 281 for "no such
+# device"): the program names the file by its short form, in plain ASCII, and the music opens
+# under both locales. The effect is read by the program and played from memory in both: Wine's
+# own trace shows it found the wave's data (without a sound card it then stops).
 # locale|music's answers to open, play, stop
 LOCALES=$(cat <<'TABLE'
-C.UTF-8|275 281 281
+C.UTF-8|0 0 0
 ja_JP.UTF-8|0 0 0
 TABLE
 )
@@ -82,6 +82,8 @@ while IFS='|' read -r locale answers; do
   check "$locale: nothing for the reader on standard error" "" "$(program_errors)"
   check "$locale: the music's answers" "$answers" \
     "$(awk -F '\t' '$2 ~ /^(open|play|stop) / { printf "%s%s", sep, $3; sep = " " }' "$SCRATCH/trace")"
+  check "$locale: the music's file named in ASCII" yes \
+    "$(grep -P '^mci\topen "[\x20-\x7e]+" alias MIDI\t' "$SCRATCH/trace" >/dev/null && echo yes || grep '^mci.open' "$SCRATCH/trace")"
   check "$locale: the effect handed over" "wave	$dir\\Wave\\Wave01.wav	1" "$(grep '^wave' "$SCRATCH/trace" || true)"
   check "$locale: Wine found the effect's sound data" yes \
     "$(tr -d '\r' <"$SCRATCH/err" | grep -q 'proc_PlaySound Chunk Found ckid=data' && echo yes || echo no)"

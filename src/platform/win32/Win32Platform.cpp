@@ -9,6 +9,7 @@
 
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/MciCommand.h"
 #include "system/Picture.h"
 #include "system/TraceFile.h"
 #include "platform/win32/GdiImage.h"
@@ -54,6 +55,30 @@ void CALLBACK BoxTimerProcedure(HWND, UINT, UINT_PTR, DWORD) {
     if (boxTick == nullptr) return;
     const int64_t next = boxTick();
     boxTimer = SetTimer(nullptr, boxTimer, Milliseconds(boxOwner->Clock(), next), BoxTimerProcedure);
+}
+
+template <typename Text>
+bool IsAscii(const Text& text) {
+    return std::all_of(text.begin(), text.end(), [](auto c) { return static_cast<uint32_t>(c) < 0x80; });
+}
+
+// The music device takes its file's name through the ANSI code page, so a story in a folder named
+// in Japanese would be silent on a machine set to another language. Such a name goes to it in its
+// short form, which is plain ASCII, where the disk keeps short names; elsewhere as it is.
+std::string WithAsciiPath(const std::string& command) {
+    const MciCommand parsed = ParseMciCommand(command);
+    if (parsed.verb != MciCommand::Verb::Open || IsAscii(parsed.path)) return command;
+    const size_t at = command.find(parsed.path);
+    if (at == std::string::npos) return command;
+    const std::wstring path = Widen(parsed.path);
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) return command;
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), size);
+    if (length == 0 || length >= size) return command;
+    shortPath.resize(length);
+    if (!IsAscii(shortPath)) return command;
+    return command.substr(0, at) + Narrow(shortPath) + command.substr(at + parsed.path.size());
 }
 
 }  // namespace
@@ -306,13 +331,14 @@ std::string Win32Platform::MciSendString(const std::string& command) {
     const bool query = command.rfind("status ", 0) == 0;
     wchar_t answer[16];
     std::fill(std::begin(answer), std::end(answer), L' ');
-    const MCIERROR code = mciSendStringW(Widen(command).c_str(), query ? answer : nullptr, query ? 15 : 0, nullptr);
+    const std::string sent = WithAsciiPath(command);
+    const MCIERROR code = mciSendStringW(Widen(sent).c_str(), query ? answer : nullptr, query ? 15 : 0, nullptr);
     std::string reply;
     if (query && code == 0) {
         const std::wstring_view filled(answer, 16);
         reply = Narrow(filled.substr(0, filled.find(L'\0')));
     }
-    MediaTrace("mci\t" + command + "\t" + std::to_string(code) + "\t" + reply);
+    MediaTrace("mci\t" + sent + "\t" + std::to_string(code) + "\t" + reply);
     return reply;
 }
 
