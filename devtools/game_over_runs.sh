@@ -16,13 +16,7 @@ trap 'kill "${busy_pids[@]}" 2>/dev/null; cleanup' EXIT
 start_x
 
 story="$SCRATCH/story"
-scenario "$story" 00 <<'TEXT'
-Q先へ進みますか
-はい
-いいえ
-FFFaeb
-G
-TEXT
+question_story "$story"
 
 bad=0
 started=$(date +%s)

@@ -6,13 +6,7 @@ source "$(dirname "$0")/lib/xvfb.bash"
 start_x
 
 story="$SCRATCH/story"
-scenario "$story" 00 <<'TEXT'
-Q先へ進みますか
-はい
-いいえ
-FFFaeb
-G
-TEXT
+question_story "$story"
 
 # Waits for the program's end; one that is still running is stopped before the next run.
 end_run() {  # end_run DESCRIPTION

@@ -53,6 +53,17 @@ scenario() {
   sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$1/Data/Data$2.Dat"
 }
 
+# A one-question story: the first answer reaches the end mark, the second the game-over box.
+question_story() {  # question_story FOLDER
+  scenario "$1" 00 <<'TEXT'
+Q先へ進みますか
+はい
+いいえ
+FFFaeb
+G
+TEXT
+}
+
 # Starts the program on a story folder in the background; its output goes to $SCRATCH/out.
 start_program() {
   SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$TESSARO" "$@" >"$SCRATCH/out" 2>"$SCRATCH/err" &
