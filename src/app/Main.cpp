@@ -6,7 +6,11 @@
 #include <string>
 
 #include "sound/Volume.h"
+#include "script/ContinueReading.h"
 #include "script/Interpreter.h"
+#include "script/ReaderPlace.h"
+#include "script/ReaderSettings.h"
+#include "script/ResumePrompt.h"
 #include "script/Scenario.h"
 #include "script/StartPoint.h"
 #include "script/Steering.h"
@@ -16,6 +20,7 @@
 #include "system/Files.h"
 #include "system/TraceFile.h"
 #include "app/MachinePlatform.h"
+#include "window/Crt.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
 #include "app/Watch.h"
@@ -44,6 +49,29 @@ int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
     if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
+}
+
+// The story folder as the bookmarks' folder record names it: its whole path.
+std::string StoryKey(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::weakly_canonical(std::filesystem::absolute(folder, error), error);
+    return error ? folder : whole.string();
+}
+
+// --forget and --forget-all: what is kept goes, and the program ends without a window.
+int Forget(Platform& platform, CommandLine::Forget what) {
+    std::string why;
+    if (what == CommandLine::Forget::All) {
+        why = platform.ForgetKept(Kept::Bookmarks, "");
+        if (const std::string settings = platform.ForgetKept(Kept::Settings, ""); why.empty()) why = settings;
+    } else {
+        why = platform.ForgetKept(Kept::Bookmarks, BookmarkName(StoryIdentity()));
+    }
+    if (!why.empty()) {
+        std::fprintf(stderr, "tessaro: cannot forget: %s\n", why.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -76,9 +104,14 @@ int Main(int argc, char** argv) {
         line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0])) : line.storyFolder;
     if (storyFolder.empty()) return Fail(&platform, kNoStoryHere);
     SetProgramDirectory(storyFolder);
-    platform.SetScreenMode(line.screen);
-    if (line.volume != 100) SetStoryVolume(line.volume);
-    SetTextSpeed(line.textSpeed);
+    // The reader's place and settings are the player's: an author's run keeps neither.
+    const bool keepPlace = line.start.empty() && !line.watch;
+    if (line.forget != CommandLine::Forget::Nothing) return Forget(platform, line.forget);
+    const ReaderSettings settings = keepPlace ? ReadReaderSettings() : ReaderSettings{};
+    platform.SetScreenMode(line.screenGiven ? line.screen : settings.screen);
+    const int volume = line.volumeGiven ? line.volume : settings.volume;
+    if (volume != 100) SetStoryVolume(volume);
+    SetTextSpeed(line.textSpeedGiven ? line.textSpeed : settings.textSpeed);
     StartPoint start;
     if (!line.start.empty()) {
         if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
@@ -91,6 +124,18 @@ int Main(int argc, char** argv) {
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
+        if (!line.volumeGiven && settings.muted) Crt.ShowMuteMark(ToggleMute());
+        if (keepPlace) {
+            const uint64_t story = StoryIdentity();
+            const std::string folder = StoryKey(storyFolder);
+            Bookmark bookmark;
+            const bool continuing = !line.fromStart && FindBookmark(story, folder, bookmark) && AskToContinue();
+            KeepReaderPlace(story, folder);
+            if (continuing) {
+                ContinueFromBookmark(bookmark);
+                return 0;
+            }
+        }
         LoadScenario(start.scenario);
         for (const auto& [index, value] : line.flags) Flag[index] = value;
         WatchScenarioFiles(line.watch);

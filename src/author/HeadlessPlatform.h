@@ -34,6 +34,11 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char*) override { return ""; }
     void SetVolume(int) override {}
+    // Following a story's paths keeps nothing for a reader: no bookmark is read or written.
+    bool ReadKept(Kept, const std::string&, std::string&, std::string&) override { return false; }
+    std::string WriteKept(Kept, const std::string&, const std::string&) override { return ""; }
+    std::string ForgetKept(Kept, const std::string&) override { return ""; }
+    std::string KeptPlace(Kept) override { return ""; }
     void TrimMemory() override {}
 
 private:

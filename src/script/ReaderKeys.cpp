@@ -3,6 +3,7 @@
 #include "sound/Volume.h"
 #include "script/Backlog.h"
 #include "script/History.h"
+#include "script/ReaderSettings.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -15,8 +16,10 @@ bool backlogOpen = false;
 int64_t HandleReaderKeys() {
     if (run == nullptr || backlogOpen) return 0;
     if (KeyHit(Key::Mute)) {
-        Crt.ShowMuteMark(ToggleMute());
+        const bool muted = ToggleMute();
+        Crt.ShowMuteMark(muted);
         Crt.Refresh();
+        RememberMute(muted);
     }
     const bool home = KeyHit(Key::Home);
     const bool pageUp = KeyHit(Key::PageUp);

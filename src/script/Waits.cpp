@@ -4,6 +4,7 @@
 
 #include "script/Arguments.h"
 #include "script/History.h"
+#include "script/ReaderPlace.h"
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
@@ -82,6 +83,7 @@ void DropLastCharacter(std::u32string& text) {
 }  // namespace
 
 void WaitForPage(RunState& state, const CommandArgument&) {
+    bool kept = false;
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -92,7 +94,11 @@ void WaitForPage(RunState& state, const CommandArgument&) {
         DoEvents();
         // A held skip key passes the page as a held Space does.
         if (KeyHit(Key::Space) || SkipHeld()) return;
-        SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1));
+        const int64_t next = ClockMs() + kPagePassMs + 1;
+        // Kept while the page is on screen, in time the wait spends anyway.
+        if (!kept) KeepPlaceAtPage();
+        kept = true;
+        SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, next));
     }
 }
 
@@ -105,6 +111,7 @@ void Pause(RunState&, const CommandArgument& argument) {
 void AskQuestion(RunState& state, const CommandArgument&) {
     Wait(kQuestionDelayMs);
     ClearRows(state);
+    NoteQuestionBegins(state);
 
     const std::u32string& line = ScriptLine[state.LineNo];
     const size_t rest = static_cast<size_t>(state.CharPos);  // just after the "Q"
@@ -121,6 +128,15 @@ void AskQuestion(RunState& state, const CommandArgument&) {
 
     state.CharPos = 0;
     state.LineNo = Add16(state.LineNo, 3, "the line number");
+    NoteQuestionShown(true);
+    ChooseAnswer(state);
+    if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
+    if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
+    NoteQuestionShown(false);
+    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
+}
+
+bool ChooseAnswer(RunState& state) {
     state.ChoiceCursor = kFirstAnswer;
     // Keys pressed and the pointer moved before the question was on screen are not answers.
     KeyHit(Key::Up);
@@ -128,7 +144,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     KeyHit(Key::Space);
     AnswerUnderPointer();
 
-    NoteQuestionShown(true);
+    bool kept = false;
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -142,10 +158,10 @@ void AskQuestion(RunState& state, const CommandArgument&) {
         if (KeyHit(Key::Up)) state.ChoiceCursor = kFirstAnswer;
         if (KeyHit(Key::Down)) state.ChoiceCursor = kSecondAnswer;  // both at once: Down wins
         if (KeyHit(Key::Space)) break;
+        // Kept while the question is on screen, as a page is.
+        if (!kept) KeepPlaceAtPage();
+        kept = true;
         Wait(kQuestionPassMs);
     }
-    if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
-    if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
-    NoteQuestionShown(false);
-    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
+    return state.ChoiceCursor == kFirstAnswer;
 }

@@ -181,8 +181,11 @@ class Session:
         self.log = []
         self.err_path = os.path.join(scratch, f"err{number}")
         self.trace_path = os.path.join(scratch, f"trace{number}")
+        # Each run is a first start: its own empty places for the reader's bookmark and settings.
+        kept = os.path.join(scratch, f"kept{number}")
         env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE="/dev/null",
-                   TESSARO_TRACE=self.trace_path)
+                   TESSARO_TRACE=self.trace_path, XDG_STATE_HOME=kept + "/state",
+                   XDG_CONFIG_HOME=kept + "/config")
         with open(self.err_path, "w") as err:
             self.process = subprocess.Popen([program, story], stdout=subprocess.DEVNULL, stderr=err,
                                             env=env)

@@ -37,6 +37,10 @@ public:
     std::string ProgramFolder(const char* argv0) override;
     // The gain of the page's sound, music and effects together.
     void SetVolume(int percent) override;
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
+    std::string KeptPlace(Kept place) override;
     void TrimMemory() override {}
 
 private:

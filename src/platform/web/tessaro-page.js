@@ -456,6 +456,34 @@
     return peak;
   };
 
+  // --- what is kept for the reader between visits (the program's Kept places): the settings once
+  // for the site, the bookmarks for the page's own folder, so that two stories published on one
+  // site keep apart. Storage that is switched off or full costs the bookmark, never the story. ---
+  const KEPT_BOOKMARKS = 0;
+  function keptPrefix(place) {
+    if (place !== KEPT_BOOKMARKS) return "tessaro:settings:";
+    return "tessaro:bookmarks:" + location.pathname.replace(/[^/]*$/, "") + ":";
+  }
+  page.keptPlace = (place) => "localStorage " + keptPrefix(place);
+  page.keptRead = function (place, name) {
+    try { return window.localStorage.getItem(keptPrefix(place) + name); } catch (error) { return null; }
+  };
+  page.keptWrite = function (place, name, text) {
+    try { window.localStorage.setItem(keptPrefix(place) + name, text); return ""; } catch (error) { return String(error.message || error); }
+  };
+  page.keptForget = function (place, name) {
+    try {
+      const prefix = keptPrefix(place);
+      if (name) { window.localStorage.removeItem(prefix + name); return; }
+      const all = [];
+      for (let i = 0; i < window.localStorage.length; ++i) {
+        const key = window.localStorage.key(i);
+        if (key.startsWith(prefix)) all.push(key);
+      }
+      for (const key of all) window.localStorage.removeItem(key);
+    } catch (error) { /* nothing kept, nothing to forget */ }
+  };
+
   // --- the end ---
   page.storyEnded = function (status) {
     page.running = false;

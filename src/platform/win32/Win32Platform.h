@@ -39,6 +39,10 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void SetVolume(int percent) override;
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
+    std::string KeptPlace(Kept place) override;
     void TrimMemory() override;
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
