@@ -7,6 +7,7 @@
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "script/ResumePrompt.h"
 #include "system/Picture.h"
 #include "system/TextCodec.h"
 
@@ -150,6 +151,8 @@ CollectedStory CollectStory(const std::string& folder) {
 
 std::u32string ShownCharacters(const CollectedStory& story) {
     std::u32string shown = kProgramCharacters;
+    // The question a start asks when the reader has a bookmark.
+    for (const char32_t* text : {kResumeQuestion, kContinueAnswer, kFromStartAnswer}) shown += text;
     for (char32_t c = 0x20; c < 0x7F; ++c) shown += c;
     for (const StoryFile& file : story.files) {
         shown += FromUtf8(file.path);  // an error names the file
