@@ -1,13 +1,18 @@
 #include "script/ReaderKeys.h"
 
 #include "sound/Volume.h"
+#include "script/AutoMode.h"
 #include "script/Backlog.h"
 #include "script/History.h"
 #include "script/ReaderSettings.h"
+#include "script/TextSpeed.h"
+#include "system/TextCodec.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
 namespace {
+
+constexpr int64_t kNoteMs = 1500;  // how long the note of a new value shows
 
 const RunState* run = nullptr;
 bool backlogOpen = false;
@@ -39,6 +44,28 @@ int64_t HandleReaderKeys() {
 }
 
 }  // namespace
+
+void ChangeVolume(int step) {
+    const int volume = ChangeStoryVolume(step);
+    Crt.ShowMuteMark(false);
+    Crt.ShowNote(U"音量 " + FromUtf8(std::to_string(volume)) + U"%", ClockMs() + kNoteMs);
+    Crt.Refresh();
+    RememberVolume(volume);
+}
+
+void ChangeTextSpeed(bool faster) {
+    const TextSpeed speed = NextTextSpeed(CurrentTextSpeed(), faster);
+    SetTextSpeed(speed);
+    Crt.ShowNote(TextSpeedNote(speed), ClockMs() + kNoteMs);
+    Crt.Refresh();
+    RememberTextSpeed(speed);
+}
+
+void ToggleAutoMode() {
+    SetAutoMode(!AutoMode());
+    Crt.ShowNote(AutoMode() ? U"オート：オン" : U"オート：オフ", ClockMs() + kNoteMs);
+    Crt.Refresh();
+}
 
 void ListenToReaderKeys(const RunState& state) {
     run = &state;

@@ -1,8 +1,10 @@
 #include "script/Waits.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "script/Arguments.h"
+#include "script/AutoMode.h"
 #include "script/History.h"
 #include "script/ReaderPlace.h"
 #include "script/Steering.h"
@@ -84,6 +86,7 @@ void DropLastCharacter(std::u32string& text) {
 
 void WaitForPage(RunState& state, const CommandArgument&) {
     bool kept = false;
+    const int64_t turnsByItself = ClockMs() + AutoPageMs(state);  // in auto mode
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -94,11 +97,13 @@ void WaitForPage(RunState& state, const CommandArgument&) {
         DoEvents();
         // A held skip key passes the page as a held Space does.
         if (KeyHit(Key::Space) || SkipHeld()) return;
+        if (AutoMode() && ClockMs() >= turnsByItself) return;
         const int64_t next = ClockMs() + kPagePassMs + 1;
         // Kept while the page is on screen, in time the wait spends anyway.
         if (!kept) KeepPlaceAtPage();
         kept = true;
-        SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, next));
+        const int64_t due = SleepThroughQuietPasses(state, cursor, next);
+        SkippableWaitUntil(AutoMode() ? std::min(due, turnsByItself) : due);
     }
 }
 
