@@ -18,6 +18,7 @@ public:
 
     const std::string& Error() const override { return noError; }
     void SetScreenMode(const ScreenMode&) override {}
+    bool Fullscreen() const override { return false; }
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string&, int, int, const Image*) override { return ""; }
     bool PumpMessages() override { return true; }

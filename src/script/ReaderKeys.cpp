@@ -15,11 +15,17 @@ namespace {
 constexpr int64_t kNoteMs = 1500;  // how long the note of a new value shows
 
 const RunState* run = nullptr;
+bool fullscreen = false;  // as the window was last seen
 bool backlogOpen = false;
 
 // Run at every message pump: returns how long it held the story up.
 int64_t HandleReaderKeys() {
     if (run == nullptr || backlogOpen) return 0;
+    // The fullscreen key is the window's: what the reader chose is kept once it is seen.
+    if (System().Fullscreen() != fullscreen) {
+        fullscreen = !fullscreen;
+        RememberFullscreen(fullscreen);
+    }
     if (KeyHit(Key::Mute)) {
         const bool muted = ToggleMute();
         Crt.ShowMuteMark(muted);
@@ -69,5 +75,6 @@ void ToggleAutoMode() {
 
 void ListenToReaderKeys(const RunState& state) {
     run = &state;
+    fullscreen = System().Fullscreen();
     SetReaderKeys(HandleReaderKeys);
 }

@@ -42,6 +42,10 @@ public:
     // How the window is shown (its scale, fullscreen): given before OpenWindow.
     virtual void SetScreenMode(const ScreenMode& mode) = 0;
 
+    // Whether the window is fullscreen now (the reader may have turned it on or off since), so
+    // that the reader's choice can be kept for the next start.
+    virtual bool Fullscreen() const = 0;
+
     // Milliseconds since the program started, from a monotonic 64-bit clock.
     virtual int64_t Clock() = 0;
 

@@ -47,6 +47,7 @@ public:
     // Platform
     const std::string& Error() const override { return startError; }
     void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
+    bool Fullscreen() const override { return screenMode.fullscreen; }
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
                            const Image* icon) override;

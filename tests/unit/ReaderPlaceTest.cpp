@@ -25,6 +25,7 @@
 #include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "window/Crt.h"
+#include "window/Pacing.h"
 
 namespace fs = std::filesystem;
 
@@ -449,4 +450,23 @@ TEST(ReaderSettings, KeptAsWrittenAndBadFilesIgnored) {
         EXPECT_EQ(said.rfind("tessaro: the settings are ignored: ", 0), 0u) << said;
         EXPECT_EQ(settings.volume, 100) << "the defaults";
     }
+}
+
+TEST(ReaderSettings, TheFullscreenTheReaderTurnedOnIsKept) {
+    KeptPlaces kept;
+    Story story;
+    kept.Use(story.platform);
+    story.Scenario("00", "一頁目です。P\ne\n");
+    ReadReaderSettings();
+    story.platform.CloseWindowAt(1000);
+    // The window's own key turned it on meanwhile (the machine's doing, seen at the next pump).
+    SetEventHook([] {
+        if (ClockMs() > 500) static_cast<TestPlatform&>(System()).screenMode.fullscreen = true;
+    });
+    try {
+        story.Run();
+    } catch (const ProgramEnd&) {
+    }
+    SetEventHook(nullptr);
+    EXPECT_TRUE(ReadReaderSettings().screen.fullscreen);
 }

@@ -17,6 +17,8 @@ public:
     const std::string& Error() const override { return error; }
     // The page scales the canvas itself, to the browser window.
     void SetScreenMode(const ScreenMode&) override {}
+    // The page's fullscreen is the browser's, not kept by the program.
+    bool Fullscreen() const override { return false; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,

@@ -20,6 +20,7 @@ public:
     // Windows always has a display: Error() is empty.
     const std::string& Error() const override { return error; }
     void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
+    bool Fullscreen() const override { return fullscreen; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
