@@ -104,10 +104,11 @@ int Main(int argc, char** argv) {
         line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0])) : line.storyFolder;
     if (storyFolder.empty()) return Fail(&platform, kNoStoryHere);
     SetProgramDirectory(storyFolder);
-    // The reader's place and settings are the player's: an author's run keeps neither.
-    const bool keepPlace = line.start.empty() && !line.watch;
+    // The reader's place is the player's: an author's run neither reads nor writes a bookmark,
+    // and --from-start leaves it as it is for the next start.
+    const bool keepPlace = line.start.empty() && !line.watch && !line.fromStart;
     if (line.forget != CommandLine::Forget::Nothing) return Forget(platform, line.forget);
-    const ReaderSettings settings = keepPlace ? ReadReaderSettings() : ReaderSettings{};
+    const ReaderSettings settings = ReadReaderSettings();
     platform.SetScreenMode(line.screenGiven ? line.screen : settings.screen);
     const int volume = line.volumeGiven ? line.volume : settings.volume;
     if (volume != 100) SetStoryVolume(volume);
@@ -129,7 +130,9 @@ int Main(int argc, char** argv) {
             const uint64_t story = StoryIdentity();
             const std::string folder = StoryKey(storyFolder);
             Bookmark bookmark;
-            const bool continuing = !line.fromStart && FindBookmark(story, folder, bookmark) && AskToContinue();
+            const bool found = FindBookmark(story, folder, bookmark);
+            const bool continuing = found && AskToContinue();
+            if (found && !continuing) ForgetBookmark(story);  // the reader starts again
             KeepReaderPlace(story, folder);
             if (continuing) {
                 ContinueFromBookmark(bookmark);

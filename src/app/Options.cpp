@@ -23,7 +23,7 @@ const char* const kUsage =
     "  --volume N        music and sound effects at N percent (0 to 100; 100 by default)\n"
     "  --text-speed S    how fast text types: slow, normal (the default), fast or instant\n"
     "                    (these four win over the settings kept, for this run)\n"
-    "  --from-start      start at the beginning this once, keeping the bookmark\n"
+    "  --from-start      start at the beginning this once, leaving the bookmark as it is\n"
     "  --forget          forget the story's bookmark, then end\n"
     "  --forget-all      forget every story's bookmark and the settings, then end\n"
     "  --help            show this text\n"
