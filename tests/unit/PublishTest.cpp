@@ -178,7 +178,7 @@ TEST(PublishWeb, TitleAndManifest) {
     EXPECT_THROW(TitledPage("<title>x</title>", "t"), std::runtime_error);
 
     CollectedStory story;
-    story.files = {{"Data/Data00.Dat", "abc"}, {"Bgm/Bgm\"01.mid", "12345"}};
+    story.files = {{"Data/Data00.Dat", "", 3}, {"Bgm/Bgm\"01.mid", "", 5}};
     EXPECT_EQ(WebManifest(story, "f.ttf", 10, "", 0),
               "{\n \"files\": [\n  {\"path\": \"Data/Data00.Dat\", \"size\": 3},\n"
               "  {\"path\": \"Bgm/Bgm\\\"01.mid\", \"size\": 5}\n ],\n \"font\": {\"path\": \"f.ttf\", \"size\": 10}\n}\n");
