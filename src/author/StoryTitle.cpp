@@ -12,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Longer than this, the first page is the story itself rather than its title.
-constexpr size_t kTitleLength = 40;
+// Longer than this (about a row of the box), the first page is the story itself, not its title.
+constexpr size_t kTitleLength = 24;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
@@ -94,7 +94,8 @@ std::string StoryTitle(const std::string& storyFolder, const CollectedStory& sto
         try {
             const std::u32string page = Unbracketed(FirstPageText(ReadWholeFile(file.source, kScenarioFileCap)));
             // A sentence is the story begun, not its title.
-            const bool sentence = !page.empty() && std::u32string(U"。．！？.!?」").find(page.back()) != std::u32string::npos;
+            const bool sentence = page.find(U'。') != std::u32string::npos ||
+                                  (!page.empty() && std::u32string(U"．！？.!?」").find(page.back()) != std::u32string::npos);
             if (!page.empty() && page.size() <= kTitleLength && !sentence) return ToUtf8(page);
         } catch (const RunTimeError&) {
         }

@@ -11,8 +11,10 @@
 #include "author/Bundles.h"
 #include "author/FontSubset.h"
 #include "author/StoryFolder.h"
+#include "author/StoryTitle.h"
 #include "author/Runtimes.h"
 #include "support/Story.h"
+#include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"
 
@@ -89,6 +91,51 @@ TEST(PublishStory, AFileOverThePlayersCapIsNamed) {
 
 // Every character the player itself puts on the screen must be in the cut-down font: the
 // player's own string literals outside ASCII, read from its sources.
+TEST(PublishStory, NamesWindowsCannotMakeAreReplaced) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"灯台の鍵", "灯台の鍵"},
+        {"Chapter 1: Lighthouse", "Chapter 1_ Lighthouse"},
+        {"..\\..\\x", ".._.._x"},
+        {"a<b>c\"d|e?f*g/h", "a_b_c_d_e_f_g_h"},
+        {"tab\there", "tab_here"},
+        {"tale. . ", "tale"},
+        {"CON", "CON_"},
+        {"con.txt", "con_.txt"},
+        {"Lpt9", "Lpt9_"},
+        {"COM10", "COM10"},
+        {"CONSOLE", "CONSOLE"},
+        {"...", ""},
+    };
+    for (const auto& [name, safe] : cases) EXPECT_EQ(WindowsSafeName(name), safe) << name;
+    EXPECT_TRUE(IsUtf8Name("Pic灯台.bmp"));
+    for (const std::string bad : {"Pic\x82\xa0.bmp", "\xff", "\xe7\x81", "\xc0\xaf", "\xed\xa0\x80"})
+        EXPECT_FALSE(IsUtf8Name(bad)) << PrintableName(bad);
+}
+
+TEST(PublishStory, TheTitleIsTheStorysOwn) {
+    struct Case {
+        const char* titleFile;  // nullptr: none
+        const char* firstLines;
+        const char* title;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, "L01B01XT800　　　　『灯台の鍵』P\r\nC夏の終わり。P\r\n", "灯台の鍵"},
+        {nullptr, "L01C\r\n  潮騒  \r\nP\r\n", "潮騒"},
+        {nullptr, "C海が見えた。P\r\n", "folder"},                           // a sentence is not a title
+        {nullptr, "C灯台の灯りが、夜の海をゆっくりと照らしている。遠くで汽笛が鳴った気がした\r\nP\r\n", "folder"},
+        {nullptr, "Q行く？\r\nはい\r\nいいえ\r\n", "folder"},                 // a question first: no page
+        {"\xEF\xBB\xBF\n  Lighthouse Key \r\nsecond\n", "C『灯台の鍵』P\r\n", "Lighthouse Key"},
+        {"\x82\xa0\n", "C『灯台の鍵』P\r\n", "灯台の鍵"},                   // not UTF-8: not used
+    };
+    for (const Case& c : cases) {
+        Story story;
+        story.Write("Data/Data00.Dat", Cp932(c.firstLines));
+        if (c.titleFile != nullptr) story.Write("title.TXT", c.titleFile);
+        EXPECT_EQ(StoryTitle(story.folder.string(), CollectStory(story.folder.string()), "folder"), c.title)
+            << c.firstLines;
+    }
+}
+
 TEST(PublishFont, KeepsEveryCharacterThePlayerShows) {
     Story story;
     story.Write("Data/Data00.Dat", Cp932("C潮騒、ｶﾀｶﾅ。P\r\n"));
