@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string_view>
 
@@ -153,6 +154,7 @@ void CollectFolder(const fs::path& folder, const std::string& shown, const Folde
     }
     std::sort(entries.begin(), entries.end());
     std::set<fs::path> authorsFiles;
+    std::map<std::string, std::string> byLowerName;  // Windows holds names that differ in case as one
     for (const fs::path& path : entries) {
         if (Lower(path.filename().string()) == Lower(kLineMapName)) {
             authorsFiles = LineMapSources(path, root);
@@ -194,6 +196,11 @@ void CollectFolder(const fs::path& folder, const std::string& shown, const Folde
         if (WindowsSafeName(name) != name) {
             story.errors.push_back(relative + ": Windows cannot hold a file of this name (it may not hold " +
                                    "< > : \" / \\ | ? * or control characters); rename it");
+            continue;
+        }
+        if (const auto [other, added] = byLowerName.emplace(Lower(name), name); !added) {
+            story.errors.push_back(relative + ": Windows holds it and " + other->second +
+                                   " as one file (their names differ only in letter case); keep one");
             continue;
         }
         StoryFile file;

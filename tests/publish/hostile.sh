@@ -67,6 +67,7 @@ cases=(
   "a file nothing uses|bitmap S/Picture/Pic09.bmp 2 2|Picture/Pic09.bmp: nothing in the story uses it; it goes out|0"
   "a Shift-JIS name|cp S/Picture/Pic01.bmp S/Picture/Pic\$'\\x82\\xa0'.bmp|Picture/Pic\\\\x82\\\\xa0.bmp: the name is not UTF-8|1"
   "an invalid name|cp S/Picture/Pic01.bmp S/Picture/Pic\$'\\xff\\xfe'.bmp|Picture/Pic\\\\xff\\\\xfe.bmp: the name is not UTF-8|1"
+  "names only case tells apart|cp S/Picture/Pic01.bmp S/Picture/PIC01.BMP|Picture/Pic01.bmp: Windows holds it and PIC01.BMP as one file|1"
   "a name Windows cannot hold|cp S/Picture/Pic01.bmp 'S/Picture/Pic:?.bmp'|Picture/Pic:?.bmp: Windows cannot hold a file of this name|1"
   "the line map and its source|printf 'L01C海が見えた。P\n' >S/Data/story.txt && \"$tessaro\" convert S/Data/story.txt S/Data/Data00.Dat|left out: Data/story.txt (a source the line map names|0"
 )
