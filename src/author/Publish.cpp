@@ -196,7 +196,8 @@ int Run(const Request& request, const std::string& programFolder) {
     sources.fontPath = kIpaGothicPath;
     sources.soundFontPath = kSoundFontPath;
 
-    if (!fs::is_directory(request.out, error) && !fs::create_directories(request.out, error))
+    const bool outMade = !fs::is_directory(request.out, error);
+    if (outMade && !fs::create_directories(request.out, error))
         return Refuse({request.out + ": the folder cannot be made: " + error.message()});
     struct Bundle {
         std::string path;
@@ -229,6 +230,8 @@ int Run(const Request& request, const std::string& programFolder) {
                 MakeWindowsBundle(story, sources, *bundle.file);
         }
     } catch (const std::exception& failure) {
+        bundles.clear();
+        if (outMade) fs::remove(request.out, error);  // only when it is still empty
         return Refuse({failure.what()});
     }
     for (Bundle& bundle : bundles) {
