@@ -2,7 +2,9 @@
 // cut-down font keeps, the font itself, the web page's title and the manifest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <unistd.h>
 #include <hb-ot.h>
 #include <hb.h>
 #include <set>
@@ -133,6 +135,58 @@ TEST(PublishStory, TheTitleIsTheStorysOwn) {
         if (c.titleFile != nullptr) story.Write("title.TXT", c.titleFile);
         EXPECT_EQ(StoryTitle(story.folder.string(), CollectStory(story.folder.string()), "folder"), c.title)
             << c.firstLines;
+    }
+}
+
+// A zip being written has no name until it is whole; what a killed run left is found by the next.
+TEST(PublishFiles, APartialFileIsNamedOnlyWhenKept) {
+    namespace fs = std::filesystem;
+    Story story;
+    const fs::path out = story.folder / "out";
+    fs::create_directories(out / "a folder.zip");
+    const auto names = [&] {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(out)) found.insert(entry.path().filename().string());
+        return found;
+    };
+    {
+        PartialFile dropped(out.string());
+        dropped.Append("half", 4);
+        EXPECT_EQ(names(), std::set<std::string>{"a folder.zip"});
+    }
+    EXPECT_EQ(names(), std::set<std::string>{"a folder.zip"}) << "a file never kept is gone";
+
+    story.Write("out/story.zip", "earlier");
+    fs::permissions(out / "story.zip", fs::perms(0640));
+    PartialFile kept(out.string());
+    kept.Append("0123456789", 10);
+    kept.WriteAt(2, "ab", 2);
+    kept.CutTo(6);
+    kept.Keep((out / "story.zip").string());
+    EXPECT_EQ(ReadWholeFile((out / "story.zip").string(), 100), "01ab45");
+    EXPECT_EQ(fs::status(out / "story.zip").permissions(), fs::perms(0640)) << "the earlier file's permissions";
+    PartialFile blocked(out.string());
+    EXPECT_THROW(blocked.Keep((out / "a folder.zip").string()), RunTimeError);
+    EXPECT_TRUE(fs::is_directory(out / "a folder.zip"));
+
+    struct Leftover {
+        std::string name;
+        bool removed;
+    };
+    const std::vector<Leftover> leftovers = {
+        {".tessaro-partial-99999999-abcd1234", true},  // past any process number (pid_max is at most 2^22)
+        {".tessaro-partial-" + std::to_string(::getpid()) + "-abcd1234", false},  // a run going on now
+        {".tessaro-partial-1x-abcd1234", false},
+        {".story.zip.k3j9x0aa", true},  // an earlier version's, beside a zip of this run's
+        {".other.zip.k3j9x0aa", false},
+        {".story.zip.k3j9x0a", false},
+    };
+    for (const Leftover& leftover : leftovers) story.Write("out/" + leftover.name, "x");
+    std::vector<std::string> removed = PartialFile::RemoveLeftovers(out.string(), {"story.zip"});
+    for (const Leftover& leftover : leftovers) {
+        EXPECT_EQ(std::find(removed.begin(), removed.end(), leftover.name) != removed.end(), leftover.removed)
+            << leftover.name;
+        EXPECT_EQ(fs::exists(out / leftover.name), !leftover.removed) << leftover.name;
     }
 }
 
