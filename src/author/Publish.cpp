@@ -57,14 +57,10 @@ constexpr size_t kNameBytes = 255;
 // name cut at a character's end so that name + suffix fits a file name; said when it is cut.
 std::string FittingName(const std::string& name, const std::string& suffix) {
     if (name.size() + suffix.size() <= kNameBytes) return name;
-    std::u32string characters = FromUtf8(name);
-    std::string cut;
-    for (const char32_t c : characters) {
-        const std::string next = cut + ToUtf8(std::u32string(1, c));
-        if (next.size() + suffix.size() > kNameBytes) break;
-        cut = next;
-    }
-    return cut;
+    // Never between the bytes of one character: a cut lands before a lead byte.
+    size_t end = kNameBytes - suffix.size();
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    return name.substr(0, end);
 }
 
 // The folder's name made into one Windows can create, valid UTF-8 ("_" for each byte that is not).
