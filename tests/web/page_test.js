@@ -342,7 +342,7 @@ async function readersPlace() {
   const s = await state(page);
   check("the flag set before the reload takes its branch: the end mark, no game-over box", [true, 0], [!!ended, s.status]);
   check("the finished story keeps no bookmark", [],
-        await page.evaluate(() => Object.keys(localStorage).filter((k) => k.endsWith(".bookmark"))));
+        await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith("tessaro:bookmarks:/resume/:") && k.endsWith(".bookmark"))));
   await page.reload();
   await until(() => page.evaluate(() => TessaroPage.started), 10000);
   await sleep(1500);
