@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "sound/Bgm.h"
 #include "sound/Volume.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
@@ -15,7 +16,9 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TraceFile.h"
+#include "author/Paths.h"
 #include "app/MachinePlatform.h"
+#include "window/Crt.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
 #include "app/Watch.h"
@@ -26,13 +29,16 @@ constexpr const char* kNoStoryHere =
     "No story here: give a story folder, for example \"tessaro path/to/story\"; without one, "
     "Tessaro plays the story beside the program (its Data, Picture, Bgm and Wave folders)";
 
-// The story played when none is named: the one beside the program, as stories shipped with it
+// The story played when none is named: the one beside the program (a Data folder there, with or
+// without its first file: a missing one is named as in any story), as stories shipped with it
 // expect; an installed program (in .../bin, started from a menu) plays the sample story
 // installed with it instead. Empty when there is neither.
 std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
     SetProgramDirectory(programFolder);  // its path taken as it is, "\" and all
-    if (PathExists(platform.FindFile(AssetPath("Data", "Data00.Dat")))) return programFolder;
+    if (PathExists(platform.FindFile(AssetPath("Data", "Data00.Dat"))) ||
+        std::filesystem::is_directory(platform.FindFile(ProgramDirectory() + "\\Data"), error))
+        return programFolder;
     const std::filesystem::path installed =
         (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string();
@@ -44,6 +50,20 @@ int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
     if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
+}
+
+// --start: the story read from its beginning to the start line without a window, so that it
+// starts there with the picture, the music and the flags a reader would have.
+void ShowSceneAt(const std::string& text, const StartPoint& start, const std::vector<std::pair<int, int16_t>>& flags) {
+    const SceneAtLine scene = ReadToLine(start.scenario, start.line, flags);
+    if (!scene.reached)
+        std::fprintf(stderr, "tessaro: --start %s: %s; it starts there with what was set on the way\n",
+                     PrintableName(text).c_str(), scene.why.c_str());
+    if (!scene.music.empty()) {
+        BgmOpen(scene.music);
+        if (scene.musicPlaying) BgmPlay();
+    }
+    Crt.Refresh();
 }
 
 }  // namespace
@@ -79,6 +99,8 @@ int Main(int argc, char** argv) {
     platform.SetScreenMode(line.screen);
     if (line.volume != 100) SetStoryVolume(line.volume);
     SetTextSpeed(line.textSpeed);
+    // An author's run plays the sources as they are now.
+    if (line.watch || !line.start.empty()) PlaySourcesAsTheyAre();
     StartPoint start;
     if (!line.start.empty()) {
         if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
@@ -91,6 +113,7 @@ int Main(int argc, char** argv) {
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
+        if (start.scenario != U"00" || start.line != 0) ShowSceneAt(line.start, start, line.flags);
         LoadScenario(start.scenario);
         for (const auto& [index, value] : line.flags) Flag[index] = value;
         WatchScenarioFiles(line.watch);

@@ -3,6 +3,7 @@
 #include "platform/sdl/Process.h"
 
 int main(int argc, char** argv) {
+    OpenClosedStandardStreams();
     if (argc >= 2 && IsToolCommand(argv[1])) return RunTool(argc - 1, argv + 1, ExecutableFolder(argv[0]));
     return Main(argc, argv);
 }

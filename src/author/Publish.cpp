@@ -7,6 +7,7 @@
 #include "author/Bundles.h"
 #include "author/Check.h"
 #include "author/Runtimes.h"
+#include "author/StaleSources.h"
 #include "author/StoryFolder.h"
 #include "system/Errors.h"
 #include "system/Files.h"
@@ -88,6 +89,7 @@ std::string Megabytes(size_t bytes) {
 int Run(const Request& request, const std::string& programFolder) {
     std::error_code error;
     if (!fs::is_directory(request.story, error)) return Refuse({request.story + ": not a story folder"});
+    if (const std::string stale = StaleSources(request.story); !stale.empty()) return Refuse({stale});
 
     // The checker first: its errors stop everything, its warnings are shown.
     const CheckResult check = CheckStory(request.story);
