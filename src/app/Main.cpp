@@ -56,6 +56,7 @@ int Fail(Platform* platform, const std::string& text) {
 // starts there with the picture, the music and the flags a reader would have.
 void ShowSceneAt(const std::string& text, const StartPoint& start, const std::vector<std::pair<int, int16_t>>& flags) {
     const SceneAtLine scene = ReadToLine(start.scenario, start.line, flags);
+    RestartTimers();
     if (!scene.reached)
         std::fprintf(stderr, "tessaro: --start %s: %s; it starts there with what was set on the way\n",
                      PrintableName(text).c_str(), scene.why.c_str());

@@ -37,6 +37,7 @@ int64_t nextLook = 0;
 // Where the page on screen began: a run that starts again starts there.
 std::string pageFile;
 int16_t pageStart = 0;
+int16_t nextPageStart = -1;  // noted at a page wait, taken once the reader has turned the page
 
 bool StampOf(const std::string& path, fs::file_time_type& time, uintmax_t& size) {
     std::error_code error;
@@ -64,12 +65,16 @@ void NotePageStart(const RunState& state, char32_t ch) {
     if (CurrentScenarioFile() != pageFile) {  // chained: the page goes on in the new file
         pageFile = CurrentScenarioFile();
         pageStart = state.LineNo;
+        nextPageStart = -1;
+    } else if (nextPageStart >= 0) {
+        pageStart = nextPageStart;
+        nextPageStart = -1;
     }
     switch (ch) {
     case U'P': {
-        // Text after the wait on the same line is the next page's.
+        // While it waits, its page is on screen; text after it on the same line is the next one's.
         const std::u32string rest = NextChars(state, 1);
-        pageStart = int16_t(state.LineNo + (rest.empty() || rest == U"\\" ? 1 : 0));
+        nextPageStart = int16_t(state.LineNo + (rest.empty() || rest == U"\\" ? 1 : 0));
         break;
     }
     case U'C':
@@ -133,10 +138,14 @@ void LookAtScenarioFile() {
 
 void RunWatched(int16_t line) {
     SetStepObserver(NotePageStart);
+    struct Unobserve {
+        ~Unobserve() { SetStepObserver(nullptr); }
+    } unobserve;
     bool broken = false;
     for (;;) {
         pageFile = CurrentScenarioFile();
         pageStart = line;
+        nextPageStart = -1;
         try {
             if (broken) WaitForChange();
             RunScript(line);

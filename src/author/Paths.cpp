@@ -438,18 +438,47 @@ SceneAtLine ReadToLine(const std::u32string& name, int16_t line, const std::vect
     TurnTable turns;
     std::map<std::pair<uint64_t, uint64_t>, uint64_t> storeHashes;
     std::map<std::string, std::vector<bool>> reached;
-    const std::vector<int> forced;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+    // The answers are tried as "tessaro paths" tries them, the first ones first, until a path
+    // comes to the line; when none does, the read with every first answer is the one kept.
+    std::vector<int> forced;
     Follow f;
-    f.places = &places;
-    f.forced = &forced;
-    f.reached = &reached;
-    f.turns = &turns;
-    f.storeHashes = &storeHashes;
-    f.maxSeconds = 10;
-    f.deadline = Clock::now() + std::chrono::seconds(f.maxSeconds);
-    f.targetFile = "Data" + ToUtf8(name) + ".Dat";
-    f.targetLine = line;
-    FollowPath(f, platform, flags);
+    for (size_t tried = 0;;) {
+        f = Follow{};
+        f.places = &places;
+        f.forced = &forced;
+        f.reached = &reached;
+        f.turns = &turns;
+        f.storeHashes = &storeHashes;
+        f.maxSeconds = 10;
+        f.deadline = deadline;
+        f.targetFile = "Data" + ToUtf8(name) + ".Dat";
+        f.targetLine = line;
+        FollowPath(f, platform, flags);
+        if (f.targetReached) break;
+        size_t i = f.path.answers.size();
+        while (i > 0 && f.path.answers[i - 1].answer == 2) --i;
+        const bool more = i > 0 && ++tried < 256 && !f.timeRanOut;
+        forced.clear();
+        for (size_t k = 0; more && k + 1 < i; ++k) forced.push_back(f.path.answers[k].answer);
+        if (more) {
+            forced.push_back(2);
+            continue;
+        }
+        if (tried > 0) {  // every way tried: the first one again, for what it sets on the way
+            f = Follow{};
+            f.places = &places;
+            f.forced = &forced;
+            f.reached = &reached;
+            f.turns = &turns;
+            f.storeHashes = &storeHashes;
+            f.deadline = Clock::time_point::max();
+            f.targetFile = "Data" + ToUtf8(name) + ".Dat";
+            f.targetLine = line;
+            FollowPath(f, platform, flags);
+        }
+        break;
+    }
     BgmClose();  // on the machine without sound: the player opens the piece again on its own
     SetStepObserver(nullptr);
     SetSystem(&player);

@@ -71,9 +71,10 @@ struct SceneAtLine {
     bool musicPlaying = false;
 };
 
-// Runs the loaded story from line 0 of Data00.Dat, with flags set first, on a machine with no
-// window and no sound, taking the first answer at each question, until it comes to line (from 0)
-// of scenario file name ("01"). The picture shown on the way stays the picture area's background;
+// Runs the story from line 0 of Data00.Dat, with flags set first, on a machine with no window and
+// no sound, until it comes to line (from 0) of scenario file name ("01"): the first answer at
+// each question, then other answers, depth-first as "tessaro paths" takes them, until one way
+// comes there (within bounds; when none does, the way of every first answer is the one kept). The picture shown on the way stays the picture area's background;
 // the flags and the line store stay as the read left them; the platform in use is put back.
 SceneAtLine ReadToLine(const std::u32string& name, int16_t line, const std::vector<std::pair<int, int16_t>>& flags);
 
