@@ -443,7 +443,7 @@ SceneAtLine ReadToLine(const std::u32string& name, int16_t line, const std::vect
     // comes to the line; when none does, the read with every first answer is the one kept.
     std::vector<int> forced;
     Follow f;
-    for (size_t tried = 0;;) {
+    const auto read = [&](Clock::time_point until) {
         f = Follow{};
         f.places = &places;
         f.forced = &forced;
@@ -451,32 +451,24 @@ SceneAtLine ReadToLine(const std::u32string& name, int16_t line, const std::vect
         f.turns = &turns;
         f.storeHashes = &storeHashes;
         f.maxSeconds = 10;
-        f.deadline = deadline;
+        f.deadline = until;
         f.targetFile = "Data" + ToUtf8(name) + ".Dat";
         f.targetLine = line;
         FollowPath(f, platform, flags);
+    };
+    for (size_t tried = 0;; ++tried) {
+        read(deadline);
         if (f.targetReached) break;
         size_t i = f.path.answers.size();
         while (i > 0 && f.path.answers[i - 1].answer == 2) --i;
-        const bool more = i > 0 && ++tried < 256 && !f.timeRanOut;
+        const bool more = i > 0 && tried + 1 < 256 && !f.timeRanOut;
         forced.clear();
         for (size_t k = 0; more && k + 1 < i; ++k) forced.push_back(f.path.answers[k].answer);
         if (more) {
             forced.push_back(2);
             continue;
         }
-        if (tried > 0) {  // every way tried: the first one again, for what it sets on the way
-            f = Follow{};
-            f.places = &places;
-            f.forced = &forced;
-            f.reached = &reached;
-            f.turns = &turns;
-            f.storeHashes = &storeHashes;
-            f.deadline = Clock::time_point::max();
-            f.targetFile = "Data" + ToUtf8(name) + ".Dat";
-            f.targetLine = line;
-            FollowPath(f, platform, flags);
-        }
+        if (tried > 0) read(Clock::time_point::max());  // none came there: every first answer again
         break;
     }
     BgmClose();  // on the machine without sound: the player opens the piece again on its own
@@ -492,7 +484,9 @@ SceneAtLine ReadToLine(const std::u32string& name, int16_t line, const std::vect
     std::string where = f.path.where.substr(0, f.path.where.find('\n'));
     switch (f.path.ending) {
     case StoryPath::Ending::EndMark:
-    case StoryPath::Ending::GameOver: scene.why = std::string("the story ends before it (") + EndingName(f.path.ending) + " at " + where + ")"; break;
+    case StoryPath::Ending::GameOver:
+        scene.why = std::string("the story ends before it (") + EndingName(f.path.ending) + " at " + where + ")";
+        break;
     case StoryPath::Ending::FileEnd: scene.why = "the story ends before it (at " + where + ")"; break;
     case StoryPath::Ending::Error: scene.why = "the story stops before it: " + where; break;
     default: scene.why = "the read from the beginning never comes to it (" + where + ")"; break;
