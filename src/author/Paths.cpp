@@ -520,7 +520,7 @@ std::string PathsSummaryText(const PathsReport& report, const PathBounds& bounds
         out += "note: stopped at " + std::to_string(bounds.maxPaths) + " paths; more remain (--max-paths N)\n";
     if (report.timeBoundHit)
         out += "note: stopped after " + std::to_string(bounds.maxSeconds) +
-               " s; more paths may remain (--max-seconds N)\n";
+               " s: the last path was cut short, and more may remain (--max-seconds N)\n";
     for (const std::string& lines : report.unreached) out += "never reached: " + lines + "\n";
     return out;
 }
