@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "sound/Bgm.h"
 #include "sound/Volume.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
@@ -16,12 +15,13 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TraceFile.h"
-#include "author/Paths.h"
+#include "app/AuthorsAids.h"
 #include "app/MachinePlatform.h"
-#include "window/Crt.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
 #include "app/Watch.h"
+
+AuthorsAids TheAuthorsAids;
 
 namespace {
 
@@ -50,21 +50,6 @@ int Fail(Platform* platform, const std::string& text) {
     std::fprintf(stderr, "tessaro: %s\n", text.c_str());
     if (platform != nullptr) platform->MessageBox(kMessageBoxCaption, text);
     return 1;
-}
-
-// --start: the story read from its beginning to the start line without a window, so that it
-// starts there with the picture, the music and the flags a reader would have.
-void ShowSceneAt(const std::string& text, const StartPoint& start, const std::vector<std::pair<int, int16_t>>& flags) {
-    const SceneAtLine scene = ReadToLine(start.scenario, start.line, flags);
-    RestartTimers();
-    if (!scene.reached)
-        std::fprintf(stderr, "tessaro: --start %s: %s; it starts there with what was set on the way\n",
-                     PrintableName(text).c_str(), scene.why.c_str());
-    if (!scene.music.empty()) {
-        BgmOpen(scene.music);
-        if (scene.musicPlaying) BgmPlay();
-    }
-    Crt.Refresh();
 }
 
 }  // namespace
@@ -101,7 +86,8 @@ int Main(int argc, char** argv) {
     if (line.volume != 100) SetStoryVolume(line.volume);
     SetTextSpeed(line.textSpeed);
     // An author's run plays the sources as they are now.
-    if (line.watch || !line.start.empty()) PlaySourcesAsTheyAre();
+    if ((line.watch || !line.start.empty()) && TheAuthorsAids.playSourcesAsTheyAre != nullptr)
+        TheAuthorsAids.playSourcesAsTheyAre();
     StartPoint start;
     if (!line.start.empty()) {
         if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
@@ -114,7 +100,8 @@ int Main(int argc, char** argv) {
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
-        if (start.scenario != U"00" || start.line != 0) ShowSceneAt(line.start, start, line.flags);
+        if ((start.scenario != U"00" || start.line != 0) && TheAuthorsAids.showSceneAt != nullptr)
+            TheAuthorsAids.showSceneAt(line.start, start, line.flags);
         LoadScenario(start.scenario);
         for (const auto& [index, value] : line.flags) Flag[index] = value;
         WatchScenarioFiles(line.watch);

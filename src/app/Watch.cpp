@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <set>
 
 #include "script/Interpreter.h"
 #include "script/LineMap.h"
@@ -14,9 +13,9 @@
 #include "system/Errors.h"
 #include "system/Platform.h"
 #include "system/TextCodec.h"
-#include "author/StaleSources.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
+#include "app/AuthorsAids.h"
 
 namespace fs = std::filesystem;
 
@@ -106,14 +105,6 @@ void ShowStoryError(const std::string& text) {
 
 }  // namespace
 
-void PlaySourcesAsTheyAre() {
-    static std::set<std::string> said;
-    std::vector<std::string> problems;
-    SetConvertedScenarios(ConvertSourcesNow(problems));
-    for (const std::string& problem : problems)
-        if (said.insert(problem).second) std::fprintf(stderr, "tessaro: %s\n", problem.c_str());
-}
-
 void WatchScenarioFiles(bool on) {
     SetEventHook(on ? LookAtScenarioFile : nullptr);
     seen = Seen{};
@@ -152,7 +143,7 @@ void RunWatched(int16_t line) {
             return;
         } catch (const ScenarioChanged& changed) {
             broken = false;
-            PlaySourcesAsTheyAre();
+            if (TheAuthorsAids.playSourcesAsTheyAre != nullptr) TheAuthorsAids.playSourcesAsTheyAre();
             try {
                 LoadScenario(changed.name);
             } catch (const RunTimeError& error) {

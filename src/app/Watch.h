@@ -24,7 +24,3 @@ void LookAtScenarioFile();
 // Runs the loaded script from line; each time the file changes, loads it again and runs it from
 // the beginning of the page the run was on.
 void RunWatched(int16_t line);
-
-// For an author's run: the story's sources that changed since they were converted play as they
-// are now (converted in memory); says so on standard error, once for each change.
-void PlaySourcesAsTheyAre();

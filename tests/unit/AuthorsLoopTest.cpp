@@ -19,7 +19,7 @@
 #include "author/Paths.h"
 #include "author/StaleSources.h"
 #include "author/Tools.h"
-#include "app/Watch.h"
+#include "app/AuthorsAids.h"
 
 namespace fs = std::filesystem;
 
