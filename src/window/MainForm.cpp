@@ -55,6 +55,8 @@ void RunDueTimers() {
     Crt.ExpireNote(System().Clock());
 }
 
+void RestartTimers() { Bgm_Check.Start(); }
+
 int64_t NextTimerDue() { return std::min(Bgm_Check.due, Crt.NoteDue()); }
 
 int64_t RunTimersWhileBoxOpen() {
