@@ -3,6 +3,8 @@
 # the Windows tests (tessaro.exe under Wine) alike. Source it after the machine's own test library
 # (start_x, scenario, start_program, wait_window, check); then run_reader_actions.
 READER_ACTIONS="$(dirname "${BASH_SOURCE[0]}")/reader-actions.txt"
+# The story they are taken in: a page wait, then the next page's row.
+READER_ACTIONS_STORY="$(dirname "${BASH_SOURCE[0]}")/page-wait-story.txt"
 
 # How many pixels of a region of a window are of a colour: colour_count WINDOW X Y W H R,G,B
 colour_count() {
@@ -23,6 +25,9 @@ reader_action() {  # reader_action ACTION WINDOW OTHER_WINDOW
     ctrl+m) timeout 5 xdotool key ctrl+m ;;
     click) timeout 5 xdotool mousemove --window "$2" 150 40 click 1 ;;
     focus-click)
+      # From the story to the other window, each given a moment to know it (Wine takes one).
+      timeout 5 xdotool windowfocus --sync "$2" || true
+      sleep 0.3
       timeout 5 xdotool windowfocus --sync "$3" || true
       sleep 0.5
       timeout 5 xdotool mousemove --window "$2" 150 40 click 1 ;;
@@ -35,10 +40,7 @@ reader_action() {  # reader_action ACTION WINDOW OTHER_WINDOW
 
 run_reader_actions() {
   local story="$SCRATCH/reader-actions" action outcomes outcome window other other_pid size
-  scenario "$story" 00 <<'TEXT'
-一頁目。P
-二行目です。P
-TEXT
+  scenario "$story" 00 <"$READER_ACTIONS_STORY"
   # Another program's window, to take the focus away to.
   xmessage -name other -buttons "" -geometry +600+450 "another program" 2>/dev/null &
   other_pid=$!
@@ -64,6 +66,10 @@ TEXT
         muted) check "$action: the mute mark shows" yes "$([ "$(mute_mark_blue "$window")" -ge 100 ] && echo yes || echo no)" ;;
         not-muted) check "$action: no mute mark" 0 "$(mute_mark_blue "$window")" ;;
         backlog) check "$action: the backlog opens" 0,0,128 "$(pixel "$window" 150 100)" ;;
+        focus-back)
+          timeout 5 xdotool key space
+          sleep 1
+          check "$action: the story has the focus again" yes "$([ "$(second_row_ink "$window")" -ge 60 ] && echo yes || echo no)" ;;
         fullscreen)
           check "$action: fullscreen" "$(screen_size)" "$(size_of "$window")"
           reader_action "$action" "$window" "$other"
