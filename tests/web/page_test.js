@@ -435,11 +435,6 @@ async function readerActions() {
         case "muted": check(`${action}: the mute mark shows`, true, muteMarkBlue(now) >= 100); break;
         case "not-muted": check(`${action}: no mute mark`, 0, muteMarkBlue(now)); break;
         case "backlog": check(`${action}: the backlog opens`, [0, 0, 128], rgbAt(now, 150, 100)); break;
-        case "focus-back":
-          await page.keyboard.press("Space");
-          await sleep(1000);
-          check(`${action}: the story has the focus again`, true, secondRowInk(await pixels(page)) >= 60);
-          break;
         case "fullscreen":
           check(`${action}: fullscreen`, true, !!(await until(() => page.evaluate(() => !!document.fullscreenElement), 3000)));
           await readerAction(page, action);
