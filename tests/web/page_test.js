@@ -402,14 +402,18 @@ async function readerAction(page, action) {
     case "ctrl+m": return withKey("Control", "KeyM");
     case "click": return page.mouse.click(...point(150, 40));
     case "focus-click": {
-      // Another page of the browser's takes the focus; the click on the story brings it back.
-      const other = await browser.newPage();
-      await other.bringToFront();
-      await until(() => page.evaluate(() => !document.hasFocus()), 2000);
-      await page.mouse.click(...point(150, 40));
-      await page.bringToFront();
-      await other.close();
-      return;
+      // A frame of the page's own takes the focus, so that the story's window loses it, as to
+      // another program; the click on the story brings it back.
+      const left = await page.evaluate(() => new Promise((done) => {
+        const frame = document.createElement("iframe");
+        frame.style.cssText = "position: fixed; left: 0; top: 0; width: 8px; height: 8px; border: 0";
+        document.body.appendChild(frame);
+        window.addEventListener("blur", () => done(true), { once: true });
+        frame.contentWindow.focus();
+        setTimeout(() => done(false), 2000);
+      }));
+      check(`${action}: the story's window lost the focus first`, true, left);
+      return page.mouse.click(...point(150, 40));
     }
     case "enter": return page.keyboard.press("Enter");
     case "alt+enter": return withKey("Alt", "Enter");
