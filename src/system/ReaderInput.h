@@ -9,7 +9,8 @@
 //
 // A new key is a word in ReaderKey, a row in each machine's table, and a row in KeyDown's rules.
 // Touch comes in as a tap at a point (a left click there) and a vertical drag (the wheel).
-// The keys the program asks for. Space, Up and Down count while held too; the others (the
+
+// The keys the program asks for (Platform::KeyHit). Space, Up and Down count while held too; the others (the
 // reader's own: the backlog, mute) only when pressed.
 //   Space      Space, Enter or keypad Enter (not with Alt), a left click, a tap
 //   Up, Down   the arrow keys, and the wheel turned up or down
@@ -20,7 +21,8 @@ enum class Key { Space, Up, Down, PageUp, PageDown, Home, Escape, RightClick, Wh
 constexpr int kKeyCount = 11;
 constexpr int kHeldKeyCount = 3;  // Space, Up, Down
 
-// What the reader pressed, as every machine names it.
+// What the reader pressed, as every machine names it. The page (tessaro-page.js) and the
+// InputRequest answers it gets are numbered as they stand here: add at the end.
 enum class ReaderKey { Space, Enter, KeypadEnter, Up, Down, PageUp, PageDown, Home, Escape, M, F11, Ctrl };
 constexpr int kReaderKeyCount = 12;
 
