@@ -50,6 +50,9 @@ const char* const kUsage =
     "                             Escape, Space, right click or PageDown at the end return\n"
     "  M                          mute on and off\n"
     "  F11, Alt+Enter             fullscreen on and off\n"
+    "  -, +                       volume down and up (kept for the next start)\n"
+    "  [, ]                       text slower and faster (kept for the next start)\n"
+    "  A                          auto mode: pages turn by themselves; questions wait\n"
     "  closing the window         ends the story\n";
 
 namespace {

@@ -32,6 +32,11 @@ int64_t HandleReaderKeys() {
         Crt.Refresh();
         RememberMute(muted);
     }
+    if (KeyHit(Key::VolumeDown)) ChangeVolume(-kVolumeStep);
+    if (KeyHit(Key::VolumeUp)) ChangeVolume(kVolumeStep);
+    if (KeyHit(Key::Slower)) ChangeTextSpeed(false);
+    if (KeyHit(Key::Faster)) ChangeTextSpeed(true);
+    if (KeyHit(Key::Auto)) ToggleAutoMode();
     const bool home = KeyHit(Key::Home);
     const bool pageUp = KeyHit(Key::PageUp);
     // In a question the wheel moves the arrow.

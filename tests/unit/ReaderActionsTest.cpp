@@ -129,3 +129,34 @@ TEST(ReaderActions, AutoModeTurnsPagesByItselfAndWaitsAtQuestions) {
     }
     EXPECT_GT(turned[1] - turned[0], 900) << "fifteen more characters, 80 ms each, less the typing";
 }
+
+TEST(ReaderActions, TheReadersKeysWorkAtEveryWait) {
+    // At a page wait, inside a pause and at a question: each key changes its value at once.
+    struct Case {
+        const char* name;
+        int64_t at;  // while the story is there
+    };
+    for (const Case& c : {Case{"a page wait", 300}, Case{"a pause", 1200}, Case{"a question", 2400}}) {
+        SCOPED_TRACE(c.name);
+        Story story;
+        story.Scenario("00", "一頁目。P\nCT900二頁目。P\nQ行きますか\nはい\nいいえ\ne\n");
+        SetStoryVolume(100);
+        SetTextSpeed(TextSpeed::Normal);
+        if (c.at > 1000) story.platform.PressKey(1000, Key::Space);
+        if (c.at > 2000) story.platform.PressKey(2000, Key::Space);
+        story.platform.PressKey(c.at, Key::VolumeDown);
+        story.platform.PressKey(c.at + 20, Key::Faster);
+        story.platform.PressKey(c.at + 40, Key::Auto);
+        story.platform.CloseWindowAt(c.at + 300);
+        try {
+            story.Run();
+        } catch (const ProgramEnd&) {
+        }
+        EXPECT_EQ(StoryVolume(), 90);
+        EXPECT_EQ(CurrentTextSpeed(), TextSpeed::Fast);
+        EXPECT_TRUE(AutoMode());
+        SetAutoMode(false);
+        SetStoryVolume(100);
+        SetTextSpeed(TextSpeed::Normal);
+    }
+}

@@ -11,6 +11,7 @@
   const READER_KEYS = {
     Space: 0, Enter: 1, NumpadEnter: 2, ArrowUp: 3, ArrowDown: 4, PageUp: 5, PageDown: 6, Home: 7,
     Escape: 8, KeyM: 9, F11: 10, ControlLeft: 11, ControlRight: 11,
+    Minus: 12, Equal: 13, NumpadSubtract: 14, NumpadAdd: 15, BracketLeft: 16, BracketRight: 17, KeyA: 18,
   };
   const REQUEST_FULLSCREEN = 1, REQUEST_CLOSE_BOX = 2;
   const modifiers = (event) => (event.ctrlKey ? 1 : 0) | (event.altKey ? 2 : 0) | (event.metaKey ? 4 : 0);
