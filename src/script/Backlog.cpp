@@ -74,6 +74,8 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     const size_t last = rows.size() > kVisibleRows ? rows.size() - kVisibleRows : 0;
     size_t top = start == BacklogStart::Top ? 0 : last;
     bool drawn = false;
+    // The monkey reads these to tell a backlog that shows from one that closed by itself.
+    System().Trace("backlog-open");
     for (;;) {
         if (!drawn) {
             DrawBacklog(*view, rows, top);
@@ -110,4 +112,5 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     int x = 0, y = 0;
     PointerMoved(x, y);
     System().ShowImage(Crt.Client());
+    System().Trace("backlog-closed");
 }
