@@ -162,7 +162,15 @@ def start_x():
                                    "-nolisten", "tcp", "-noreset", "-fp", "built-ins"],
                                   pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
-        number = os.read(read, 16).decode().strip()
+        # Up to the end of its line: the server may write the number and its newline apart, and a
+        # pipe closed in between ends it.
+        said = b""
+        while not said.endswith(b"\n"):
+            part = os.read(read, 16)
+            if not part:
+                break
+            said += part
+        number = said.decode().strip()
         os.close(read)
         os.environ["DISPLAY"] = ":" + number
         time.sleep(0.5)
