@@ -74,8 +74,10 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     const size_t last = rows.size() > kVisibleRows ? rows.size() - kVisibleRows : 0;
     size_t top = start == BacklogStart::Top ? 0 : last;
     bool drawn = false;
-    // The monkey reads these to tell a backlog that shows from one that closed by itself.
+    // The trace says when it opens and what closed it (the monkey tells a backlog that shows from
+    // one that closed by itself).
     System().Trace("backlog-open");
+    const char* closedBy = "backlog-closed:page-down";
     for (;;) {
         if (!drawn) {
             DrawBacklog(*view, rows, top);
@@ -89,7 +91,10 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         const size_t before = top;
         // Each of the three is looked at (and so cleared), whichever closes it.
         const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick);
-        if (escape || space || rightClick) break;
+        if (escape || space || rightClick) {
+            closedBy = escape ? "backlog-closed:escape" : space ? "backlog-closed:space" : "backlog-closed:right-click";
+            break;
+        }
         if (KeyHit(Key::PageDown)) {
             if (top >= last) break;
             top = std::min(last, top + kVisibleRows);
@@ -112,5 +117,5 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     int x = 0, y = 0;
     PointerMoved(x, y);
     System().ShowImage(Crt.Client());
-    System().Trace("backlog-closed");
+    System().Trace(closedBy);
 }

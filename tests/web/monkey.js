@@ -25,8 +25,8 @@ for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replac
 const seconds = Number(args.seconds || 60);
 const seed = args.seed !== undefined ? Number(args.seed) >>> 0 : (Math.random() * 2 ** 32) >>> 0;
 const FULL_RUN = 60;          // a run this long must have taken every kind of action
-const STILL_LIMIT = 12000;    // ms a running story may show the same picture while pressed at
-const PRESSES_TO_MOVE = 4;    // presses that must each have moved the story on by then
+const STILL_LIMIT = 6000;     // ms a running story may show the same picture while pressed at (its pauses are under 1 s)
+const PRESSES_TO_MOVE = 3;    // presses that must each have moved the story on by then
 const IMAGE = 304;
 // Places in the program's image (a 2-pixel border round the 300 x 300 picture area).
 const PICTURE = [2, 2, 300, 195], BOX = [7, 202, 290, 70];
@@ -234,7 +234,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
   figures.pages++;
   await page.goto(`${base}/${story}/`, { waitUntil: "domcontentloaded" });
   const reader = new Reader(page, cdp);
-  const end = Date.now() + between(6000, 25000);
+  const end = Date.now() + between(8000, 30000);
   let lastLook = null, stillSince = Date.now(), presses = 0, wasStarted = false, checkedEnd = false;
   try {
     while (!failure && Date.now() < end) {

@@ -16,7 +16,7 @@ window manager's _NET_WM_PING, answered whenever the program reads its events) f
 2 s, and a backlog that does not stay open: PageUp, Home or the wheel turned up at a moment with
 no question and no box on screen must open the backlog, and it stays open until the reader
 closes it (the program's timing trace, TESSARO_TRACE, notes "question", "answered", "box",
-"box-closed", "backlog-open" and "backlog-closed").
+"box-closed", "backlog-open" and "backlog-closed:" with the key that closed it).
 
 At the end it prints how often it took each kind of action, as
 "monkey: actions NAME=COUNT ...". A run of 60 s or more that never took one kind fails: the
@@ -214,7 +214,7 @@ class Trace:
                 self.question = event == "question"
             elif event in ("box", "box-closed"):
                 self.box = event == "box"
-            elif event in ("backlog-open", "backlog-closed"):
+            elif event == "backlog-open" or event.startswith("backlog-closed"):
                 self.backlog = event == "backlog-open"
             elif event.startswith("x-error-ignored"):
                 self.ignored_x_errors += 1
@@ -419,9 +419,11 @@ def check_backlog(reader, trace, kind, counts):
             time.sleep(0.3)
             trace.read()
             after = trace.events[seen:]
-            if "backlog-closed" in after[after.index("backlog-open"):]:
-                return (f"{kind} opened the backlog, and it closed at once by itself (no key closed "
-                        f"it; pressed since it last closed: {', '.join(reader.closers) or 'nothing'})")
+            closed = [e for e in after[after.index("backlog-open"):] if e.startswith("backlog-closed")]
+            if closed:
+                return (f"{kind} opened the backlog, and it closed at once by itself: the program "
+                        f"says by {closed[0].partition(':')[2]}, which was pressed before it opened "
+                        f"(pressed since it last closed: {', '.join(reader.closers) or 'nothing'})")
             counts["backlog-shown"] = counts.get("backlog-shown", 0) + 1
             reader.closers.clear()
             return None
