@@ -504,12 +504,12 @@ def main():
         while failure is None and time.monotonic() < end_at:
             sessions += 1
             late = time.monotonic() - started > seconds * 0.4
-            if not restart:
-                story = rng.choice([copy, loop])
-                if late and counts["--start"] == 0:
-                    story = copy
             want = {k for k in START_KINDS if late and counts[k] == 0}
-            options = start_options(rng, story, copy, want if not restart else want - {"--start"})
+            if "--start" in want:
+                restart, story = False, copy
+            elif not restart:
+                story = rng.choice([copy, loop])
+            options = start_options(rng, story, copy, want)
             if restart:
                 counts["restart"] += 1
             for kind in START_KINDS:
@@ -522,7 +522,7 @@ def main():
                 break
             xdotool("windowfocus", session.window)
             reader = Reader(rng, session, other, pinger)
-            session_end = min(end_at, time.monotonic() + rng.uniform(4, 25))
+            session_end = min(end_at, time.monotonic() + rng.uniform(3, 20))
             last_ping = time.monotonic()
             closed = False
             while session.process.poll() is None and time.monotonic() < session_end:
