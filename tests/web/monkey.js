@@ -15,6 +15,7 @@
 //   node monkey.js --site BUILD_WEB --stories DIR --scratch DIR --seconds N [--seed S]
 // DIR holds the stories: "sample", "loop" and "broken" (one that stops at a missing picture).
 "use strict";
+const fs = require("fs");
 const path = require("path");
 const puppeteer = require("puppeteer-core");
 const { serve } = require("../../scripts/lib/serve-web.js");
@@ -56,7 +57,7 @@ const PROFILES = {
 // A "press" is an action that moves a running story on (a page turned, a question answered, the
 // backlog closed, the first gesture). A new reader's action is one row here. ---
 class Reader {
-  constructor(page, cdp) { this.page = page; this.cdp = cdp; }
+  constructor(page, cdp, profile) { this.page = page; this.cdp = cdp; this.profile = profile; }
   async place() {
     return this.page.evaluate(() => {
       const b = document.getElementById("screen").getBoundingClientRect();
@@ -137,6 +138,17 @@ class Reader {
     await this.page.reload({ waitUntil: "domcontentloaded" });
     return "reload";
   }
+  // The reader's menu: its button, then one of its items; null (not taken) while the page shows
+  // no menu button (before the story starts, after it ends).
+  async menu(item) {
+    const shown = await this.page.evaluate(() => { const b = document.getElementById("menu-button"); return !!b && !b.hidden; });
+    if (!shown) return null;
+    const press = (selector) => (this.profile === "phone" ? this.page.tap(selector) : this.page.click(selector));
+    await press("#menu-button");
+    await sleep(between(50, 400));
+    await press(item === "speed" ? `#menu [data-speed="${Math.floor(rnd() * 4)}"]` : `#menu [data-do="${item}"]`);
+    return `menu: ${item}`;
+  }
   async pause() {
     const ms = Math.round(between(200, 2000));
     await sleep(ms);
@@ -145,7 +157,7 @@ class Reader {
 }
 
 const BOTH = ["desktop", "phone"], DESKTOP = ["desktop"], PHONE = ["phone"];
-const ACTIONS = [
+let ACTIONS = [
   ["Space",               8, BOTH, (r) => r.key("Space"), true],
   ["Enter",               3, BOTH, (r) => r.key("Enter"), true],
   ["NumpadEnter",         2, BOTH, (r) => r.key("NumpadEnter"), true],
@@ -179,11 +191,17 @@ const ACTIONS = [
   ["tab-hidden",          1, BOTH, (r, other) => r.hideAndShow(other), false],
   ["reload",              0.5, BOTH, (r) => r.reload(), false],
   ["pause",               2, BOTH, (r) => r.pause(), false],
+  // Taken only on a page that has the reader's menu (the last field: what its index.html holds).
+  ["menu-fullscreen",     0.5, BOTH, (r) => r.menu("fullscreen"), false, "menu-button"],
+  ["menu-mute",           0.5, BOTH, (r) => r.menu("mute"), false, "menu-button"],
+  ["menu-backlog",        0.5, BOTH, (r) => r.menu("backlog"), false, "menu-button"],
+  ["menu-skip",           0.5, BOTH, (r) => r.menu("skip"), false, "menu-button"],
+  ["menu-speed",          0.5, BOTH, (r) => r.menu("speed"), false, "menu-button"],
 ];
 // How a page is opened: on which viewport, and whether over a throttled network.
 const START_KINDS = ["desktop", "phone", "throttled"];
 
-const counts = Object.fromEntries([...ACTIONS.map((a) => a[0]), ...START_KINDS].map((k) => [k, 0]));
+let counts = {};
 const figures = { pages: 0, started: 0, endings: 0, errorBoxes: 0, hidden: 0 };
 
 function choose(profile, late) {
@@ -233,7 +251,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
   }
   figures.pages++;
   await page.goto(`${base}/${story}/`, { waitUntil: "domcontentloaded" });
-  const reader = new Reader(page, cdp);
+  const reader = new Reader(page, cdp, profile);
   const end = Date.now() + between(8000, 30000);
   let lastLook = null, stillSince = Date.now(), presses = 0, wasStarted = false, checkedEnd = false;
   try {
@@ -262,9 +280,11 @@ async function playSession(browser, base, story, profile, throttled, other, late
         break;
       }
       const [name, , , action, moves] = choose(profile, late());
+      const done = await action(reader, other);
+      if (done === null) continue;
       counts[name]++;
       if (moves) presses++;
-      log.push(await action(reader, other));
+      log.push(done);
       if (name === "reload") { lastLook = null; wasStarted = false; checkedEnd = false; lines.length = 0; }
       await sleep(pick([0, 20, 100, 300, 700]));
     }
@@ -288,6 +308,10 @@ async function playSession(browser, base, story, profile, throttled, other, late
   const started = Date.now();
   const late = () => Date.now() - started > seconds * 400;
   const sites = makeSites(path.resolve(args.site), path.resolve(args.stories), path.resolve(args.scratch));
+  // The rows this page can take.
+  const html = fs.readFileSync(path.join(args.site, "index.html"), "utf8");
+  ACTIONS = ACTIONS.filter((a) => !a[5] || html.includes(a[5]));
+  counts = Object.fromEntries([...ACTIONS.map((a) => a[0]), ...START_KINDS].map((k) => [k, 0]));
   const server = await serve(sites);
   const base = `http://127.0.0.1:${server.address().port}`;
   // The browser's own rules: no switch that lets sound play without a gesture.
