@@ -5,7 +5,8 @@
 // and shown, the network throttled while the page loads. The browser's own rules hold: nothing
 // plays before the reader's first gesture, which starts the story.
 //
-// It fails on an error thrown in the page, a promise rejected with nobody to catch it, a canvas
+// It fails on an error thrown in the page, a promise rejected with nobody to catch it, PageUp or
+// Home at a running story that does not show the backlog (its frame, in the pixels), a canvas
 // that stops changing while the reader keeps pressing at a running story (typing, the ▲ blinking,
 // a page turned or a question answered all draw), a story that ends with an error on a story
 // without one, and an error that does not name the file or line it is about. At the end it
@@ -202,7 +203,7 @@ let ACTIONS = [
 const START_KINDS = ["desktop", "phone", "throttled"];
 
 let counts = {};
-const figures = { pages: 0, started: 0, endings: 0, errorBoxes: 0, hidden: 0 };
+const figures = { pages: 0, started: 0, endings: 0, errorBoxes: 0, hidden: 0, backlogs: 0 };
 
 function choose(profile, late) {
   const rows = ACTIONS.filter((a) => a[2].includes(profile));
@@ -226,6 +227,31 @@ const state = (page) => page.evaluate(async () => {
            ended: !!(ended && !ended.hidden), status: p ? p.endStatus : undefined, look,
            visible: document.visibilityState === "visible", focused: document.hasFocus() };
 });
+
+// Whether the canvas shows the backlog: its panel's light grey frame, 5 pixels inside the
+// picture area, whole.
+const backlogShown = (page) => page.evaluate(async () => {
+  const p = window.TessaroPage;
+  if (!p || !p.started) return false;
+  const data = await p.readPixels("screen");
+  const grey = (x, y) => { const i = (y * 304 + x) * 4; return data[i] === 0xc0 && data[i + 1] === 0xc0 && data[i + 2] === 0xc0; };
+  for (let i = 7; i < 297; i++) if (!grey(7, i) || !grey(296, i) || !grey(i, 7) || !grey(i, 296)) return false;
+  return true;
+});
+
+// After PageUp or Home at a running story, with nothing over it: the backlog shows, and is still
+// there a moment later (the monkey does nothing meanwhile). Returns what went wrong, or null.
+async function checkBacklog(page, name) {
+  await sleep(400);
+  const end = Date.now() + 3000;
+  for (;;) {
+    if (await backlogShown(page)) return null;
+    const s = await state(page);
+    if (s.box || s.ended || !s.running) return null;
+    if (Date.now() > end) return `${name} at a running story did not show the backlog, or it closed at once by itself`;
+    await sleep(100);
+  }
+}
 
 async function playSession(browser, base, story, profile, throttled, other, late) {
   const page = await browser.newPage();
@@ -280,11 +306,19 @@ async function playSession(browser, base, story, profile, throttled, other, late
         break;
       }
       const [name, , , action, moves] = choose(profile, late());
+      // PageUp and Home open the backlog wherever the story is (the wheel only outside a question).
+      const opens = (name === "PageUp" || name === "Home") && s.started && s.running && !s.box && s.focused &&
+                    s.visible && !(await backlogShown(page));
       const done = await action(reader, other);
       if (done === null) continue;
       counts[name]++;
       if (moves) presses++;
       log.push(done);
+      if (opens) {
+        failure = await checkBacklog(page, name);
+        if (failure) break;
+        figures.backlogs++;
+      }
       if (name === "reload") { lastLook = null; wasStarted = false; checkedEnd = false; lines.length = 0; }
       await sleep(pick([0, 20, 100, 300, 700]));
     }
@@ -345,7 +379,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
   server.close();
   const kinds = Object.keys(counts);
   console.log("monkey: actions " + kinds.map((k) => `${k}=${counts[k]}`).join(" "));
-  console.log(`monkey: also pages=${figures.pages} started=${figures.started} endings=${figures.endings} error-boxes=${figures.errorBoxes} seen-hidden=${figures.hidden}`);
+  console.log(`monkey: also pages=${figures.pages} started=${figures.started} endings=${figures.endings} error-boxes=${figures.errorBoxes} seen-hidden=${figures.hidden} backlog-shown=${figures.backlogs}`);
   const missing = kinds.filter((k) => counts[k] === 0);
   if (!failure && missing.length && seconds >= FULL_RUN) {
     failure = "never took " + missing.join(", ");
