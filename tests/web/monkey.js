@@ -214,30 +214,25 @@ function choose(profile, late) {
   return rows[rows.length - 1];
 }
 
-// What the page shows and is doing; "look" is a digest of the canvas's pixels as painted.
+// What the page shows and is doing; "look" is a digest of the canvas's pixels as painted, and
+// "backlog" whether they show the backlog's panel (its light grey frame 5 pixels inside the
+// picture area, whole).
 const state = (page) => page.evaluate(async () => {
   const p = window.TessaroPage;
   const ended = document.getElementById("ended");
-  let look = 0;
+  let look = 0, backlog = false;
   if (p && p.started && p.readPixels) {
     const data = await p.readPixels("screen");
     for (let i = 0; i < data.length; i += 4) look = (Math.imul(look, 31) + data[i] + data[i + 1] * 7 + data[i + 2] * 13) | 0;
+    const grey = (x, y) => { const i = (y * 304 + x) * 4; return data[i] === 0xc0 && data[i + 1] === 0xc0 && data[i + 2] === 0xc0; };
+    backlog = true;
+    for (let i = 7; i < 297 && backlog; i++) backlog = grey(7, i) && grey(296, i) && grey(i, 7) && grey(i, 296);
   }
   return { ready: !!p, started: !!(p && p.started), running: !!(p && p.running), box: !!(p && p.boxOpen),
-           ended: !!(ended && !ended.hidden), status: p ? p.endStatus : undefined, look,
+           ended: !!(ended && !ended.hidden), status: p ? p.endStatus : undefined, look, backlog,
            visible: document.visibilityState === "visible", focused: document.hasFocus() };
 });
-
-// Whether the canvas shows the backlog: its panel's light grey frame, 5 pixels inside the
-// picture area, whole.
-const backlogShown = (page) => page.evaluate(async () => {
-  const p = window.TessaroPage;
-  if (!p || !p.started) return false;
-  const data = await p.readPixels("screen");
-  const grey = (x, y) => { const i = (y * 304 + x) * 4; return data[i] === 0xc0 && data[i + 1] === 0xc0 && data[i + 2] === 0xc0; };
-  for (let i = 7; i < 297; i++) if (!grey(7, i) || !grey(296, i) || !grey(i, 7) || !grey(i, 296)) return false;
-  return true;
-});
+const backlogShown = async (page) => (await state(page)).backlog;
 
 // After PageUp or Home at a running story, with nothing over it: the backlog shows, and is still
 // there a moment later (the monkey does nothing meanwhile). Returns what went wrong, or null.
@@ -298,7 +293,8 @@ async function playSession(browser, base, story, profile, throttled, other, late
       }
       // The canvas: while a story runs, in view, with the focus, and no box over it, the reader's
       // presses move it on; a picture that stays the same through several is a stopped story.
-      const watching = s.started && s.running && !s.box && !s.ended && s.visible && s.focused;
+      // (The backlog stands still until the reader closes it, by whatever the page offers.)
+      const watching = s.started && s.running && !s.box && !s.backlog && !s.ended && s.visible && s.focused;
       if (!watching || s.look !== lastLook) { stillSince = Date.now(); presses = 0; lastLook = s.look; }
       else if (Date.now() - stillSince > STILL_LIMIT && presses >= PRESSES_TO_MOVE) {
         failure = `the canvas has not changed for ${((Date.now() - stillSince) / 1000).toFixed(1)} s ` +
@@ -308,7 +304,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
       const [name, , , action, moves] = choose(profile, late());
       // PageUp and Home open the backlog wherever the story is (the wheel only outside a question).
       const opens = (name === "PageUp" || name === "Home") && s.started && s.running && !s.box && s.focused &&
-                    s.visible && !(await backlogShown(page));
+                    s.visible && !s.backlog;
       const done = await action(reader, other);
       if (done === null) continue;
       counts[name]++;
