@@ -103,7 +103,10 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
             top = std::min(last, top + kVisibleRows);
         }
         // The wheel turned down at the end closes it, as PageDown does; before, it scrolls (Down).
-        if (KeyHit(Key::WheelDown) && top >= last) break;
+        if (KeyHit(Key::WheelDown) && top >= last) {
+            closedBy = "backlog-closed:wheel-down";
+            break;
+        }
         if (KeyHit(Key::PageUp)) top -= std::min(top, size_t(kVisibleRows));
         if (KeyHit(Key::Home)) top = 0;
         if (KeyHit(Key::Up) && top > 0) --top;

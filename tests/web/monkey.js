@@ -169,6 +169,7 @@ let ACTIONS = [
   ["Home",                2, BOTH, (r) => r.key("Home"), false],
   ["Escape",              2, BOTH, (r) => r.key("Escape"), false],
   ["M",                   1, BOTH, (r) => r.key("KeyM"), false],
+  ["Ctrl+M",              0.5, BOTH, (r) => r.chord("Control", "KeyM"), false],
   ["F11",                 1, BOTH, (r) => r.key("F11"), false],
   ["Alt+Enter",           1, BOTH, (r) => r.chord("Alt", "Enter"), false],
   ["Ctrl-held",           2, BOTH, (r) => r.ctrlHeld(), false],

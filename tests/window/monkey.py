@@ -347,6 +347,7 @@ ACTIONS = [
     ("Home",               2, 2, lambda r: r.key("Home"), True),
     ("Escape",             2, 1, lambda r: r.key("Escape"), False),
     ("M",                  1, 1, lambda r: r.key("m"), False),
+    ("Ctrl+M",             0.5, 0.5, lambda r: r.key("ctrl+m"), False),
     ("F11",                1, 1, lambda r: r.key("F11"), False),
     ("Alt+Enter",          1, 1, lambda r: r.key("alt+Return"), False),
     ("Ctrl-held",          3, 2, lambda r: r.ctrl_held(), False),
@@ -368,7 +369,7 @@ ACTIONS = [
 ]
 
 # The keys and clicks that close the backlog.
-CLOSERS = {"Space", "Escape", "PageDown", "right-click-picture", "right-click-box", "right-click-answer1",
+CLOSERS = {"Space", "Escape", "PageDown", "wheel-down", "right-click-picture", "right-click-box", "right-click-answer1",
            "right-click-answer2"}
 
 # How a run of the program starts: each option is taken now and then; "restart" is a start on
