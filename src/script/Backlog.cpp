@@ -74,8 +74,9 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     const size_t last = rows.size() > kVisibleRows ? rows.size() - kVisibleRows : 0;
     size_t top = start == BacklogStart::Top ? 0 : last;
     // Only what is pressed while it is open closes it: an Escape or a right click at a page wait
-    // (where they do nothing) is still remembered, and would close it at once.
-    for (const Key key : {Key::Escape, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
+    // (where they do nothing), or a Space in a pause (which it does not pass), is still
+    // remembered, and would close it at once. A Space still held closes it all the same.
+    for (const Key key : {Key::Escape, Key::Space, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
     bool drawn = false;
     // The trace says when it opens and what closed it (the monkey tells a backlog that shows from
     // one that closed by itself).
