@@ -7,6 +7,7 @@
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
+#include "system/Platform.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -129,6 +130,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     AnswerUnderPointer();
 
     NoteQuestionShown(true);
+    System().Trace("question");  // the monkey knows what the wheel and PageUp may do
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -147,5 +149,6 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
     if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
     NoteQuestionShown(false);
+    System().Trace("answered");
     RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
 }
