@@ -74,9 +74,14 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     const size_t last = rows.size() > kVisibleRows ? rows.size() - kVisibleRows : 0;
     size_t top = start == BacklogStart::Top ? 0 : last;
     // Only what is pressed while it is open closes it: an Escape or a right click at a page wait
-    // (where they do nothing) is still remembered, and would close it at once.
-    for (const Key key : {Key::Escape, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
+    // (where they do nothing), or a Space in a pause (which it does not pass), is still
+    // remembered, and would close it at once. A Space still held closes it all the same.
+    for (const Key key : {Key::Escape, Key::Space, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
     bool drawn = false;
+    // The trace says when it opens and what closed it (the monkey tells a backlog that shows from
+    // one that closed by itself).
+    System().Trace("backlog-open");
+    const char* closedBy = "backlog-closed:page-down";
     for (;;) {
         if (!drawn) {
             DrawBacklog(*view, rows, top);
@@ -90,13 +95,19 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         const size_t before = top;
         // Each of the three is looked at (and so cleared), whichever closes it.
         const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick);
-        if (escape || space || rightClick) break;
+        if (escape || space || rightClick) {
+            closedBy = escape ? "backlog-closed:escape" : space ? "backlog-closed:space" : "backlog-closed:right-click";
+            break;
+        }
         if (KeyHit(Key::PageDown)) {
             if (top >= last) break;
             top = std::min(last, top + kVisibleRows);
         }
         // The wheel turned down at the end closes it, as PageDown does; before, it scrolls (Down).
-        if (KeyHit(Key::WheelDown) && top >= last) break;
+        if (KeyHit(Key::WheelDown) && top >= last) {
+            closedBy = "backlog-closed:wheel-down";
+            break;
+        }
         if (KeyHit(Key::PageUp)) top -= std::min(top, size_t(kVisibleRows));
         if (KeyHit(Key::Home)) top = 0;
         if (KeyHit(Key::Up) && top > 0) --top;
@@ -115,4 +126,5 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     int x = 0, y = 0;
     PointerMoved(x, y);
     System().ShowImage(Crt.Client());
+    System().Trace(closedBy);
 }

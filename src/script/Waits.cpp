@@ -10,6 +10,7 @@
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
+#include "system/Platform.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -134,10 +135,12 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     state.CharPos = 0;
     state.LineNo = Add16(state.LineNo, 3, "the line number");
     NoteQuestionShown(true);
+    System().Trace("question");  // the monkey knows what the wheel and PageUp may do
     ChooseAnswer(state);
     if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
     if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
     NoteQuestionShown(false);
+    System().Trace("answered");
     RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
 }
 

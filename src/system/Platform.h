@@ -136,7 +136,9 @@ public:
     // Notes a moment worth timing ("step": a step's drawing is done and its wait begins) in the
     // trace the benchmarks ask for with TESSARO_TRACE (system/TraceFile.h), the same on every
     // machine; each also notes "window" when its window is on screen and "frame" when it has
-    // handed a frame to the window system.
+    // handed a frame to the window system. What the reader is shown is noted too, for the monkey
+    // (tests/window/monkey.py): "question" and "answered", "box" and "box-closed",
+    // "backlog-open" and "backlog-closed:" with the key that closed it.
     virtual void Trace(const char* event);
 };
 

@@ -73,5 +73,8 @@ bool KeyHit(Key key) { return System().KeyHit(key); }
 int64_t ClockMs() { return System().Clock(); }
 
 void ShowMessage(const std::string& text) {
-    if (!System().MessageBox(kMessageBoxCaption, text, RunTimersWhileBoxOpen)) MainForm_Unload();
+    System().Trace("box");
+    const bool dismissed = System().MessageBox(kMessageBoxCaption, text, RunTimersWhileBoxOpen);
+    System().Trace("box-closed");
+    if (!dismissed) MainForm_Unload();
 }

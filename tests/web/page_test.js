@@ -5,13 +5,12 @@
 "use strict";
 const fs = require("fs");
 const path = require("path");
-const { execFileSync } = require("child_process");
 const puppeteer = require("puppeteer-core");
 const { serve } = require("../../scripts/lib/serve-web.js");
+const { makeSites } = require("./sites.js");
 
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
-const ROOT = path.resolve(__dirname, "../..");
 const W = 304, H = 304;
 let checks = 0, failures = 0;
 
@@ -28,23 +27,6 @@ async function until(test, ms, step = 50) {
     if (value || Date.now() > end) return value;
     await sleep(step);
   }
-}
-
-// One site per story: the built page with the story and its manifest.
-function makeSites() {
-  const sites = path.join(args.scratch, "sites");
-  for (const story of fs.readdirSync(args.stories)) {
-    const site = path.join(sites, story);
-    fs.mkdirSync(site, { recursive: true });
-    for (const name of fs.readdirSync(args.site)) {
-      if (name === "story" || name === "manifest.json") continue;
-      if (story === "silent" && name.endsWith(".sf2")) continue;  // a story without music, as published
-      fs.symlinkSync(path.join(args.site, name), path.join(site, name));
-    }
-    fs.cpSync(path.join(args.stories, story), path.join(site, "story"), { recursive: true });
-    execFileSync("python3", [path.join(ROOT, "scripts/lib/web-manifest.py"), site]);
-  }
-  return sites;
 }
 
 let browser, base;
@@ -541,7 +523,7 @@ async function sampleEnding(holdDown) {
 }
 
 (async () => {
-  const sites = makeSites();
+  const sites = makeSites(args.site, args.stories, args.scratch);
   const server = await serve(sites);
   base = `http://127.0.0.1:${server.address().port}`;
   browser = await puppeteer.launch({
