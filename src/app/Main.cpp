@@ -6,7 +6,11 @@
 #include <string>
 
 #include "sound/Volume.h"
+#include "script/ContinueReading.h"
 #include "script/Interpreter.h"
+#include "script/ReaderPlace.h"
+#include "script/ReaderSettings.h"
+#include "script/ResumePrompt.h"
 #include "script/Scenario.h"
 #include "script/StartPoint.h"
 #include "script/Steering.h"
@@ -17,6 +21,7 @@
 #include "system/TraceFile.h"
 #include "app/AuthorsAids.h"
 #include "app/MachinePlatform.h"
+#include "window/Crt.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
 #include "app/Watch.h"
@@ -52,6 +57,29 @@ int Fail(Platform* platform, const std::string& text) {
     return 1;
 }
 
+// The story folder as the bookmarks' folder record names it: its whole path.
+std::string StoryKey(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::weakly_canonical(std::filesystem::absolute(folder, error), error);
+    return error ? folder : whole.string();
+}
+
+// --forget and --forget-all: what is kept goes, and the program ends without a window.
+int Forget(Platform& platform, CommandLine::Forget what) {
+    std::string why;
+    if (what == CommandLine::Forget::All) {
+        why = platform.ForgetKept(Kept::Bookmarks, "");
+        if (const std::string settings = platform.ForgetKept(Kept::Settings, ""); why.empty()) why = settings;
+    } else {
+        why = platform.ForgetKept(Kept::Bookmarks, BookmarkName(StoryIdentity()));
+    }
+    if (!why.empty()) {
+        std::fprintf(stderr, "tessaro: cannot forget: %s\n", why.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int Main(int argc, char** argv) {
@@ -82,9 +110,15 @@ int Main(int argc, char** argv) {
         line.storyFolder.empty() ? DefaultStoryFolder(platform, platform.ProgramFolder(argv[0])) : line.storyFolder;
     if (storyFolder.empty()) return Fail(&platform, kNoStoryHere);
     SetProgramDirectory(storyFolder);
-    platform.SetScreenMode(line.screen);
-    if (line.volume != 100) SetStoryVolume(line.volume);
-    SetTextSpeed(line.textSpeed);
+    // The reader's place is the player's: an author's run neither reads nor writes a bookmark,
+    // and --from-start leaves it as it is for the next start.
+    const bool keepPlace = line.start.empty() && !line.watch && !line.fromStart;
+    if (line.forget != CommandLine::Forget::Nothing) return Forget(platform, line.forget);
+    const ReaderSettings settings = ReadReaderSettings();
+    platform.SetScreenMode(line.screenGiven ? line.screen : settings.screen);
+    const int volume = line.volumeGiven ? line.volume : settings.volume;
+    if (volume != 100) SetStoryVolume(volume);
+    SetTextSpeed(line.textSpeedGiven ? line.textSpeed : settings.textSpeed);
     // An author's run plays the sources as they are now.
     if ((line.watch || !line.start.empty()) && TheAuthorsAids.playSourcesAsTheyAre != nullptr)
         TheAuthorsAids.playSourcesAsTheyAre();
@@ -100,6 +134,20 @@ int Main(int argc, char** argv) {
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
+        if (!line.volumeGiven && settings.muted) Crt.ShowMuteMark(ToggleMute());
+        if (keepPlace) {
+            const uint64_t story = StoryIdentity();
+            const std::string folder = StoryKey(storyFolder);
+            Bookmark bookmark;
+            const bool found = FindBookmark(story, folder, bookmark);
+            const bool continuing = found && AskToContinue();
+            if (found && !continuing) ForgetBookmark(story);  // the reader starts again
+            KeepReaderPlace(story, folder);
+            if (continuing) {
+                ContinueFromBookmark(bookmark);
+                return 0;
+            }
+        }
         if ((start.scenario != U"00" || start.line != 0) && TheAuthorsAids.showSceneAt != nullptr)
             TheAuthorsAids.showSceneAt(line.start, start, line.flags);
         LoadScenario(start.scenario);

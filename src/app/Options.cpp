@@ -22,6 +22,10 @@ const char* const kUsage =
     "  --fullscreen      start fullscreen: the largest scale that fits, centred on black\n"
     "  --volume N        music and sound effects at N percent (0 to 100; 100 by default)\n"
     "  --text-speed S    how fast text types: slow, normal (the default), fast or instant\n"
+    "                    (these four win over the settings kept, for this run)\n"
+    "  --from-start      start at the beginning this once, leaving the bookmark as it is\n"
+    "  --forget          forget the story's bookmark, then end\n"
+    "  --forget-all      forget every story's bookmark and the settings, then end\n"
     "  --help            show this text\n"
     "  --version         show the version\n"    "\n"
     "For authors (see also tessaro paths):\n"
@@ -46,6 +50,9 @@ const char* const kUsage =
     "                             Escape, Space, right click or PageDown at the end return\n"
     "  M                          mute on and off\n"
     "  F11, Alt+Enter             fullscreen on and off\n"
+    "  -, +                       volume down and up (kept for the next start)\n"
+    "  [, ]                       text slower and faster (kept for the next start)\n"
+    "  A                          auto mode: pages turn by themselves; questions wait\n"
     "  closing the window         ends the story\n";
 
 namespace {
@@ -139,7 +146,15 @@ CommandLine ReadCommandLine(int argc, char** argv) {
         }
         if (argument == "--fullscreen") {
             line.screen.fullscreen = true;
+            line.screenGiven = true;
+        } else if (argument == "--from-start") {
+            line.fromStart = true;
+        } else if (argument == "--forget") {
+            line.forget = CommandLine::Forget::Story;
+        } else if (argument == "--forget-all") {
+            line.forget = CommandLine::Forget::All;
         } else if (OptionWithValue("--scale", argc, argv, i, value, missing)) {
+            line.screenGiven = true;
             if (missing) return Misuse("--scale needs a value: 1 to 8, or auto", true);
             if (!ReadScale(value, line.screen))
                 return Misuse("--scale takes 1 to 8, or auto, not \"" + value + "\"", true);
@@ -147,12 +162,14 @@ CommandLine ReadCommandLine(int argc, char** argv) {
             if (missing) return Misuse("--volume needs a value: 0 to 100", true);
             if (!ReadVolume(value, line.volume))
                 return Misuse("--volume takes 0 to 100, not \"" + value + "\"", true);
+            line.volumeGiven = true;
         } else if (OptionWithValue("--text-speed", argc, argv, i, value, missing)) {
             const char* const speeds = "slow, normal, fast or instant";
             if (missing) return Misuse(std::string("--text-speed needs a value: ") + speeds, true);
             const std::optional<TextSpeed> speed = TextSpeedNamed(value);
             if (!speed) return Misuse(std::string("--text-speed takes ") + speeds + ", not \"" + value + "\"", true);
             line.textSpeed = *speed;
+            line.textSpeedGiven = true;
         } else if (argument == "--watch") {
             line.watch = true;
         } else if (OptionWithValue("--start", argc, argv, i, value, missing)) {

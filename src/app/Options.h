@@ -1,5 +1,5 @@
 #pragma once
-// The command line: which story to play and how to show it. Nothing of it is saved.
+// The command line: which story to play and how to show it, for this run (nothing of it is kept).
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -14,6 +14,11 @@ struct CommandLine {
     ScreenMode screen;
     int volume = 100;  // of music and effects, 0 to 100
     TextSpeed textSpeed = TextSpeed::Normal;
+    // Which of those three the command line gave: they win over the reader's settings this run.
+    bool screenGiven = false, volumeGiven = false, textSpeedGiven = false;
+    // The reader's place: start at the title this once; forget this story's place, or all.
+    bool fromStart = false;
+    enum class Forget { Nothing, Story, All } forget = Forget::Nothing;
     std::string problem;  // with Misuse: what is wrong
     bool badValue = false;  // with Misuse: an option's value, which problem names with its values
     // For authors: where the story starts ("" for line 0 of Data00.Dat), and flags set before.

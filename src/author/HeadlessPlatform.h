@@ -19,6 +19,7 @@ public:
 
     const std::string& Error() const override { return noError; }
     void SetScreenMode(const ScreenMode&) override {}
+    bool Fullscreen() const override { return false; }
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string&, int, int, const Image*) override { return ""; }
     bool PumpMessages() override { return true; }
@@ -38,6 +39,11 @@ public:
     // forth reads each once.
     void ForgetFiles() { found.clear(), read.clear(); }
     void SetVolume(int) override {}
+    // Following a story's paths keeps nothing for a reader: no bookmark is read or written.
+    bool ReadKept(Kept, const std::string&, std::string&, std::string&) override { return false; }
+    std::string WriteKept(Kept, const std::string&, const std::string&) override { return ""; }
+    std::string ForgetKept(Kept, const std::string&) override { return ""; }
+    std::string KeptPlace(Kept) override { return ""; }
     void TrimMemory() override {}
 
 private:

@@ -41,7 +41,7 @@ std::u32string ShownCharacters(const CollectedStory& story);
 
 // The characters the program itself puts on the screen besides the story's: the page mark, the
 // answer arrow, the game-over box, the ellipsis of a shortened line in an error, the glyph the
-// picture area measures with.
+// picture area measures with (and, besides these, the question of script/ResumePrompt).
 extern const char32_t* const kProgramCharacters;
 
 // True when bytes are UTF-8 throughout (no stray, overlong or cut-short sequences).

@@ -2,6 +2,7 @@
 
 #include "script/Arguments.h"
 #include "script/PictureCommand.h"
+#include "script/ReaderPlace.h"
 #include "script/SoundCommands.h"
 #include "script/Steering.h"
 #include "script/Waits.h"
@@ -14,14 +15,22 @@ namespace {
 
 // "G": the game-over box; the music timer goes on ticking while it is open, and closing the
 // window meanwhile ends the program as it does anywhere else.
-void ShowGameOver(RunState&, const CommandArgument&) { ShowMessage("ゲームオーバー！"); }
+// The story is over here: its bookmark goes before the box shows, so that closing the window
+// instead of dismissing the box ends the story too.
+void ShowGameOver(RunState&, const CommandArgument&) {
+    StoryFinished();
+    ShowMessage("ゲームオーバー！");
+}
+
+// "e": the end of the story, which its bookmark does not outlive.
+void EndStory(RunState&, const CommandArgument&) { StoryFinished(); }
 
 // "C": an empty box; text goes on at its top row.
 void ClearBox(RunState& state, const CommandArgument&) { ClearRows(state); }
 
 // Letters are tried in this order; everything else is story text.
 constexpr CommandLetter kCommandLetters[] = {
-    {U'e', 0, ArgumentKind::None, nullptr, Then::End, {}},
+    {U'e', 0, ArgumentKind::None, EndStory, Then::End, {}},
     {U'C', 0, ArgumentKind::None, ClearBox, Then::StepPast, {}},
     {U'P', 0, ArgumentKind::None, WaitForPage, Then::StepPast, {}},
     {U'T', 3, ArgumentKind::Decimal, Pause, Then::StepPast, {}},

@@ -3,6 +3,7 @@
 #include "script/Commands.h"
 #include "script/History.h"
 #include "script/ReaderKeys.h"
+#include "script/ReaderPlace.h"
 #include "script/Scenario.h"
 #include "script/ScenarioPlace.h"
 #include "system/Errors.h"
@@ -33,12 +34,15 @@ void SetStepObserver(StepObserver observer) { stepObserver = observer; }
 
 const RunState& CurrentRun() { return ScriptRun; }
 
-void RunScript(int16_t firstLine) {
+namespace {
+
+void Run(int16_t firstLine, int16_t firstPosition) {
     ScriptRun = RunState{};
     RunState& state = ScriptRun;
     state.LineNo = firstLine;
-    ForgetHistory();
+    state.CharPos = firstPosition;
     ListenToReaderKeys(state);
+    int pagesSeen = -1;  // a run starts on an empty box: its first page begins at once
     int16_t lastLine = firstLine;  // the line of the last command run: a line outside the script came from it
     try {
         for (;;) {
@@ -53,6 +57,10 @@ void RunScript(int16_t firstLine) {
             // a slot was never filled) ends the line, as its mark would.
             const size_t pos = static_cast<size_t>(state.CharPos);
             const char32_t ch = (pos >= 1 && pos <= line.size()) ? line[pos - 1] : U'\\';
+            if (state.PagesBegun != pagesSeen) {
+                pagesSeen = state.PagesBegun;
+                NotePageBegins(state);
+            }
             if (stepObserver != nullptr) stepObserver(state, ch);
             if (!RunCommand(state, ch)) return;
             RedrawText(state);
@@ -62,3 +70,12 @@ void RunScript(int16_t firstLine) {
         throw RunTimeError(error.what() + Location(state.LineNo));
     }
 }
+
+}  // namespace
+
+void RunScript(int16_t firstLine) {
+    ForgetHistory();
+    Run(firstLine, 1);
+}
+
+void ContinueScript(int16_t line, int16_t position) { Run(line, position); }

@@ -7,6 +7,10 @@
 // from its line firstLine (an author's --start; a story starts at line 0).
 void RunScript(int16_t firstLine = 0);
 
+// Runs the loaded scenario from a kept place: line and position (from 1) as a bookmark holds
+// them, the backlog as the bookmark has filled it.
+void ContinueScript(int16_t line, int16_t position);
+
 // The state of the current (or last) run.
 const RunState& CurrentRun();
 

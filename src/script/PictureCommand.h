@@ -8,3 +8,6 @@ constexpr const char* kPictureFolder = "Picture";
 // shows it at once. A missing file stops the program with FileNotFound, a file that is not a
 // readable bitmap with InvalidPicture.
 void ShowPicture(RunState& state, const CommandArgument& argument);
+
+// The file of the picture shown last ("Pic01.bmp"), empty before the first: what a bookmark keeps.
+const std::string& ShownPicture();

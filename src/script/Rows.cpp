@@ -14,6 +14,7 @@ void ClearRows(RunState& state) {
     RememberPage(state.TextLine, std::min<int>(state.TextRow + 1, kRows));
     for (int i = 0; i < kRows; ++i) state.TextLine[i].clear();
     state.TextRow = 0;
+    ++state.PagesBegun;
 }
 
 void DrawMessageWindow() {

@@ -17,6 +17,10 @@ struct RunState {
     float BlinkTime = 0;
     std::u32string ChoiceText[3];
     int16_t ChoiceCursor = 0;
+
+    // How many times the box has been emptied (a new page begins after each): the reader's
+    // place is the start of the page on screen.
+    int PagesBegun = 0;
 };
 
 // What a command's handler is given: the characters its letter takes (fewer where the line ends

@@ -15,3 +15,12 @@ void SetTextSpeed(TextSpeed speed);
 // The pause after each step in milliseconds: 15 at the normal speed; negative (no pause, one
 // message pump) when instant.
 int32_t CharacterPauseMs();
+
+// The speed set last.
+TextSpeed CurrentTextSpeed();
+
+// The next speed towards instant (faster) or slow; the fastest and the slowest stay where they are.
+TextSpeed NextTextSpeed(TextSpeed speed, bool faster);
+
+// What the reader's note calls it ("はやい").
+const char32_t* TextSpeedNote(TextSpeed speed);

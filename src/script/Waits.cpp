@@ -1,9 +1,12 @@
 #include "script/Waits.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "script/Arguments.h"
+#include "script/AutoMode.h"
 #include "script/History.h"
+#include "script/ReaderPlace.h"
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
@@ -83,6 +86,8 @@ void DropLastCharacter(std::u32string& text) {
 }  // namespace
 
 void WaitForPage(RunState& state, const CommandArgument&) {
+    bool kept = false;
+    const int64_t turnsByItself = ClockMs() + AutoPageMs(state);  // in auto mode
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -93,7 +98,13 @@ void WaitForPage(RunState& state, const CommandArgument&) {
         DoEvents();
         // A held skip key passes the page as a held Space does.
         if (KeyHit(Key::Space) || SkipHeld()) return;
-        SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1));
+        if (AutoMode() && ClockMs() >= turnsByItself) return;
+        const int64_t next = ClockMs() + kPagePassMs + 1;
+        // Kept while the page is on screen, in time the wait spends anyway.
+        if (!kept) KeepPlaceAtPage();
+        kept = true;
+        const int64_t due = SleepThroughQuietPasses(state, cursor, next);
+        SkippableWaitUntil(AutoMode() ? std::min(due, turnsByItself) : due);
     }
 }
 
@@ -106,6 +117,7 @@ void Pause(RunState&, const CommandArgument& argument) {
 void AskQuestion(RunState& state, const CommandArgument&) {
     Wait(kQuestionDelayMs);
     ClearRows(state);
+    NoteQuestionBegins(state);
 
     const std::u32string& line = ScriptLine[state.LineNo];
     const size_t rest = static_cast<size_t>(state.CharPos);  // just after the "Q"
@@ -122,6 +134,17 @@ void AskQuestion(RunState& state, const CommandArgument&) {
 
     state.CharPos = 0;
     state.LineNo = Add16(state.LineNo, 3, "the line number");
+    NoteQuestionShown(true);
+    System().Trace("question");  // the monkey knows what the wheel and PageUp may do
+    ChooseAnswer(state);
+    if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
+    if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
+    NoteQuestionShown(false);
+    System().Trace("answered");
+    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
+}
+
+bool ChooseAnswer(RunState& state) {
     state.ChoiceCursor = kFirstAnswer;
     // Keys pressed and the pointer moved before the question was on screen are not answers.
     KeyHit(Key::Up);
@@ -129,8 +152,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     KeyHit(Key::Space);
     AnswerUnderPointer();
 
-    NoteQuestionShown(true);
-    System().Trace("question");  // the monkey knows what the wheel and PageUp may do
+    bool kept = false;
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -144,11 +166,10 @@ void AskQuestion(RunState& state, const CommandArgument&) {
         if (KeyHit(Key::Up)) state.ChoiceCursor = kFirstAnswer;
         if (KeyHit(Key::Down)) state.ChoiceCursor = kSecondAnswer;  // both at once: Down wins
         if (KeyHit(Key::Space)) break;
+        // Kept while the question is on screen, as a page is.
+        if (!kept) KeepPlaceAtPage();
+        kept = true;
         Wait(kQuestionPassMs);
     }
-    if (state.ChoiceCursor == kFirstAnswer) Flag[255] = kTrue;
-    if (state.ChoiceCursor == kSecondAnswer) Flag[255] = kFalse;
-    NoteQuestionShown(false);
-    System().Trace("answered");
-    RememberAnswer(state.ChoiceText[0], state.ChoiceText[state.ChoiceCursor == kFirstAnswer ? 1 : 2]);
+    return state.ChoiceCursor == kFirstAnswer;
 }

@@ -14,3 +14,8 @@ void Pause(RunState& state, const CommandArgument& argument);
 // second the player moves "⇒" with Up and Down and confirms with Space; flag 255 becomes True for
 // the first answer and False for the second, and the story goes on three lines on.
 void AskQuestion(RunState& state, const CommandArgument& argument);
+
+// The question's look and keys, on the texts in state.ChoiceText (the question, then the two
+// answers): draws them with "⇒" at the first answer and returns once Space (or a click on an
+// answer) confirms one: true for the first. state.ChoiceCursor is then the arrow's offset.
+bool ChooseAnswer(RunState& state);

@@ -8,6 +8,8 @@ int16_t BgmLoop = 0;
 
 namespace {
 
+std::string openFile;
+
 // The device splits its open command at blanks, so a path with spaces goes in double quotes.
 std::string DevicePath(const std::string& path) {
     return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
@@ -15,7 +17,10 @@ std::string DevicePath(const std::string& path) {
 
 }  // namespace
 
+const std::string& BgmFile() { return openFile; }
+
 void BgmOpen(const std::string& name) {
+    openFile = name;
     System().MciSendString("close MIDI notify");
     System().MciSendString("open " + DevicePath(AssetPath(kBgmFolder, name)) + " alias MIDI");
     BgmLoop = kFalse;
@@ -32,6 +37,7 @@ void BgmStop() {
 }
 
 void BgmClose() {
+    openFile.clear();
     System().MciSendString("close MIDI notify");
     BgmLoop = kFalse;
 }

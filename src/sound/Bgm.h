@@ -10,6 +10,9 @@ constexpr const char* kBgmFolder = "Bgm";
 // True (-1) between "X" and the next "Z", "B" or BgmClose; False (0) otherwise.
 extern int16_t BgmLoop;
 
+// The file of the piece open ("Bgm01.mid"), empty when none is: what a bookmark keeps.
+const std::string& BgmFile();
+
 // Closes the open piece (which stops it) and opens file `name` from the Bgm folder; does not
 // play it. Looping is off afterwards.
 void BgmOpen(const std::string& name);

@@ -1,5 +1,7 @@
 #include "sound/Volume.h"
 
+#include <algorithm>
+
 #include "system/Platform.h"
 
 namespace {
@@ -22,3 +24,10 @@ bool ToggleMute() {
 }
 
 bool Muted() { return muted; }
+
+int StoryVolume() { return chosen; }
+
+int ChangeStoryVolume(int step) {
+    SetStoryVolume(std::clamp(chosen + step, 0, 100));
+    return chosen;
+}

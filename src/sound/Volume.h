@@ -9,3 +9,10 @@ void SetStoryVolume(int percent);
 // Mutes, or brings back the volume chosen. Returns whether it is now muted.
 bool ToggleMute();
 bool Muted();
+
+// The volume chosen (what unmuting brings back), 0 to 100.
+int StoryVolume();
+
+// The reader's volume keys: the volume chosen moved by step, kept within 0 to 100, and unmuted.
+// Returns the new volume.
+int ChangeStoryVolume(int step);

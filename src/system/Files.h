@@ -32,8 +32,19 @@ std::string ReadWholeFile(const std::string& path, size_t cap);
 // the name: a failed write leaves no half-written file, and a link planted beside it is never
 // followed. A file already at path keeps its permissions; a new one gets the user's default. A
 // path that holds something other than a regular file (a link, a pipe, a folder) is refused and
-// left as it is. Throws RunTimeError naming the path when it cannot.
-void WriteWholeFile(const std::string& path, const std::string& bytes);
+// left as it is. With userOnly a new file is readable and writable by the user alone. Throws
+// RunTimeError naming the path when it cannot.
+void WriteWholeFile(const std::string& path, const std::string& bytes, bool userOnly = false);
+
+// Makes the folder at path and those above it that are missing, each new one open to the user
+// alone. Returns "" or why it could not.
+std::string MakeUserFolder(const std::string& path);
+
+// Removes the file at path; one that is not there is no fault. Returns "" or why it could not.
+std::string RemoveFile(const std::string& path);
+
+// The names of the regular files in folder (none when it cannot be read).
+std::vector<std::string> FilesIn(const std::string& folder);
 
 // True when both paths name one existing file (however they are spelt, through links or not).
 bool SameFile(const std::string& a, const std::string& b);

@@ -7,6 +7,7 @@
 // same in the program and in the tests. Each machine is one folder, src/platform/NAME, whose class
 // implements all of this; nothing outside src/platform/ includes a header of SDL or of the
 // operating system.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,13 @@
 #include "system/Image.h"
 #include "system/ReaderInput.h"
 #include "system/Scaling.h"
+
+// What the program keeps for the reader between sittings, each in the machine's own place for it,
+// never in the story's folder: the bookmarks (one small file for each story) and the settings.
+enum class Kept { Bookmarks, Settings };
+
+// The most a kept file may hold; a larger one is not read.
+constexpr size_t kKeptFileCap = size_t(64) << 10;  // 64 KiB
 
 // The caption of every message box the program shows.
 constexpr const char* kMessageBoxCaption = "Tessaro";
@@ -28,6 +36,10 @@ public:
 
     // How the window is shown (its scale, fullscreen): given before OpenWindow.
     virtual void SetScreenMode(const ScreenMode& mode) = 0;
+
+    // Whether the window is fullscreen now (the reader may have turned it on or off since), so
+    // that the reader's choice can be kept for the next start.
+    virtual bool Fullscreen() const = 0;
 
     // Milliseconds since the program started, from a monotonic 64-bit clock.
     virtual int64_t Clock() = 0;
@@ -100,6 +112,23 @@ public:
     // The loudness of music and sound effects together, 0 (silent) to 100 (as the files are, the
     // start). Music keeps playing, silent or not, so it goes on from where it is.
     virtual void SetVolume(int percent) = 0;
+
+    // The kept file `name` (letters, digits, "-" and "." only) of that place: true with its bytes;
+    // false when there is none, or, with why set, when it could not be read (more than
+    // kKeptFileCap bytes, say).
+    virtual bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) = 0;
+
+    // Writes it whole, readable by the user alone: a new file that then takes the name, so that
+    // a failed write leaves the old one as it was. Returns "" or why it could not (a read-only or
+    // full disk): the caller goes on without it.
+    virtual std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) = 0;
+
+    // Removes it; an empty name removes every file of that place. Returns "" or why it could not.
+    virtual std::string ForgetKept(Kept place, const std::string& name) = 0;
+
+    // Where that place is, as the reader would look for it ("/home/ann/.local/state/tessaro");
+    // empty when this machine keeps nothing there.
+    virtual std::string KeptPlace(Kept place) = 0;
 
     // Gives memory that was freed back to the system, where the system allows it.
     virtual void TrimMemory() = 0;

@@ -41,7 +41,17 @@ constexpr KeyRow kKeyRows[] = {
     {ReaderKey::Up, Key::Up},             {ReaderKey::Down, Key::Down},     {ReaderKey::PageUp, Key::PageUp},
     {ReaderKey::PageDown, Key::PageDown}, {ReaderKey::Home, Key::Home},     {ReaderKey::Escape, Key::Escape},
     {ReaderKey::M, Key::Mute},
+    {ReaderKey::Minus, Key::VolumeDown},  {ReaderKey::KeypadMinus, Key::VolumeDown},
+    {ReaderKey::Plus, Key::VolumeUp},     {ReaderKey::KeypadPlus, Key::VolumeUp},
+    {ReaderKey::BracketLeft, Key::Slower}, {ReaderKey::BracketRight, Key::Faster},
+    {ReaderKey::A, Key::Auto},
 };
+
+// The reader's own keys that are letters or signs: with Ctrl, Alt or Super they are another
+// program's (or the desktop's) keys. Held down, the switches (mute, auto) are one change, not one
+// for every repeat; the volume and the speed go on stepping.
+bool IsOwnKey(ReaderKey key) { return key == ReaderKey::M || key >= ReaderKey::Minus; }
+bool IsSwitch(ReaderKey key) { return key == ReaderKey::M || key == ReaderKey::A; }
 
 // Held down, only the keys themselves count: an Enter still down after Alt+Enter has switched
 // fullscreen must not turn a page. In the order of Key.
@@ -58,8 +68,8 @@ InputRequest ReaderInput::KeyDown(ReaderKey key, unsigned modifiers, bool repeat
         return InputRequest::ToggleFullscreen;
     }
     // Mute held down is one change, not one for every repeat; with Ctrl, Alt or Super, M is
-    // another program's (or the desktop's) key.
-    if (key == ReaderKey::M && (repeat || (modifiers & (kModCtrl | kModAlt | kModSuper)) != 0))
+    // another program's (or the desktop's) key. So are the other letters and signs.
+    if (IsOwnKey(key) && ((repeat && IsSwitch(key)) || (modifiers & (kModCtrl | kModAlt | kModSuper)) != 0))
         return InputRequest::None;
     for (const KeyRow& row : kKeyRows)
         if (row.key == key) memory.NotePress(row.means);

@@ -17,14 +17,23 @@
 //   WheelUp, WheelDown   the wheel alone (it moves the arrow of a question, and opens and closes
 //              the backlog)
 //   RightClick the right button; Mute the M key alone
-enum class Key { Space, Up, Down, PageUp, PageDown, Home, Escape, RightClick, WheelUp, Mute, WheelDown };
-constexpr int kKeyCount = 11;
+//   VolumeDown, VolumeUp   "-" and "+" (the key right of 0 and the one after it, or the keypad's)
+//   Slower, Faster         "[" and "]" (the two keys right of P): the text speed
+//   Auto       the A key alone: auto mode on and off
+enum class Key {
+    Space, Up, Down, PageUp, PageDown, Home, Escape, RightClick, WheelUp, Mute, WheelDown,
+    VolumeDown, VolumeUp, Slower, Faster, Auto
+};
+constexpr int kKeyCount = 16;
 constexpr int kHeldKeyCount = 3;  // Space, Up, Down
 
 // What the reader pressed, as every machine names it. The page (tessaro-page.js) and the
 // InputRequest answers it gets are numbered as they stand here: add at the end.
-enum class ReaderKey { Space, Enter, KeypadEnter, Up, Down, PageUp, PageDown, Home, Escape, M, F11, Ctrl };
-constexpr int kReaderKeyCount = 12;
+enum class ReaderKey {
+    Space, Enter, KeypadEnter, Up, Down, PageUp, PageDown, Home, Escape, M, F11, Ctrl,
+    Minus, Plus, KeypadMinus, KeypadPlus, BracketLeft, BracketRight, A
+};
+constexpr int kReaderKeyCount = 19;
 
 // The modifiers held with a key, or-ed together.
 enum KeyModifier : unsigned { kModCtrl = 1, kModAlt = 2, kModSuper = 4 };

@@ -2,7 +2,8 @@
 // Putting the client image on screen larger: whole multiples only, every pixel a crisp N x N
 // block. The image itself, the drawing and its measurements stay at 1x.
 
-// How the window is shown; chosen on the command line, never saved.
+// How the window is shown: as the reader last chose it (the settings kept), or as the command line
+// asks for one run.
 struct ScreenMode {
     int scale = 1;            // 1 to 8
     bool autoScale = false;   // the largest scale whose window fits the desktop

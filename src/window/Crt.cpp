@@ -108,6 +108,9 @@ void PictureArea::Open(int width, int height) {
     painted.clear();
     unshown = ImageRect{};
     shownOnce = false;  // the first time, all of it, border and all
+    note.clear();
+    noteChanged = false;
+    noteShown = ImageRect{};
     CurrentX = CurrentY = 0;
     Cls();
 }
@@ -193,6 +196,7 @@ void PictureArea::PaintOperation(const Operation& operation, const ImageRect& cl
 
 void PictureArea::Paint() {
     if (muteMarkChanged || (muteMark && !noted.empty())) NoteMuteMark();
+    if (noteChanged || (!note.empty() && !noted.empty())) NoteReaderNote();
     if (noted.empty()) return;
     // Only where this list differs from the last one painted can a pixel change: every operation
     // sets its pixels to values fixed by its arguments, so where both lists run the same

@@ -50,6 +50,15 @@ struct PictureArea {
     // taken away, the picture under it comes back. Shown at the next Refresh.
     void ShowMuteMark(bool on);
 
+    // A short note to the reader in the top-left corner (the new volume, say), over everything
+    // drawn, until the clock reaches until: dimmed for its last moments, then gone, the picture
+    // under it back. A new note takes the place of the one showing.
+    void ShowNote(std::u32string_view text, int64_t until);
+    // When the note next changes (dims or goes), on the platform clock; the largest value when
+    // there is none. The window's timers run ExpireNote then.
+    int64_t NoteDue() const;
+    void ExpireNote(int64_t now);
+
     // The whole client image as the window last showed it (the border and the drawable image
     // inside): the backlog draws over a copy of it.
     const Image& Client() const { return *client; }
@@ -72,6 +81,7 @@ private:
     static constexpr size_t kWidthCacheLimit = 64;
     void Note(Operation operation);
     void NoteMuteMark();
+    void NoteReaderNote();
     void Paint();
     ImageRect Reach(const Operation& operation);
     void PaintOperation(const Operation& operation, const ImageRect& clip);
@@ -86,6 +96,11 @@ private:
     std::unordered_map<std::u32string, int> widthCache;
     bool muteMark = false;
     bool muteMarkChanged = false;
+    std::u32string note;         // the reader's note, empty when none shows
+    int64_t noteUntil = 0;
+    bool noteDimmed = false;
+    bool noteChanged = false;
+    ImageRect noteShown{};       // where the note lies (or lay)
     bool drawing = true;
 };
 

@@ -1,5 +1,6 @@
 #include "window/MainForm.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "sound/Bgm.h"
@@ -49,11 +50,14 @@ void MainForm_Unload() {
     throw ProgramEnd{0};
 }
 
-void RunDueTimers() { Bgm_Check.RunIfDue(); }
+void RunDueTimers() {
+    Bgm_Check.RunIfDue();
+    Crt.ExpireNote(System().Clock());
+}
 
 void RestartTimers() { Bgm_Check.Start(); }
 
-int64_t NextTimerDue() { return Bgm_Check.due; }
+int64_t NextTimerDue() { return std::min(Bgm_Check.due, Crt.NoteDue()); }
 
 int64_t RunTimersWhileBoxOpen() {
     RunDueTimers();

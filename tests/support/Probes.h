@@ -25,3 +25,8 @@ int MidiCurrentTick();
 
 // True while the audio device is open and its mixing paused (platform/sdl/AudioOutput).
 bool AudioIsPaused();
+
+// A test's run keeps no reader's place unless it asks (script/ReaderPlace), and its window shows
+// no picture yet (script/PictureCommand): the state one test left is not the next one's.
+void KeepNoReaderPlace();
+void ForgetShownPicture();

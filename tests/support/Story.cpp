@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "sound/Bgm.h"
+#include "support/Probes.h"
 #include "script/Interpreter.h"
 #include "script/Scenario.h"
 #include "script/Steering.h"
@@ -37,6 +38,8 @@ Story::Story() {
     for (auto& slot : ScriptLine) slot.clear();
     std::fill(std::begin(Flag), std::end(Flag), kFalse);
     BgmLoop = 0;
+    KeepNoReaderPlace();
+    ForgetShownPicture();
     ScreenWidth = ScreenHeight = 300;
     MainForm_Load();
 }

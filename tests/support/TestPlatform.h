@@ -47,6 +47,7 @@ public:
     // Platform
     const std::string& Error() const override { return startError; }
     void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
+    bool Fullscreen() const override { return screenMode.fullscreen; }
     int64_t Clock() override { return now; }
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
                            const Image* icon) override;
@@ -66,6 +67,10 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void SetVolume(int percent) override;  // recorded, and applied to the real devices
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
+    std::string KeptPlace(Kept place) override;
     void TrimMemory() override;
 
     int64_t now = 0;
@@ -73,6 +78,9 @@ public:
     ScreenMode screenMode;   // as SetScreenMode gave it
     int64_t messageBoxOpenFor = 0;  // how long the user takes to dismiss a message box
     bool mainWindowClosedDuringBox = false;  // the user closes the window instead
+    // Where the kept files go: real folders the test names (Platform::Kept's order); empty, the
+    // machine keeps nothing, as one without a home folder.
+    std::string keptFolders[2];
 
 private:
     struct KeyEvent {

@@ -26,7 +26,8 @@ Action Wheel(int turned) { return {Action::Wheel, ReaderKey::Space, 0, false, tu
 const Action kLeftClick{Action::LeftClick}, kRightClick{Action::RightClick};
 
 constexpr Key kAllKeys[] = {Key::Space, Key::Up,   Key::Down,    Key::PageUp, Key::PageDown, Key::Home,
-                            Key::Escape, Key::RightClick, Key::WheelUp, Key::Mute,   Key::WheelDown};
+                            Key::Escape, Key::RightClick, Key::WheelUp, Key::Mute,   Key::WheelDown,
+                            Key::VolumeDown, Key::VolumeUp, Key::Slower, Key::Faster, Key::Auto};
 
 struct Rule {
     FocusBefore focus;
@@ -58,6 +59,18 @@ TEST(ReaderInput, EachKeyAndClickComesToOneThing) {
         {had, Press(ReaderKey::M, ctrl), {}, none, false},
         {had, Press(ReaderKey::M, alt), {}, none, false},
         {had, Press(ReaderKey::M, super), {}, none, false},
+        // The volume, the speed and auto mode: alone only; the switch once for a key held down.
+        {had, Press(ReaderKey::Minus), {Key::VolumeDown}, none, false},
+        {had, Repeat(ReaderKey::KeypadMinus), {Key::VolumeDown}, none, false},
+        {had, Press(ReaderKey::Plus), {Key::VolumeUp}, none, false},
+        {had, Press(ReaderKey::KeypadPlus), {Key::VolumeUp}, none, false},
+        {had, Press(ReaderKey::Plus, ctrl), {}, none, false},
+        {had, Press(ReaderKey::BracketLeft), {Key::Slower}, none, false},
+        {had, Repeat(ReaderKey::BracketRight), {Key::Faster}, none, false},
+        {had, Press(ReaderKey::BracketRight, super), {}, none, false},
+        {had, Press(ReaderKey::A), {Key::Auto}, none, false},
+        {had, Repeat(ReaderKey::A), {}, none, false},
+        {had, Press(ReaderKey::A, alt), {}, none, false},
         {had, Press(ReaderKey::Up), {Key::Up}, none, false},
         {had, Repeat(ReaderKey::Down), {Key::Down}, none, false},
         {had, Press(ReaderKey::PageUp), {Key::PageUp}, none, false},

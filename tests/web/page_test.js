@@ -31,9 +31,12 @@ async function until(test, ms, step = 50) {
 
 let browser, base;
 
-async function open(story, { width = 800, height = 600, autostart = true, noOffscreen = false } = {}) {
+async function open(story, { width = 800, height = 600, autostart = true, noOffscreen = false, keep = false } = {}) {
   const page = await browser.newPage();
   await page.setViewport({ width, height });
+  // Each page a first visit, with nothing kept from another (the bookmark of a story read
+  // before), unless it is the one test of what is kept.
+  if (!keep) await page.evaluateOnNewDocument(() => { try { localStorage.clear(); } catch (e) {} });
   // A browser that cannot hand the canvas to a worker: the page paints it itself.
   if (noOffscreen) await page.evaluateOnNewDocument(() => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; });
   page.consoleLines = [];
@@ -275,6 +278,69 @@ async function startPrompt() {
   await page.close();
 }
 
+// The reader's place: read to the third page, reload, continue (the program's own question,
+// answered by its default), then the third page's picture and text, the music, and the branch on a
+// flag set before the reload; finished, a reload is a first visit. A damaged bookmark is one line on
+// the console, and the story plays.
+async function readersPlace() {
+  const page = await open("resume", { keep: true });
+  await sleep(1500);
+  const title = await pixels(page);
+  await page.keyboard.press("Space");
+  await sleep(1000);
+  await page.keyboard.press("Space");
+  await sleep(1500);
+  const third = await pixels(page);
+  const kept = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.endsWith(".bookmark")));
+  check("a bookmark is kept in the page's storage, for the story's page", 1,
+        kept.filter((k) => k.startsWith("tessaro:bookmarks:/resume/:")).length);
+  // Only the rows' start: the ▲ after the text blinks.
+  const region = (shot, top, height, width = W) => {
+    const out = [];
+    for (let y = top; y < top + height; y++) out.push(shot.subarray((y * W) * 3, (y * W + width) * 3).toString("base64"));
+    return out.join();
+  };
+  const rows = (shot) => region(shot, 200, 70, 82);
+  const picture = (shot) => region(shot, 0, 198);
+  await page.reload();
+  await until(() => page.evaluate(() => TessaroPage.started), 10000);
+  await sleep(1500);
+  const asked = await pixels(page);
+  const light = (shot, x, y) => { let n = 0; for (let j = 0; j < 12; j++) for (let i = 0; i < 12; i++) if (rgbAt(shot, x + i, y + j)[0] > 128) n++; return n; };
+  check("reloaded: the question, ⇒ at 「続きから読む」", true, light(asked, 17, 227) > 10);
+  check("reloaded: no ⇒ at 「はじめから読む」", 0, light(asked, 17, 242));
+  check("reloaded: the question is not the title", true, rows(asked) !== rows(title));
+  await page.keyboard.press("Space");
+  await sleep(1500);
+  const continued = await pixels(page);
+  check("continued: the third page's picture", true, picture(continued) === picture(third));
+  check("continued: the third page's text", true, rows(continued) === rows(third));
+  const heard = await until(() => page.evaluate(() => TessaroPage.audioPeak() > 0.01), 3000);
+  check("continued: the music plays", true, !!heard);
+  await page.keyboard.press("Space");
+  await sleep(1000);
+  await page.keyboard.press("Space");
+  const ended = await until(async () => (await state(page)).ended, 4000);
+  const s = await state(page);
+  check("the flag set before the reload takes its branch: the end mark, no game-over box", [true, 0], [!!ended, s.status]);
+  check("the finished story keeps no bookmark", [],
+        await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith("tessaro:bookmarks:/resume/:") && k.endsWith(".bookmark"))));
+  await page.reload();
+  await until(() => page.evaluate(() => TessaroPage.started), 10000);
+  await sleep(1500);
+  check("the next visit shows the title, no question", true, rows(await pixels(page)) === rows(title));
+  // A damaged bookmark: a line on the console, and the story from its start.
+  await page.evaluate((key) => localStorage.setItem(key, "Tessaro bookmark 1\nstory 0\n"), kept[0]);
+  page.consoleLines = [];
+  await page.reload();
+  await until(() => page.evaluate(() => TessaroPage.started), 10000);
+  await sleep(1500);
+  check("a damaged bookmark: the title", true, rows(await pixels(page)) === rows(title));
+  check("a damaged bookmark: one line on the console", 1,
+        page.consoleLines.filter((l) => l.includes("tessaro: the reader's place is ignored")).length);
+  await page.close();
+}
+
 async function scaling() {
   for (const [what, width, height, scale] of [["a phone", 360, 640, 1], ["a 4K screen", 3840, 2160, 7], ["800 x 600", 800, 600, 1], ["1024 x 768", 1024, 768, 2]]) {
     const page = await open("glyphs", { width, height });
@@ -489,6 +555,7 @@ async function sampleEnding(holdDown) {
     focus,
     fullscreen,
     readers: readerKeys,
+    place: readersPlace,
     actions: readerActions,
     endings: async () => {
       const boxes = [await sampleEnding(false), await sampleEnding(true)];

@@ -173,8 +173,8 @@ RunTimeError FileUnwritable(const std::string& path, int error) {
 }
 
 // A new file beside path, made for this write alone: its name is unused (O_EXCL) and no link
-// planted under it is followed. Its mode is 0666 less the user's umask, as any new file's.
-int CreateBeside(const std::string& path, std::string& made) {
+// planted under it is followed. Its mode is mode less the user's umask, as any new file's.
+int CreateBeside(const std::string& path, std::string& made, mode_t mode) {
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -183,7 +183,7 @@ int CreateBeside(const std::string& path, std::string& made) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         made = folder + "." + name + ".";
         for (int i = 0; i < 8; ++i) made += kLetters[random() % (sizeof kLetters - 1)];
-        const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
@@ -192,7 +192,7 @@ int CreateBeside(const std::string& path, std::string& made) {
 
 }  // namespace
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
+void WriteWholeFile(const std::string& path, const std::string& bytes, bool userOnly) {
     if (path.find('\0') != std::string::npos) throw FileUnwritable(path, EINVAL);
     // What stands at path now: a regular file keeps its mode; anything else (a link, a named
     // pipe, a device, a folder) is not replaced.
@@ -201,7 +201,7 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     if (exists && !S_ISREG(target.st_mode))
         throw RunTimeError("Cannot write file: " + PrintableName(path) + " (not a regular file; nothing was replaced)");
     std::string partial;
-    const int fd = CreateBeside(path, partial);
+    const int fd = CreateBeside(path, partial, userOnly ? 0600 : 0666);
     if (fd < 0) throw FileUnwritable(path, errno);
     const auto fail = [&](int error) {
         ::close(fd);
@@ -233,6 +233,35 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool PathExists(const std::string& path) {
     struct stat status{};
     return ::stat(path.c_str(), &status) == 0;
+}
+
+std::string MakeUserFolder(const std::string& path) {
+    if (path.empty() || path.find('\0') != std::string::npos) return "no such folder";
+    struct stat info{};
+    if (::stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? "" : PrintableName(path) + " is not a folder";
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0)
+        if (std::string why = MakeUserFolder(path.substr(0, slash)); !why.empty()) return why;
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return PrintableName(path) + ": " + std::strerror(errno);
+    return "";
+}
+
+std::string RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return "";
+    return PrintableName(path) + ": " + std::strerror(errno);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (dirent* entry = ::readdir(dir)) {
+        struct stat info{};
+        const std::string name = entry->d_name;
+        if (::lstat((folder + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 namespace {

@@ -38,6 +38,10 @@ constexpr ScancodeRow kScancodes[] = {
     {SDL_SCANCODE_ESCAPE, ReaderKey::Escape},     {SDL_SCANCODE_M, ReaderKey::M},
     {SDL_SCANCODE_F11, ReaderKey::F11},           {SDL_SCANCODE_LCTRL, ReaderKey::Ctrl},
     {SDL_SCANCODE_RCTRL, ReaderKey::Ctrl},
+    {SDL_SCANCODE_MINUS, ReaderKey::Minus},       {SDL_SCANCODE_EQUALS, ReaderKey::Plus},
+    {SDL_SCANCODE_KP_MINUS, ReaderKey::KeypadMinus}, {SDL_SCANCODE_KP_PLUS, ReaderKey::KeypadPlus},
+    {SDL_SCANCODE_LEFTBRACKET, ReaderKey::BracketLeft}, {SDL_SCANCODE_RIGHTBRACKET, ReaderKey::BracketRight},
+    {SDL_SCANCODE_A, ReaderKey::A},
 };
 
 bool ReaderKeyOf(const SDL_Keysym& key, ReaderKey& readerKey) {

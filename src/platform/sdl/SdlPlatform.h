@@ -19,6 +19,7 @@ public:
     ~SdlPlatform() override;
     const std::string& Error() const override { return error; }
     void SetScreenMode(const ScreenMode& mode) override { screenMode = mode; }
+    bool Fullscreen() const override { return fullscreen; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -38,6 +39,10 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void SetVolume(int percent) override;
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
+    std::string KeptPlace(Kept place) override;
     void TrimMemory() override;
 
 private:

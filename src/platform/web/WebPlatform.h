@@ -17,6 +17,8 @@ public:
     const std::string& Error() const override { return error; }
     // The page scales the canvas itself, to the browser window.
     void SetScreenMode(const ScreenMode&) override {}
+    // The page's fullscreen is the browser's, not kept by the program.
+    bool Fullscreen() const override { return false; }
 
     int64_t Clock() override;
     std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
@@ -37,6 +39,10 @@ public:
     std::string ProgramFolder(const char* argv0) override;
     // The gain of the page's sound, music and effects together.
     void SetVolume(int percent) override;
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
+    std::string KeptPlace(Kept place) override;
     void TrimMemory() override {}
 
 private:

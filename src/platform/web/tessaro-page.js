@@ -11,6 +11,7 @@
   const READER_KEYS = {
     Space: 0, Enter: 1, NumpadEnter: 2, ArrowUp: 3, ArrowDown: 4, PageUp: 5, PageDown: 6, Home: 7,
     Escape: 8, KeyM: 9, F11: 10, ControlLeft: 11, ControlRight: 11,
+    Minus: 12, Equal: 13, NumpadSubtract: 14, NumpadAdd: 15, BracketLeft: 16, BracketRight: 17, KeyA: 18,
   };
   const REQUEST_FULLSCREEN = 1, REQUEST_CLOSE_BOX = 2;
   const modifiers = (event) => (event.ctrlKey ? 1 : 0) | (event.altKey ? 2 : 0) | (event.metaKey ? 4 : 0);
@@ -422,6 +423,34 @@
     let peak = 0;
     for (const s of samples) peak = Math.max(peak, Math.abs(s));
     return peak;
+  };
+
+  // --- what is kept for the reader between visits (the program's Kept places): the settings once
+  // for the site, the bookmarks for the page's own folder, so that two stories published on one
+  // site keep apart. Storage that is switched off or full costs the bookmark, never the story. ---
+  const KEPT_BOOKMARKS = 0;
+  function keptPrefix(place) {
+    if (place !== KEPT_BOOKMARKS) return "tessaro:settings:";
+    return "tessaro:bookmarks:" + location.pathname.replace(/[^/]*$/, "") + ":";
+  }
+  page.keptPlace = (place) => "localStorage " + keptPrefix(place);
+  page.keptRead = function (place, name) {
+    try { return window.localStorage.getItem(keptPrefix(place) + name); } catch (error) { return null; }
+  };
+  page.keptWrite = function (place, name, text) {
+    try { window.localStorage.setItem(keptPrefix(place) + name, text); return ""; } catch (error) { return String(error.message || error); }
+  };
+  page.keptForget = function (place, name) {
+    try {
+      const prefix = keptPrefix(place);
+      if (name) { window.localStorage.removeItem(prefix + name); return; }
+      const all = [];
+      for (let i = 0; i < window.localStorage.length; ++i) {
+        const key = window.localStorage.key(i);
+        if (key.startsWith(prefix)) all.push(key);
+      }
+      for (const key of all) window.localStorage.removeItem(key);
+    } catch (error) { /* nothing kept, nothing to forget */ }
   };
 
   // --- the end ---

@@ -66,7 +66,8 @@ std::string ReadWholeFile(const std::string& path, size_t cap) {
     return content;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
+// The user's own folders (%APPDATA%) are the user's alone already: userOnly asks nothing more.
+void WriteWholeFile(const std::string& path, const std::string& bytes, bool) {
     const std::wstring target = Widen(path);
     // Only a regular file is replaced: not a folder, a link or a device.
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -118,4 +119,37 @@ bool SameFile(const std::string& a, const std::string& b) {
 // (a story folder named in Japanese on a Western Windows).
 bool PathExists(const std::string& path) {
     return path.find('\0') == std::string::npos && GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MakeUserFolder(const std::string& path) {
+    if (path.empty()) return "no such folder";
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "" : path + " is not a folder";
+    const size_t slash = path.find_last_of("\\/");
+    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':')
+        if (std::string why = MakeUserFolder(path.substr(0, slash)); !why.empty()) return why;
+    if (!CreateDirectoryW(Widen(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return path + ": " + SystemMessage(GetLastError());
+    return "";
+}
+
+std::string RemoveFile(const std::string& path) {
+    if (DeleteFileW(Widen(path).c_str())) return "";
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return "";
+    return path + ": " + SystemMessage(code);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(Widen(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+            names.push_back(Narrow(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
 }

@@ -31,6 +31,10 @@ constexpr VirtualKeyRow kVirtualKeys[] = {
     {VK_DOWN, ReaderKey::Down},   {VK_PRIOR, ReaderKey::PageUp},   {VK_NEXT, ReaderKey::PageDown},
     {VK_HOME, ReaderKey::Home},   {VK_ESCAPE, ReaderKey::Escape},  {'M', ReaderKey::M},
     {VK_F11, ReaderKey::F11},     {VK_CONTROL, ReaderKey::Ctrl},
+    {VK_OEM_MINUS, ReaderKey::Minus},    {VK_OEM_PLUS, ReaderKey::Plus},
+    {VK_SUBTRACT, ReaderKey::KeypadMinus}, {VK_ADD, ReaderKey::KeypadPlus},
+    {VK_OEM_4, ReaderKey::BracketLeft},  {VK_OEM_6, ReaderKey::BracketRight},
+    {'A', ReaderKey::A},
 };
 
 // lParam of a key message: keypad Enter is Enter with the extended-key bit; a repeat has the key

@@ -17,6 +17,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The reader's bookmarks and settings go to the scratch folder, never to the home folder; each
+# start_program gets places of its own (a first start) unless the test names them in KEPT.
+export XDG_STATE_HOME="$SCRATCH/kept/state" XDG_CONFIG_HOME="$SCRATCH/kept/config"
+KEPT=""
+RUNS=0
+
 # Every question put to the X server is bounded: a window that has gone away, or a server that
 # hangs, fails the check within seconds instead of holding the test to its overall time-out.
 X_LIMIT=5
@@ -66,7 +72,10 @@ TEXT
 
 # Starts the program on a story folder in the background; its output goes to $SCRATCH/out.
 start_program() {
-  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$TESSARO" "$@" >"$SCRATCH/out" 2>"$SCRATCH/err" &
+  RUNS=$((RUNS + 1))
+  local kept=${KEPT:-$SCRATCH/kept$RUNS}
+  XDG_STATE_HOME="$kept/state" XDG_CONFIG_HOME="$kept/config" \
+    SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$TESSARO" "$@" >"$SCRATCH/out" 2>"$SCRATCH/err" &
   PROGRAM_PID=$!
 }
 

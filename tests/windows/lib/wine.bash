@@ -80,6 +80,9 @@ windows_path() { echo "Z:${1//\//\\}"; }
 # after a double-click.
 start_program() {
   local arguments=() a
+  # The reader's bookmarks and settings live in the prefix's %APPDATA%\Tessaro (Wine sets APPDATA
+  # itself): each start is a first start unless the test keeps them (KEPT set).
+  [ -n "$KEPT" ] || rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Tessaro
   for a in "$@"; do
     if [[ $a == /* ]]; then arguments+=("$(windows_path "$a")"); else arguments+=("$a"); fi
   done
