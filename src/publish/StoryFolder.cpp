@@ -1,4 +1,4 @@
-#include "author/StoryFolder.h"
+#include "publish/StoryFolder.h"
 
 #include <algorithm>
 #include <cstdint>

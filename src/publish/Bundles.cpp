@@ -1,14 +1,14 @@
-#include "author/Bundles.h"
+#include "publish/Bundles.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 
-#include "author/BundleTexts.h"
-#include "author/FontSubset.h"
-#include "author/Runtimes.h"
-#include "author/ZipWriter.h"
+#include "publish/BundleTexts.h"
+#include "publish/FontSubset.h"
+#include "publish/Runtimes.h"
+#include "publish/ZipWriter.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 

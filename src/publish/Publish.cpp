@@ -1,13 +1,13 @@
-#include "author/Publish.h"
+#include "publish/Publish.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
-#include "author/Bundles.h"
+#include "publish/Bundles.h"
 #include "author/Check.h"
-#include "author/Runtimes.h"
-#include "author/StoryFolder.h"
+#include "publish/Runtimes.h"
+#include "publish/StoryFolder.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 
