@@ -49,9 +49,16 @@ def entry_rule(machine):
                         or inc.startswith(f"platform/{machine}/"))
 
 
+# Folders under platform/ that more than one machine takes: the story's files on a POSIX system,
+# text and bitmaps for a machine with only a canvas.
+SHARED_MACHINE_FOLDERS = ("platform/posix/", "platform/canvas/")
+
+
 def machine_rule(machine):
-    """A machine's folder (platform/sdl/, platform/win32/, ...): the portable core and itself."""
-    return lambda inc: folder(inc) == "system" or inc.startswith(f"platform/{machine}/")
+    """A machine's folder (platform/sdl/, platform/win32/, ...): the portable core, itself, and
+    the folders machines share."""
+    return lambda inc: (folder(inc) == "system" or inc.startswith(f"platform/{machine}/")
+                        or inc.startswith(SHARED_MACHINE_FOLDERS))
 
 
 MACHINE_HEADERS = re.compile(r"^(SDL.*|fluidsynth.*|fontconfig/.*|X11/.*|unistd\.h|fcntl\.h|dirent\.h|poll\.h|"

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "system/Files.h"
-#include "system/Picture.h"
-
 void HeadlessPlatform::SleepUntil(int64_t deadline) { now = std::max(now, deadline); }
 
 bool HeadlessPlatform::KeyHit(Key key) {
@@ -19,16 +16,4 @@ bool HeadlessPlatform::KeyHit(Key key) {
 bool HeadlessPlatform::MessageBox(const std::string& caption, const std::string& text, WhileOpen) {
     messageBoxes.push_back(caption + "|" + text);
     return true;
-}
-
-// As the player's own machine finds and reads them, so that a missing or broken file fails here
-// with the same error.
-std::string HeadlessPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
-
-std::string HeadlessPlatform::ReadFile(const std::string& windowsPath) {
-    return ReadAssetFile(windowsPath, kScenarioFileCap);
-}
-
-std::unique_ptr<Image> HeadlessPlatform::LoadPicture(const std::string& windowsPath) {
-    return ::LoadPicture(windowsPath);
 }

@@ -29,12 +29,8 @@ public:
     bool MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) override;
     std::string MciSendString(const std::string&) override { return ""; }
     void SndPlaySound(const std::string&) override {}
-    std::string FindFile(const std::string& windowsPath) override;
-    std::string ReadFile(const std::string& windowsPath) override;
-    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char*) override { return ""; }
     void SetVolume(int) override {}
-    void TrimMemory() override {}
 
 private:
     const std::string noError;  // it always starts
