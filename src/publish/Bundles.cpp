@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "author/JsonText.h"
 #include "publish/BundleTexts.h"
 #include "publish/FontSubset.h"
 #include "publish/Runtimes.h"
@@ -24,19 +25,6 @@ std::string ReadRuntimeFile(const fs::path& path) {
     } catch (const RunTimeError& error) {
         throw std::runtime_error(error.what());
     }
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\', out += c;
-        else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else out += c;
-    }
-    return out + "\"";
 }
 
 std::string HtmlText(const std::string& text) {
