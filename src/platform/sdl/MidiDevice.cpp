@@ -71,7 +71,7 @@ void QuietenSynthLog() {
 
 // The piece has been played to its end. The player goes on "playing" silence for a few seconds
 // after the last event, so the position tells, not the player's status.
-bool AtEnd() {
+bool PlayedToTheEnd() {
     if (music.player == nullptr) return false;
     const int total = fluid_player_get_total_ticks(music.player);
     return total > 0 && fluid_player_get_current_tick(music.player) >= total;
@@ -140,10 +140,10 @@ public:
         music.midiData.clear();
         music.midiData.shrink_to_fit();
     }
-    bool AtEnd() override { return ::AtEnd(); }
+    bool AtEnd() override { return PlayedToTheEnd(); }
     // A file the player could not read ends at once.
     bool Ended() override {
-        return music.player != nullptr && (::AtEnd() || fluid_player_get_status(music.player) == FLUID_PLAYER_DONE);
+        return music.player != nullptr && (PlayedToTheEnd() || fluid_player_get_status(music.player) == FLUID_PLAYER_DONE);
     }
 };
 
