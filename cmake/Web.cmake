@@ -3,9 +3,10 @@
 # iconv. FreeType is Debian's, built for the browser by scripts/setup --for web. Sources are chosen
 # by folder, in CMakeLists.txt.
 set(TESSARO_WEB_DEPS ${CMAKE_SOURCE_DIR}/build-web-deps CACHE PATH "Where scripts/setup --for web built FreeType")
-# TESSARO_SOURCES holds the shared folders, src/platform/web and src/platform/posix
-# (CMakeLists.txt): the story's files are read with the POSIX calls, which work on the page's
-# in-memory file system. TESSARO_ENTRY is src/main/web.
+# TESSARO_SOURCES holds the shared folders, src/platform/web, src/platform/canvas and
+# src/platform/posix (CMakeLists.txt): the story's files are read with the POSIX calls, which work
+# on the page's in-memory file system; the authors' commands, and the aids the player takes from
+# them (src/aids), are not part of the page. TESSARO_ENTRY is src/main/web.
 add_executable(tessaro ${TESSARO_SOURCES} ${TESSARO_ENTRY})
 set_target_properties(tessaro PROPERTIES OUTPUT_NAME tessaro SUFFIX .js)
 target_include_directories(tessaro PRIVATE ${CMAKE_SOURCE_DIR}/src ${TESSARO_WEB_DEPS}/freetype/include/freetype2)

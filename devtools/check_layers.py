@@ -3,7 +3,7 @@
 not make, on a machine header or call outside src/platform/, on a file in a folder that has no
 rule, and on any circle of includes.
 
-The layers, from the top down: main/NAME (each machine's program entry), publish, app, author,
+The layers, from the top down: main/NAME (each machine's program entry), publish, aids, app, author,
 script, window, sound, system; beside them one folder per machine under platform/, which may take
 only system/ and its own folder. Shared code (everything but main/ and platform/, and the one
 header of app/ that chooses the machine) names no machine in an #if: what differs between
@@ -26,6 +26,8 @@ def folder(include):
 
 # Per layer: the quoted includes it may make (a predicate on the include's path below src/).
 LAYERS = {
+    # The authors' aids the desktop players take (--start, --watch): on the authors' commands.
+    "aids": lambda inc: folder(inc) in ("aids", "app", "author", "script", "window", "sound", "system"),
     # "tessaro publish", on the authors' commands: left out of the programs that cannot carry it.
     "publish": lambda inc: folder(inc) in ("publish", "author", "script", "sound", "system")
                or inc == "window/Crt.h",
@@ -45,7 +47,7 @@ LAYERS = {
 
 def entry_rule(machine):
     """A machine's program entry (main/sdl/, ...): everything shared, its own machine's folder."""
-    return lambda inc: (folder(inc) in ("app", "author", "publish", "script", "window", "sound", "system")
+    return lambda inc: (folder(inc) in ("aids", "app", "author", "publish", "script", "window", "sound", "system")
                         or inc.startswith(f"platform/{machine}/"))
 
 

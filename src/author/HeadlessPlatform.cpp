@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "system/Files.h"
+
 void HeadlessPlatform::SleepUntil(int64_t deadline) { now = std::max(now, deadline); }
 
 bool HeadlessPlatform::KeyHit(Key key) {
@@ -16,4 +18,18 @@ bool HeadlessPlatform::KeyHit(Key key) {
 bool HeadlessPlatform::MessageBox(const std::string& caption, const std::string& text, WhileOpen) {
     messageBoxes.push_back(caption + "|" + text);
     return true;
+}
+
+// As the player's own machine finds and reads them, so that a missing or broken file fails here
+// with the same error.
+std::string HeadlessPlatform::FindFile(const std::string& windowsPath) {
+    const auto known = found.find(windowsPath);
+    if (known != found.end()) return known->second;
+    return found[windowsPath] = LocateFile(windowsPath);
+}
+
+std::string HeadlessPlatform::ReadFile(const std::string& windowsPath) {
+    const auto known = read.find(windowsPath);
+    if (known != read.end()) return known->second;
+    return read[windowsPath] = ReadAssetFile(windowsPath, kScenarioFileCap);  // a failure is not kept
 }
