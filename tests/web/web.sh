@@ -73,6 +73,8 @@ TEXT
 scenario "$stories/error" 00 <<'TEXT'
 絵がありません。L77
 TEXT
+# The reader's actions every machine is tested with.
+scenario "$stories/actions" 00 <"$HERE/../actions/page-wait-story.txt"
 
 # --- the Linux build's pixels: each page once its text is typed, and the game-over box ---
 capture_pages() {  # capture_pages STORY PAGES
