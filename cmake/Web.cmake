@@ -1,17 +1,13 @@
 # The browser build: the same script, window and shared procedures, compiled to WebAssembly by
 # Emscripten, on the page's services (src/platform/web) instead of SDL, fontconfig, FluidSynth and
 # iconv. FreeType is Debian's, built for the browser by scripts/setup --for web. Sources are chosen
-# by folder: every portable folder, the portable part of src/system, and the web machine.
+# by folder, in CMakeLists.txt.
 set(TESSARO_WEB_DEPS ${CMAKE_SOURCE_DIR}/build-web-deps CACHE PATH "Where scripts/setup --for web built FreeType")
-# TESSARO_SOURCES holds the shared folders and src/platform/web (CMakeLists.txt). The story's files
-# are read with the POSIX calls of the desktop's file code, which work on the page's in-memory file
-# system; the authors' commands, and the aids the player takes from them (app/AuthorsAids), are
-# not part of the page.
-set(TESSARO_WEB_SOURCES ${TESSARO_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/sdl/Files.cpp
-    ${CMAKE_SOURCE_DIR}/src/app/webmain.cpp)
-list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX "/src/author/|/src/app/AuthorsAids.cpp")
-
-add_executable(tessaro ${TESSARO_WEB_SOURCES})
+# TESSARO_SOURCES holds the shared folders, src/platform/web, src/platform/canvas and
+# src/platform/posix (CMakeLists.txt): the story's files are read with the POSIX calls, which work
+# on the page's in-memory file system; the authors' commands, and the aids the player takes from
+# them (src/aids), are not part of the page. TESSARO_ENTRY is src/main/web.
+add_executable(tessaro ${TESSARO_SOURCES} ${TESSARO_ENTRY})
 set_target_properties(tessaro PROPERTIES OUTPUT_NAME tessaro SUFFIX .js)
 target_include_directories(tessaro PRIVATE ${CMAKE_SOURCE_DIR}/src ${TESSARO_WEB_DEPS}/freetype/include/freetype2)
 target_compile_definitions(tessaro PRIVATE TESSARO_VERSION="${PROJECT_VERSION}")

@@ -13,7 +13,7 @@ target_link_libraries(tessaro_core PUBLIC winmm gdi32 user32)
 
 enable_language(RC)
 configure_file(${CMAKE_SOURCE_DIR}/src/platform/win32/tessaro.rc.in ${CMAKE_BINARY_DIR}/tessaro.rc @ONLY)
-add_executable(tessaro WIN32 ${CMAKE_SOURCE_DIR}/src/app/wmain.cpp ${CMAKE_BINARY_DIR}/tessaro.rc)
+add_executable(tessaro WIN32 ${TESSARO_ENTRY} ${CMAKE_BINARY_DIR}/tessaro.rc)
 target_link_libraries(tessaro PRIVATE tessaro_core)
 target_compile_options(tessaro PRIVATE ${TESSARO_WARNINGS})
 # One file that runs on a bare Windows: the C++ and thread run-times linked in, symbols stripped.

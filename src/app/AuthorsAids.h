@@ -2,7 +2,8 @@
 // What the player takes from the authors' commands for an author's run: --start's read of the
 // story to its line, and sources changed since they were converted, played as they are now. They
 // live with the authors' commands, which the desktop programs carry and the page does not: the
-// desktop entries install them (UseAuthorsAids) before Main; the page, which plays a published
+// desktop entries install them (UseAuthorsAids, in src/aids, a folder only the desktop builds
+// name) before Main; the page, which plays a published
 // story with neither --start nor --watch, has none, and Main and --watch do without.
 #include <cstdint>
 #include <string>
@@ -21,12 +22,5 @@ struct AuthorsAids {
     void (*playSourcesAsTheyAre)() = nullptr;
 };
 
-// The aids installed; all empty until UseAuthorsAids.
+// The aids installed; all empty until UseAuthorsAids (src/aids/Aids.h).
 extern AuthorsAids TheAuthorsAids;
-
-// Installs the aids (in the desktop programs' entries).
-void UseAuthorsAids();
-
-// The two aids themselves.
-void ShowSceneAt(const std::string& text, const StartPoint& start, const std::vector<std::pair<int, int16_t>>& flags);
-void PlaySourcesAsTheyAre();

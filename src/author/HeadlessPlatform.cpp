@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "system/Files.h"
-#include "system/Picture.h"
 
 void HeadlessPlatform::SleepUntil(int64_t deadline) { now = std::max(now, deadline); }
 
@@ -33,8 +32,4 @@ std::string HeadlessPlatform::ReadFile(const std::string& windowsPath) {
     const auto known = read.find(windowsPath);
     if (known != read.end()) return known->second;
     return read[windowsPath] = ReadAssetFile(windowsPath, kScenarioFileCap);  // a failure is not kept
-}
-
-std::unique_ptr<Image> HeadlessPlatform::LoadPicture(const std::string& windowsPath) {
-    return ::LoadPicture(windowsPath);
 }

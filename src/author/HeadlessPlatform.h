@@ -31,9 +31,9 @@ public:
     bool MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) override;
     std::string MciSendString(const std::string&) override { return ""; }
     void SndPlaySound(const std::string&) override {}
+    // Kept once found or read (ForgetFiles); the pictures are read as every machine reads them.
     std::string FindFile(const std::string& windowsPath) override;
     std::string ReadFile(const std::string& windowsPath) override;
-    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char*) override { return ""; }
     // Files found and read are kept until this is called: a story that chains files back and
     // forth reads each once.

@@ -20,6 +20,7 @@
 #include "system/Platform.h"
 #include "system/TextCodec.h"
 #include "author/HeadlessPlatform.h"
+#include "author/JsonText.h"
 #include "author/LineMapFile.h"
 #include "window/Crt.h"
 
@@ -305,19 +306,6 @@ std::string Minutes(int64_t ms) {
     std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
                   static_cast<long long>(seconds % 60));
     return text;
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\', out += c;
-        else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-            out += escaped;
-        } else out += c;
-    }
-    return out + "\"";
 }
 
 std::string JsonList(const std::vector<std::string>& items) {

@@ -15,6 +15,7 @@
 #include "system/AssetPath.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/StoryFiles.h"
 #include "system/TextCodec.h"
 #include "author/CheckFiles.h"
 #include "author/CheckedRows.h"
@@ -182,13 +183,11 @@ private:
         if (known != sounds.end()) return known->second;
         std::string fault;
         try {
-            const std::string bytes = ReadAssetFile(path, kMediaFileCap);
-            const bool wave = bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0;
-            const bool midi = (bytes.size() >= 14 && bytes.compare(0, 4, "MThd") == 0) ||
-                              (bytes.size() >= 20 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "RMID") == 0);
-            if (std::string(folder) == "Wave" ? !wave : !midi)
+            const bool wave = std::string(folder) == "Wave";
+            const StoryFolderKind& kind = StoryFolderOf(wave ? StoryFolder::Wave : StoryFolder::Bgm);
+            if (!kind.ofKind(ReadAssetFile(path, kind.cap)))
                 fault = PrintableName(LocateFile(path)) + std::string(" is not a ") +
-                        (std::string(folder) == "Wave" ? "wave" : "MIDI") + " file";
+                        (wave ? "wave" : "MIDI") + " file";
         } catch (const RunTimeError& error) {
             fault = error.what();
         }

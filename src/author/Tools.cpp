@@ -11,9 +11,6 @@
 #include "author/LineMapFile.h"
 #include "author/Paths.h"
 #include "author/StaleSources.h"
-#ifdef TESSARO_PUBLISH
-#include "author/Publish.h"
-#endif
 
 namespace {
 
@@ -193,19 +190,15 @@ bool IsToolCommand(const std::string& argument) {
     return argument == "check" || argument == "convert" || argument == "paths" || argument == "publish";
 }
 
-int RunTool(int argc, char** argv, const std::string& programFolder) {
+int RunTool(int argc, char** argv, const std::string& programFolder, const PublishCommand& publish) {
     const std::string command = argv[0];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
         if (command == "paths") return Paths(arguments);
         if (command == "publish") {
-#ifdef TESSARO_PUBLISH
-            return Publish(arguments, programFolder);
-#else
-            (void)programFolder;
+            if (publish) return publish(arguments, programFolder);
             std::fputs("tessaro: publish is a command of Tessaro on Linux\n", stderr);
             return 1;
-#endif
         }
         return command == "check" ? Check(arguments) : Convert(arguments);
     } catch (const std::exception& error) {

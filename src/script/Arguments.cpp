@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <version>
 
 #include "system/Errors.h"
 #include "system/TextCodec.h"
@@ -76,16 +77,16 @@ double DecimalValue(std::u32string_view text) {
         if (expDigit) number += exponent;
     }
     double value = 0;
-#ifdef __EMSCRIPTEN__
-    // The browser build's C++ library has no floating-point from_chars; its strtod reads the
-    // same way there, where the locale is always "C".
-    errno = 0;
-    value = std::strtod(number.c_str(), nullptr);
-    if (errno != ERANGE) return value;
-#else
+#if defined(__cpp_lib_to_chars)
     if (std::from_chars(number.data(), number.data() + number.size(), value).ec !=
         std::errc::result_out_of_range)
         return value;
+#else
+    // A C++ library without the floating-point from_chars (the browser build's): its strtod
+    // reads the same way where the locale is always "C", as it is there.
+    errno = 0;
+    value = std::strtod(number.c_str(), nullptr);
+    if (errno != ERANGE) return value;
 #endif
     // Out of range: too large a number overflows, as strtod's HUGE_VAL does; too small is zero.
     const size_t e = number.find('e');

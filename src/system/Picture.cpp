@@ -6,6 +6,7 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/Image.h"
+#include "system/StoryFiles.h"
 
 namespace {
 
@@ -21,26 +22,10 @@ uint32_t Little(const std::string& bytes, size_t at, int count) {
 // bitmaps at all are left to the decoder, which knows how to say so.
 std::optional<std::string> HeaderFault(const std::string& file) {
     if (file.empty()) return "the file is empty";
-    if (file.size() < 2 || file.compare(0, 2, "BM") != 0) return std::nullopt;
-    // The decoder reads a header cut short as if it went on in zeros; so is it read here.
-    constexpr size_t kLongestHeader = kFileHeaderSize + 4 + 16;
-    std::string bytes = file.substr(0, kLongestHeader);
-    bytes.resize(kLongestHeader, '\0');
-    const uint32_t infoSize = Little(bytes, kFileHeaderSize, 4);
-    int64_t width = 0, height = 0;
-    uint32_t bitsPerPixel = 0, compression = 0;
-    const size_t info = kFileHeaderSize + 4;
-    if (infoSize == 12) {  // the old core header: 16-bit sides
-        width = Little(bytes, info, 2);
-        height = Little(bytes, info + 2, 2);
-        bitsPerPixel = Little(bytes, info + 6, 2);
-    } else {  // every later header starts alike: signed 32-bit sides, a negative height top-down
-        width = int32_t(Little(bytes, info, 4));
-        height = int32_t(Little(bytes, info + 4, 4));
-        if (height < 0) height = -height;
-        bitsPerPixel = Little(bytes, info + 10, 2);
-        compression = Little(bytes, info + 12, 4);
-    }
+    if (!IsBitmapFile(file)) return std::nullopt;
+    const BitmapHeader header = ReadBitmapHeader(file);
+    const int64_t width = header.width, height = header.height;
+    const uint32_t bitsPerPixel = header.bitsPerPixel, compression = header.compression;
     if (width <= 0 || height <= 0) return "the picture has no pixels";
     if (width > kPictureSideCap || height > kPictureSideCap)
         return std::to_string(width) + " x " + std::to_string(height) + " pixels is too large";
@@ -56,6 +41,28 @@ std::optional<std::string> HeaderFault(const std::string& file) {
 }
 
 }  // namespace
+
+BitmapHeader ReadBitmapHeader(std::string_view file) {
+    // The decoder reads a header cut short as if it went on in zeros; so is it read here.
+    constexpr size_t kLongestHeader = kFileHeaderSize + 4 + 16;
+    std::string bytes(file.substr(0, kLongestHeader));
+    bytes.resize(kLongestHeader, '\0');
+    const uint32_t infoSize = Little(bytes, kFileHeaderSize, 4);
+    BitmapHeader header;
+    const size_t info = kFileHeaderSize + 4;
+    if (infoSize == 12) {  // the old core header: 16-bit sides
+        header.width = Little(bytes, info, 2);
+        header.height = Little(bytes, info + 2, 2);
+        header.bitsPerPixel = Little(bytes, info + 6, 2);
+    } else {  // every later header starts alike: signed 32-bit sides, a negative height top-down
+        header.width = int32_t(Little(bytes, info, 4));
+        header.height = int32_t(Little(bytes, info + 4, 4));
+        if (header.height < 0) header.height = -header.height;
+        header.bitsPerPixel = Little(bytes, info + 10, 2);
+        header.compression = Little(bytes, info + 12, 4);
+    }
+    return header;
+}
 
 std::unique_ptr<Image> LoadPicture(const std::string& path) {
     const std::string bytes = ReadAssetFile(path, kMediaFileCap);

@@ -1,8 +1,10 @@
 #pragma once
 // Story pictures: Windows bitmaps, read whole through ReadAssetFile and decoded from memory by
 // the machine (system/Image.h). The same on every machine.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "system/Image.h"
 
@@ -15,3 +17,12 @@ constexpr int kPictureSideCap = 8192;
 // is refused at once. Throws FileNotFound, FileUnreadable, FileTooLarge or InvalidPicture, each
 // naming the file; never returns null.
 std::unique_ptr<Image> LoadPicture(const std::string& path);
+
+// What a bitmap's header says of its pixels: its sides (the height as a count of rows, whichever
+// way they run), bits a pixel and compression. A header cut short reads as if it went on in
+// zeros, as the decoders read it.
+struct BitmapHeader {
+    int64_t width = 0, height = 0;
+    uint32_t bitsPerPixel = 0, compression = 0;
+};
+BitmapHeader ReadBitmapHeader(std::string_view file);

@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "system/Files.h"
+#include "system/Picture.h"
 #include "system/TraceFile.h"
 
 namespace {
@@ -16,3 +18,9 @@ Platform& System() {
 void SetSystem(Platform* platform) { current = platform; }
 
 void Platform::Trace(const char* event) { NoteInTrace(event); }
+
+std::string Platform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+
+std::string Platform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
+
+std::unique_ptr<Image> Platform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }

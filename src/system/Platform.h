@@ -94,17 +94,19 @@ public:
     // unplayable file is silent.
     virtual void SndPlaySound(const std::string& path) = 0;
 
+    // The story's files are read the same on every machine, through system/Files.h (whose bodies
+    // each machine links: platform/posix or its own); a machine need not say these three again.
     // The real path of a Windows-style path ("dir\Data\Data00.Dat"): separators mapped, a missing
     // name matched without regard to letter case. When nothing matches, the mapped path as it is.
-    virtual std::string FindFile(const std::string& windowsPath) = 0;
+    virtual std::string FindFile(const std::string& windowsPath);
 
     // The whole content of a file (a Windows-style path). Throws FileNotFound or FileUnreadable
     // naming the real path.
-    virtual std::string ReadFile(const std::string& windowsPath) = 0;
+    virtual std::string ReadFile(const std::string& windowsPath);
 
     // A bitmap file (a Windows-style path) as an image the picture area can draw. Throws
     // FileNotFound or InvalidPicture naming the real path; never returns an empty handle.
-    virtual std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) = 0;
+    virtual std::unique_ptr<Image> LoadPicture(const std::string& windowsPath);
 
     // The folder that holds the running program; argv0 is the name it was started by.
     virtual std::string ProgramFolder(const char* argv0) = 0;
@@ -130,8 +132,9 @@ public:
     // empty when this machine keeps nothing there.
     virtual std::string KeptPlace(Kept place) = 0;
 
-    // Gives memory that was freed back to the system, where the system allows it.
-    virtual void TrimMemory() = 0;
+    // Gives memory that was freed back to the system, where the system allows it (by default it
+    // does not).
+    virtual void TrimMemory() {}
 
     // Notes a moment worth timing ("step": a step's drawing is done and its wait begins) in the
     // trace the benchmarks ask for with TESSARO_TRACE (system/TraceFile.h), the same on every
@@ -141,6 +144,35 @@ public:
     // "backlog-open" and "backlog-closed:" with the key that closed it.
     virtual void Trace(const char* event);
 };
+
+// The methods every machine's class implements itself, declared in that class by naming this
+// (each machine defines them in its own folder): the list is the seam's, written here only. A
+// machine may also replace the methods that have a body here (the story's files, TrimMemory,
+// Trace).
+#define TESSARO_PLATFORM_METHODS                                                                  \
+    const std::string& Error() const override;                                                    \
+    void SetScreenMode(const ScreenMode& mode) override;                                          \
+    bool Fullscreen() const override;                                                             \
+    int64_t Clock() override;                                                                     \
+    std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,         \
+                           const Image* icon) override;                                           \
+    bool PumpMessages() override;                                                                 \
+    void SleepUntil(int64_t deadline) override;                                                   \
+    bool KeyHit(Key key) override;                                                                \
+    bool SkipHeld() override;                                                                     \
+    bool PointerMoved(int& x, int& y) override;                                                   \
+    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;        \
+    bool MessageBox(const std::string& caption, const std::string& text,                          \
+                    WhileOpen whileOpen = nullptr) override;                                      \
+    std::string MciSendString(const std::string& command) override;                               \
+    void SndPlaySound(const std::string& path) override;                                          \
+    std::string ProgramFolder(const char* argv0) override;                                        \
+    void SetVolume(int percent) override;                                                         \
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why)      \
+        override;                                                                                 \
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override; \
+    std::string ForgetKept(Kept place, const std::string& name) override;                         \
+    std::string KeptPlace(Kept place) override;
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.
 Platform& System();

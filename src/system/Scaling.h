@@ -22,6 +22,23 @@ struct Placement {
     int scale = 1;
 };
 
+// The room a window may take: the desktop's usable part (without panels or the taskbar).
+struct DesktopRoom {
+    bool known = false;  // false where the machine cannot tell
+    int width = 0, height = 0;
+};
+
+// The scale a window is made at for a width x height client image: the mode's (1 to
+// kLargestScale), or with autoScale the largest whose window fits into 85% of the room, leaving
+// some for the frame and the rest of the desktop. A scale asked for that the desktop cannot hold
+// would put the window, and its boxes, off the screen: the largest that fits is taken instead,
+// and standard error says so.
+int WindowScale(const ScreenMode& mode, int width, int height, const DesktopRoom& room);
+
+// Where a width x height image lies on a surface of surfaceWidth x surfaceHeight, centred:
+// windowed at the scale the window was made for, fullscreen at the largest that fits.
+Placement PlaceImage(int width, int height, int surfaceWidth, int surfaceHeight, int windowScale, bool fullscreen);
+
 // A point of the window (in its pixels) as a point of the client image; false when it lies
 // outside the image.
 bool WindowToImage(const Placement& placement, int imageWidth, int imageHeight, int& x, int& y);

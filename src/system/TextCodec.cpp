@@ -59,3 +59,27 @@ std::u32string FromUtf8(std::string_view text) {
     }
     return out;
 }
+
+std::u32string DecodeCp932Pairs(std::string_view bytes, std::vector<size_t>* invalid, Cp932Pair pair) {
+    std::u32string result;
+    result.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            result.push_back(lead);
+            ++i;
+        } else if (lead >= 0xA1 && lead <= 0xDF) {  // half-width katakana
+            result.push_back(0xFF61 + (lead - 0xA1));
+            ++i;
+        } else if (const char32_t c = i + 1 < bytes.size() ? pair(lead, static_cast<unsigned char>(bytes[i + 1])) : 0;
+                   c != 0) {
+            result.push_back(c);
+            i += 2;
+        } else {  // an invalid or incomplete sequence: marked, and stepped past its first byte
+            result.push_back(kReplacement);
+            if (invalid != nullptr) invalid->push_back(i);
+            ++i;
+        }
+    }
+    return result;
+}

@@ -19,7 +19,9 @@
 #include "author/Paths.h"
 #include "author/StaleSources.h"
 #include "author/Tools.h"
+#include "aids/Aids.h"
 #include "app/AuthorsAids.h"
+#include "publish/Publish.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +30,7 @@ namespace {
 int RunCommandLine(std::vector<std::string> arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
-    return RunTool(int(argv.size()), argv.data());
+    return RunTool(int(argv.size()), argv.data(), "", Publish);  // as the Linux program runs them
 }
 
 // What a tool writes on standard error while it runs.

@@ -10,11 +10,11 @@
 #include <set>
 #include <vector>
 
-#include "author/Bundles.h"
-#include "author/FontSubset.h"
-#include "author/StoryFolder.h"
-#include "author/StoryTitle.h"
-#include "author/Runtimes.h"
+#include "publish/Bundles.h"
+#include "publish/FontSubset.h"
+#include "publish/StoryFolder.h"
+#include "publish/StoryTitle.h"
+#include "publish/Runtimes.h"
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/Files.h"

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "platform/sdl/Font.h"
-#include "platform/web/BitmapDecoder.h"
-#include "platform/web/MonoText.h"
+#include "platform/canvas/BitmapDecoder.h"
+#include "platform/canvas/MonoText.h"
 #include "system/Image.h"
 #include "system/TextCodec.h"
 

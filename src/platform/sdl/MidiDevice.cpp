@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "platform/sdl/AudioOutput.h"
-#include "system/Errors.h"
-#include "system/Files.h"
 #include "system/MciCommand.h"
+#include "system/MusicDevice.h"
 #include "platform/sdl/MidiRender.h"
 #include "platform/sdl/SdlOutputVolume.h"
 
@@ -39,12 +38,11 @@ struct Music {
     fluid_synth_t* synth = nullptr;
     bool hooked = false;
 
-    // The open file. Without a synthesizer (no audio device) there is no player, but the states
-    // are kept all the same.
-    bool open = false;
+    // The open file (empty when none). Without a synthesizer (no audio device) there is no
+    // player, but the device keeps its states all the same.
+    MusicDevice device;
     std::string midiData;
     fluid_player_t* player = nullptr;
-    bool playing = false;  // playing as far as the commands go; the piece may have ended since
 
     MidiRenderState render;
 };
@@ -73,16 +71,10 @@ void QuietenSynthLog() {
 
 // The piece has been played to its end. The player goes on "playing" silence for a few seconds
 // after the last event, so the position tells, not the player's status.
-bool AtEnd() {
+bool PlayedToTheEnd() {
     if (music.player == nullptr) return false;
     const int total = fluid_player_get_total_ticks(music.player);
     return total > 0 && fluid_player_get_current_tick(music.player) >= total;
-}
-
-bool Finished() {
-    if (!music.playing || music.player == nullptr) return false;
-    // A file the player could not read ends at once.
-    return AtEnd() || fluid_player_get_status(music.player) == FLUID_PLAYER_DONE;
 }
 
 void ReleaseNotes() {
@@ -106,7 +98,7 @@ void DeletePlayer() {
 // A fresh player for the open file, at its start.
 void LoadPlayer() {
     DeletePlayer();
-    if (music.synth == nullptr || !music.open) return;
+    if (music.synth == nullptr || music.midiData.empty()) return;
     music.player = new_fluid_player(music.synth);
     if (music.player == nullptr) return;
     if (fluid_player_add_mem(music.player, music.midiData.data(), music.midiData.size()) !=
@@ -118,76 +110,44 @@ void LoadPlayer() {
 
 // What was rendered ahead is still heard to its end, so that a piece played again goes on from
 // exactly where the sound stopped.
-void Stop() {
+void StopPlayer() {
     if (music.player != nullptr) fluid_player_stop(music.player);
     ReleaseNotes();
-    music.playing = false;
 }
 
-void Close() {
-    DeletePlayer();
-    // Silent at once, with what was rendered ahead dropped.
-    if (music.synth != nullptr) fluid_synth_all_sounds_off(music.synth, -1);
-    music.render.DropRendered();
-    music.open = false;
-    music.playing = false;
-    music.midiData.clear();
-    music.midiData.shrink_to_fit();
-}
-
-// A standard MIDI file ("MThd" header), or one wrapped in a RIFF "RMID" container as Windows
-// stores them; returns the standard file, or "" when it is neither.
-std::string StandardMidiFile(const std::string& content) {
-    if (content.size() >= 14 && content.compare(0, 4, "MThd") == 0) return content;
-    if (content.size() >= 20 && content.compare(0, 4, "RIFF") == 0 &&
-        content.compare(8, 4, "RMID") == 0) {
-        size_t at = 12;
-        while (at + 8 <= content.size()) {
-            const auto byte = [&](size_t i) { return uint32_t(uint8_t(content[at + 4 + i])); };
-            const uint32_t size = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
-            if (content.compare(at, 4, "data") == 0)
-                return StandardMidiFile(content.substr(at + 8, size));
-            // Counted in size_t: a size near 4 GB must not wrap round to a step of nothing.
-            at += 8 + size_t(size) + (size & 1);
-        }
+// FluidSynth's player under the device's commands (system/MusicDevice.h).
+class FluidPlayer : public MusicPlayer {
+public:
+    void Load(const std::string& midi) override {
+        music.midiData = midi;
+        LoadPlayer();
     }
-    return "";
-}
-
-void Open(const std::string& path) {
-    if (music.open) return;  // the alias is taken; the device answers with an error
-    std::string content;
-    try {
-        content = StandardMidiFile(ReadAssetFile(path, kMediaFileCap));
-    } catch (const RunTimeError&) {
-        return;
+    bool Play(bool fromStart) override {
+        if (fromStart) Rewind();
+        return music.player == nullptr || fluid_player_play(music.player) == FLUID_OK;
     }
-    if (content.empty()) return;
-    music.midiData = std::move(content);
-    music.open = true;
-    music.playing = false;
-    LoadPlayer();
-}
+    void Stop() override { StopPlayer(); }
+    // A fresh player is the one sure way to its first tick.
+    void Rewind() override {
+        StopPlayer();
+        LoadPlayer();
+    }
+    void Close() override {
+        DeletePlayer();
+        // Silent at once, with what was rendered ahead dropped.
+        if (music.synth != nullptr) fluid_synth_all_sounds_off(music.synth, -1);
+        music.render.DropRendered();
+        music.midiData.clear();
+        music.midiData.shrink_to_fit();
+    }
+    bool AtEnd() override { return PlayedToTheEnd(); }
+    // A file the player could not read ends at once.
+    bool Ended() override {
+        return music.player != nullptr && (PlayedToTheEnd() || fluid_player_get_status(music.player) == FLUID_PLAYER_DONE);
+    }
+};
 
-// Stops and goes back to the start: a fresh player is the one sure way to its first tick.
-void Rewind() {
-    if (!music.open) return;
-    Stop();
-    LoadPlayer();
-}
-
-void Play(bool fromStart) {
-    if (!music.open) return;
-    if (fromStart) Rewind();
-    else if (AtEnd()) return;  // the position is at the end: nothing left to play
-    if (music.player != nullptr && fluid_player_play(music.player) != FLUID_OK) return;
-    music.playing = true;
-}
-
-std::string Status() {
-    if (!music.open) return "";
-    return music.playing && !Finished() ? "playing" : "stopped";
-}
+FluidPlayer fluidPlayer;
 
 // The render hook, on the audio thread.
 void RenderMusic(void*, Uint8* stream, int length) {
@@ -224,19 +184,7 @@ std::string MidiSendCommand(const std::string& command) {
     if (asked.verb == Verb::Open) StartMidiSynth();
 
     std::lock_guard<std::mutex> guard(music.lock);
-    switch (asked.verb) {
-    case Verb::Open: Open(asked.path); break;
-    case Verb::Play: Play(false); break;
-    case Verb::PlayFromStart: Play(true); break;
-    case Verb::Stop:
-        if (music.open) Stop();
-        break;
-    case Verb::SeekToStart: Rewind(); break;
-    case Verb::StatusMode: return Status();
-    case Verb::Close: Close(); break;
-    case Verb::Ignored: break;
-    }
-    return "";
+    return music.device.Send(asked, fluidPlayer);
 }
 
 bool MidiIsSounding() {
@@ -289,7 +237,7 @@ void StartMidiSynth() {
                      tried.c_str());
 
     music.render.Reset();
-    if (music.open) LoadPlayer();  // a file opened while there was no synthesizer
+    LoadPlayer();  // a file opened while there was no synthesizer
     music.hooked = true;
     guard.unlock();
     Mix_HookMusic(RenderMusic, nullptr);
@@ -307,7 +255,7 @@ void StopMidiSynth() {
     if (hooked) Mix_HookMusic(nullptr, nullptr);
 
     std::lock_guard<std::mutex> guard(music.lock);
-    Close();
+    music.device.Close(fluidPlayer);
     if (music.synth != nullptr) delete_fluid_synth(music.synth);
     if (music.settings != nullptr) delete_fluid_settings(music.settings);
     music.synth = nullptr;

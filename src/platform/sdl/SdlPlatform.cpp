@@ -10,7 +10,6 @@
 #include "platform/sdl/MessageBoxWindow.h"
 #include "platform/sdl/MidiDevice.h"
 #include "platform/sdl/SdlOutputVolume.h"
-#include "system/Picture.h"
 #include "platform/sdl/Process.h"
 #include "platform/sdl/SdlImage.h"
 #include "platform/sdl/SdlScaling.h"
@@ -93,27 +92,21 @@ SdlPlatform::~SdlPlatform() {
     SDL_Quit();
 }
 
+const std::string& SdlPlatform::Error() const { return error; }
+
+void SdlPlatform::SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
+
+bool SdlPlatform::Fullscreen() const { return fullscreen; }
+
 int64_t SdlPlatform::Clock() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
 std::string SdlPlatform::OpenWindow(const std::string& caption, int clientWidth,
                                     int clientHeight, const Image* icon) {
-    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
     SDL_Rect desktop{};
-    if (screenMode.autoScale && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
-        // Room is left for the frame, the panels and the rest of the desktop.
-        windowScale = LargestScaleThatFits(clientWidth, clientHeight, desktop.w * 85 / 100,
-                                           desktop.h * 85 / 100, kLargestScale);
-    } else if (windowScale > 1 && SDL_GetDisplayUsableBounds(0, &desktop) == 0) {
-        // A scale asked for that the desktop cannot hold would put the window, and its boxes,
-        // off the screen: the largest that fits is taken instead, and the user told.
-        const int fits = LargestScaleThatFits(clientWidth, clientHeight, desktop.w, desktop.h, windowScale);
-        if (fits < windowScale)
-            std::fprintf(stderr, "tessaro: --scale %d does not fit the desktop (%d x %d); showing at %d\n",
-                         windowScale, desktop.w, desktop.h, fits);
-        windowScale = fits;
-    }
+    const bool known = SDL_GetDisplayUsableBounds(0, &desktop) == 0;
+    windowScale = WindowScale(screenMode, clientWidth, clientHeight, DesktopRoom{known, desktop.w, desktop.h});
     window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               clientWidth * windowScale, clientHeight * windowScale, SDL_WINDOW_HIDDEN);
     if (window == nullptr) return std::string("Cannot open the window: ") + SDL_GetError();
@@ -234,12 +227,7 @@ void SdlPlatform::Paint(const ImageRect* changed) {
     if (window == nullptr || shown == nullptr) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) return;
-    Placement at;
-    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
-    at.scale = LargestScaleThatFits(shown->Width(), shown->Height(), surface->w, surface->h,
-                                    fullscreen ? surface->w : windowScale);
-    at.x = std::max(0, (surface->w - shown->Width() * at.scale) / 2);
-    at.y = std::max(0, (surface->h - shown->Height() * at.scale) / 2);
+    const Placement at = PlaceImage(shown->Width(), shown->Height(), surface->w, surface->h, windowScale, fullscreen);
     const bool samePlace = surface == paintedOn && surface->pixels == paintedPixels && at.x == placed.x && at.y == placed.y &&
                            at.scale == placed.scale && paintedSize.w == surface->w &&
                            paintedSize.h == surface->h;
@@ -417,14 +405,6 @@ void SdlPlatform::AfterSoundCommand() {
     }
 }
 
-
-std::string SdlPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
-
-std::string SdlPlatform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
-
-std::unique_ptr<Image> SdlPlatform::LoadPicture(const std::string& windowsPath) {
-    return ::LoadPicture(windowsPath);
-}
 
 std::string SdlPlatform::ProgramFolder(const char* argv0) { return ExecutableFolder(argv0); }
 

@@ -8,6 +8,7 @@
 #include "platform/sdl/AudioOutput.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/StoryFiles.h"
 #include "platform/sdl/SdlOutputVolume.h"
 
 namespace {
@@ -77,13 +78,13 @@ bool FitChunksToTheFile(std::string& bytes) {
 Mix_Chunk* LoadChunk(const std::string& path) {
     std::string bytes;
     try {
-        bytes = ReadAssetFile(path, kMediaFileCap);
+        bytes = ReadAssetFile(path, StoryFolderOf(StoryFolder::Wave).cap);
     } catch (const RunTimeError&) {
         return nullptr;
     }
     // Effects are wave files. The mixer would take other kinds too, a MIDI file among them, and
     // render the whole of it at once, however long it plays.
-    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) return nullptr;
+    if (!IsWaveFile(bytes)) return nullptr;
     if (!FitChunksToTheFile(bytes)) return nullptr;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (source == nullptr) return nullptr;

@@ -27,8 +27,6 @@ EM_JS(void, web_cp932_table, (uint32_t* table), {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 const std::vector<uint32_t>& DoubleByteTable() {
     static const std::vector<uint32_t> table = [] {
         std::vector<uint32_t> t(128 * 256, 0);
@@ -38,28 +36,12 @@ const std::vector<uint32_t>& DoubleByteTable() {
     return table;
 }
 
+char32_t Pair(unsigned char lead, unsigned char trail) {
+    return lead >= 0x80 ? DoubleByteTable()[size_t(lead - 0x80) * 256 + trail] : 0;
+}
+
 }  // namespace
 
 std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid) {
-    const std::vector<uint32_t>& table = DoubleByteTable();
-    std::u32string result;
-    result.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        const unsigned lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            result.push_back(lead);
-            ++i;
-        } else if (lead >= 0xA1 && lead <= 0xDF) {
-            result.push_back(0xFF61 + (lead - 0xA1));  // half-width katakana
-            ++i;
-        } else if (i + 1 < bytes.size() && table[(lead - 0x80) * 256 + static_cast<unsigned char>(bytes[i + 1])] != 0) {
-            result.push_back(table[(lead - 0x80) * 256 + static_cast<unsigned char>(bytes[i + 1])]);
-            i += 2;
-        } else {
-            result.push_back(kReplacement);
-            if (invalid != nullptr) invalid->push_back(i);
-            ++i;
-        }
-    }
-    return result;
+    return DecodeCp932Pairs(bytes, invalid, Pair);
 }

@@ -5,9 +5,10 @@
 #include <limits>
 #include <vector>
 
-#include "platform/web/MonoText.h"
+#include "platform/canvas/MonoText.h"
 #include "system/Image.h"
 #include "system/MessageBoxLayout.h"
+#include "system/MessageBoxPicture.h"
 #include "system/TextCodec.h"
 
 EM_JS(void, web_show_box, (const uint8_t* rgba, int width, int height), { Module.page.showBox(rgba, width, height); });
@@ -17,43 +18,16 @@ EM_JS(int, web_take_box_event, (int* xy), { return Module.page.takeBoxEvent(xy);
 
 namespace {
 
-constexpr uint32_t kFace = 0xECECEC, kInk = 0x000000, kButtonFace = 0xFAFAFA, kButtonPressed = 0xD0D0D0;
-constexpr uint32_t kButtonEdge = 0x606060, kBoxEdge = 0x808080;
-constexpr int kFocusInset = 3;
-
-void Outline(Image& image, const BoxRect& r, uint32_t c) {
-    FillImage(image, r.x, r.y, r.w, 1, c);
-    FillImage(image, r.x, r.y + r.h - 1, r.w, 1, c);
-    FillImage(image, r.x, r.y, 1, r.h, c);
-    FillImage(image, r.x + r.w - 1, r.y, 1, r.h, c);
-}
-
-void DottedOutline(Image& image, const BoxRect& r, uint32_t c) {
-    for (int x = r.x; x < r.x + r.w; x += 2) {
-        FillImage(image, x, r.y, 1, 1, c);
-        FillImage(image, x, r.y + r.h - 1, 1, 1, c);
-    }
-    for (int y = r.y; y < r.y + r.h; y += 2) {
-        FillImage(image, r.x, y, 1, 1, c);
-        FillImage(image, r.x + r.w - 1, y, 1, 1, c);
-    }
-}
+constexpr uint32_t kInk = 0x000000;
 
 void Draw(Image& image, const MessageBoxLayout& layout, bool buttonDown) {
     const int px = layout.fontPixels;
-    const ImageRect all{0, 0, image.Width(), image.Height()};
-    FillImage(image, 0, 0, image.Width(), image.Height(), kFace);
-    Outline(image, {0, 0, image.Width(), image.Height()}, kBoxEdge);
-    for (size_t i = 0; i < layout.lines.size(); ++i)
-        PrintMono(image, layout.textLeft, layout.textTop + static_cast<int>(i) * layout.lineHeight,
-                  FromUtf8(layout.lines[i]), all, px, kInk);
-    const BoxRect& b = layout.button;
-    FillImage(image, b.x, b.y, b.w, b.h, buttonDown ? kButtonPressed : kButtonFace);
-    Outline(image, b, kButtonEdge);
-    DottedOutline(image, {b.x + kFocusInset, b.y + kFocusInset, b.w - 2 * kFocusInset, b.h - 2 * kFocusInset}, kInk);
-    const int press = buttonDown ? 1 : 0;
-    PrintMono(image, b.x + (b.w - MonoTextWidth(U"OK", px)) / 2 + press,
-              b.y + (b.h - MonoLineHeight(px)) / 2 + press, U"OK", all, px, kInk);
+    const MessageBoxFont face{
+        [px](const std::string& s) { return MonoTextWidth(FromUtf8(s), px); }, MonoLineHeight(px),
+        [px](Image& target, int x, int y, const std::string& line) {
+            PrintMono(target, x, y, FromUtf8(line), ImageRect{0, 0, target.Width(), target.Height()}, px, kInk);
+        }};
+    DrawMessageBox(image, layout, buttonDown, face);
     std::vector<uint8_t> rgba(static_cast<size_t>(image.Width()) * static_cast<size_t>(image.Height()) * 4);
     uint8_t* out = rgba.data();
     for (int y = 0; y < image.Height(); ++y)

@@ -2,8 +2,8 @@
 // bitmaps from our own decoder.
 #include <vector>
 
-#include "platform/web/BitmapDecoder.h"
-#include "platform/web/MonoText.h"
+#include "platform/canvas/BitmapDecoder.h"
+#include "platform/canvas/MonoText.h"
 #include "system/Errors.h"
 #include "system/Image.h"
 

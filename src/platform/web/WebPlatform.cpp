@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/web/MonoText.h"
+#include "platform/canvas/MonoText.h"
 #include "platform/web/WebBox.h"
 #include "platform/web/WebInput.h"
 #include "platform/web/WebMusic.h"
 #include "system/Errors.h"
 #include "system/Files.h"
-#include "system/Picture.h"
+#include "system/StoryFiles.h"
 
 // The page's side of each call is in web/tessaro-page.js, as Module.page.
 EM_JS(void, web_open_window, (int width, int height), { Module.page.openWindow(width, height); });
@@ -40,6 +40,15 @@ WebPlatform::WebPlatform() {
     // The page put the face beside the story before it started the program.
     error = OpenMonoFace("/ipag.ttf");
 }
+
+// Empty: the page only starts the program once it can run.
+const std::string& WebPlatform::Error() const { return error; }
+
+// The page scales the canvas itself, to the browser window.
+void WebPlatform::SetScreenMode(const ScreenMode&) {}
+
+// The page's fullscreen is the browser's, not kept by the program.
+bool WebPlatform::Fullscreen() const { return false; }
 
 int64_t WebPlatform::Clock() { return static_cast<int64_t>(emscripten_get_now() - start); }
 
@@ -103,21 +112,15 @@ std::string WebPlatform::MciSendString(const std::string& command) { return WebM
 
 void WebPlatform::SndPlaySound(const std::string& path) {
     try {
-        const std::string bytes = ReadAssetFile(path, kMediaFileCap);
-        web_play_effect(bytes.data(), static_cast<int>(bytes.size()));
+        // Effects are wave files, as on every machine; the browser would decode other kinds too.
+        const std::string bytes = ReadAssetFile(path, StoryFolderOf(StoryFolder::Wave).cap);
+        if (IsWaveFile(bytes)) web_play_effect(bytes.data(), static_cast<int>(bytes.size()));
     } catch (const RunTimeError&) {
         // A missing or unreadable effect is silent.
     }
 }
 
-std::string WebPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
-
-std::string WebPlatform::ReadFile(const std::string& windowsPath) {
-    return ReadAssetFile(windowsPath, kScenarioFileCap);
-}
-
-std::unique_ptr<Image> WebPlatform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
-
+// The gain of the page's sound, music and effects together.
 void WebPlatform::SetVolume(int percent) { web_set_volume(std::clamp(percent, 0, 100)); }
 
 std::string WebPlatform::ProgramFolder(const char*) { return "/story"; }

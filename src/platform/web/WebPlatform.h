@@ -13,37 +13,7 @@ class WebPlatform : public Platform {
 public:
     WebPlatform();
 
-    // Empty: the page only starts the program once it can run.
-    const std::string& Error() const override { return error; }
-    // The page scales the canvas itself, to the browser window.
-    void SetScreenMode(const ScreenMode&) override {}
-    // The page's fullscreen is the browser's, not kept by the program.
-    bool Fullscreen() const override { return false; }
-
-    int64_t Clock() override;
-    std::string OpenWindow(const std::string& caption, int clientWidth, int clientHeight,
-                           const Image* icon) override;
-    bool PumpMessages() override;
-    void SleepUntil(int64_t deadline) override;
-    bool KeyHit(Key key) override;
-    bool SkipHeld() override;
-    bool PointerMoved(int& x, int& y) override;
-    void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
-    bool MessageBox(const std::string& caption, const std::string& text,
-                    WhileOpen whileOpen = nullptr) override;
-    std::string MciSendString(const std::string& command) override;
-    void SndPlaySound(const std::string& path) override;
-    std::string FindFile(const std::string& windowsPath) override;
-    std::string ReadFile(const std::string& windowsPath) override;
-    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
-    std::string ProgramFolder(const char* argv0) override;
-    // The gain of the page's sound, music and effects together.
-    void SetVolume(int percent) override;
-    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
-    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
-    std::string ForgetKept(Kept place, const std::string& name) override;
-    std::string KeptPlace(Kept place) override;
-    void TrimMemory() override {}
+    TESSARO_PLATFORM_METHODS
 
 private:
     std::string error;

@@ -13,31 +13,17 @@ constexpr char32_t kReplacement = 0xFFFD;
 bool LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
+char32_t Pair(unsigned char lead, unsigned char trail) {
+    if (!LeadByte(lead) || !TrailByte(trail)) return 0;
+    const char bytes[2] = {char(lead), char(trail)};
+    wchar_t c = 0;
+    return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, 2, &c, 1) == 1 ? char32_t(c) : 0;
+}
+
 }  // namespace
 
 std::u32string DecodeCp932(std::string_view bytes, std::vector<size_t>* invalid) {
-    std::u32string result;
-    result.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            result.push_back(b);
-            ++i;
-        } else if (b >= 0xA1 && b <= 0xDF) {  // half-width katakana
-            result.push_back(0xFF61 + (b - 0xA1));
-            ++i;
-        } else {
-            wchar_t c = 0;
-            const bool valid = LeadByte(b) && i + 1 < bytes.size() &&
-                               TrailByte(static_cast<unsigned char>(bytes[i + 1])) &&
-                               MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data() + i, 2, &c, 1) == 1;
-            // An invalid or incomplete sequence: mark it and step past its first byte.
-            result.push_back(valid ? char32_t(c) : kReplacement);
-            if (!valid && invalid != nullptr) invalid->push_back(i);
-            i += valid ? 2 : 1;
-        }
-    }
-    return result;
+    return DecodeCp932Pairs(bytes, invalid, Pair);
 }
 
 bool EncodeCp932(std::u32string_view text, std::string& out, size_t& failedAt) {

@@ -7,6 +7,7 @@
 
 #include "system/Errors.h"
 #include "system/Picture.h"
+#include "system/StoryFiles.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -93,7 +94,7 @@ std::unique_ptr<Image> NewImage(int width, int height) { return std::make_unique
 
 std::unique_ptr<Image> DecodeBitmap(std::string_view bytes, std::string& why) {
     constexpr size_t kFileHeader = 14;
-    if (bytes.size() < kFileHeader + 12 || bytes.substr(0, 2) != "BM") {
+    if (bytes.size() < kFileHeader + 12 || !IsBitmapFile(bytes)) {
         why = "not a Windows bitmap";
         return nullptr;
     }

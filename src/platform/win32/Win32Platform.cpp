@@ -9,8 +9,8 @@
 
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/StoryFiles.h"
 #include "system/MciCommand.h"
-#include "system/Picture.h"
 #include "system/TraceFile.h"
 #include "platform/win32/GdiImage.h"
 #include "platform/win32/WideText.h"
@@ -124,6 +124,13 @@ Win32Platform::~Win32Platform() {
     timeEndPeriod(1);
 }
 
+// Windows always has a display: empty.
+const std::string& Win32Platform::Error() const { return error; }
+
+void Win32Platform::SetScreenMode(const ScreenMode& mode) { screenMode = mode; }
+
+bool Win32Platform::Fullscreen() const { return fullscreen; }
+
 int64_t Win32Platform::Clock() {
     // The 32-bit clock wraps after 49 days; differences of it do not.
     const uint32_t now = timeGetTime();
@@ -146,22 +153,10 @@ std::string Win32Platform::OpenWindow(const std::string& caption, int clientWidt
     windowClass.lpszClassName = kWindowClass;
     if (RegisterClassExW(&windowClass) == 0) return "Cannot open the window: the window class was refused";
 
-    windowScale = std::clamp(screenMode.scale, 1, kLargestScale);
     RECT desktop{};
-    if (screenMode.autoScale && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
-        // Room is left for the frame, the taskbar and the rest of the desktop.
-        windowScale = LargestScaleThatFits(clientWidth, clientHeight, (desktop.right - desktop.left) * 85 / 100,
-                                           (desktop.bottom - desktop.top) * 85 / 100, kLargestScale);
-    } else if (windowScale > 1 && SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0)) {
-        // A scale asked for that the desktop cannot hold would put the window, and its boxes,
-        // off the screen: the largest that fits is taken instead, and the user told.
-        const int roomWidth = desktop.right - desktop.left, roomHeight = desktop.bottom - desktop.top;
-        const int fits = LargestScaleThatFits(clientWidth, clientHeight, roomWidth, roomHeight, windowScale);
-        if (fits < windowScale)
-            std::fprintf(stderr, "tessaro: --scale %d does not fit the desktop (%d x %d); showing at %d\n",
-                         windowScale, roomWidth, roomHeight, fits);
-        windowScale = fits;
-    }
+    const bool known = SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0) != FALSE;
+    windowScale = WindowScale(screenMode, clientWidth, clientHeight,
+                              DesktopRoom{known, int(desktop.right - desktop.left), int(desktop.bottom - desktop.top)});
     // A fixed single frame: a caption with the close and minimise buttons, no sizing border.
     const DWORD style = kWindowedStyle;
     RECT frame{0, 0, clientWidth * windowScale, clientHeight * windowScale};
@@ -321,10 +316,10 @@ void Win32Platform::Paint(HDC target, const ImageRect* changed) {
     RECT client{};
     GetClientRect(window, &client);
     const int w = shown->Width(), h = shown->Height();
-    // Windowed, the window was made for its scale; fullscreen takes the largest that fits.
-    placedScale = LargestScaleThatFits(w, h, client.right, client.bottom, fullscreen ? client.right : windowScale);
-    placedX = std::max(0, (int(client.right) - w * placedScale) / 2);
-    placedY = std::max(0, (int(client.bottom) - h * placedScale) / 2);
+    const Placement at = PlaceImage(w, h, int(client.right), int(client.bottom), windowScale, fullscreen);
+    placedScale = at.scale;
+    placedX = at.x;
+    placedY = at.y;
     HDC source = DeviceContextOf(*shown);
     if (placedScale == 1 && changed == nullptr && placedX == 0 && placedY == 0) {
         BitBlt(target, 0, 0, w, h, source, 0, 0, SRCCOPY);
@@ -384,11 +379,11 @@ void Win32Platform::SndPlaySound(const std::string& path) {
     // default sound), and the trace says so.
     std::string sound;
     try {
-        sound = ReadAssetFile(path, kMediaFileCap);
+        sound = ReadAssetFile(path, StoryFolderOf(StoryFolder::Wave).cap);
     } catch (const RunTimeError&) {
         sound.clear();
     }
-    const bool wave = sound.size() >= 12 && sound.compare(0, 4, "RIFF") == 0 && sound.compare(8, 4, "WAVE") == 0;
+    const bool wave = IsWaveFile(sound);
     // A new sound cuts off the one still playing, whose memory goes only once it has stopped.
     PlaySoundW(nullptr, nullptr, 0);
     playingSound = wave ? std::move(sound) : std::string();
@@ -398,12 +393,6 @@ void Win32Platform::SndPlaySound(const std::string& path) {
 }
 
 // Windows matches names without regard to letter case and takes "\" as the separator already.
-std::string Win32Platform::FindFile(const std::string& windowsPath) { return windowsPath; }
-
-std::string Win32Platform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
-
-std::unique_ptr<Image> Win32Platform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
-
 std::string Win32Platform::ProgramFolder(const char*) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -427,8 +416,6 @@ void Win32Platform::SetVolume(int percent) {
     const DWORD level = DWORD(std::clamp(percent, 0, 100)) * 0xFFFF / 100;
     waveOutSetVolume(nullptr, level | level << 16);
 }
-
-void Win32Platform::TrimMemory() {}
 
 void Win32Platform::MediaTrace(const std::string& line) {
     if (trace == nullptr) return;

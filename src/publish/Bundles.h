@@ -4,7 +4,7 @@
 // the story's folders beside it, in a folder of the story's name).
 #include <string>
 
-#include "author/StoryFolder.h"
+#include "publish/StoryFolder.h"
 
 struct BundleSources {
     std::string name;           // the Windows bundle's folder: the story folder's name, as Windows can hold it

@@ -1,4 +1,4 @@
-#include "author/FontSubset.h"
+#include "publish/FontSubset.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/web/MonoText.h"
+#include "platform/canvas/MonoText.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -3,7 +3,7 @@
 
 #include "platform/win32/WideText.h"
 #include "author/Tools.h"
-#include "app/AuthorsAids.h"
+#include "aids/Aids.h"
 #include "app/Main.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -1,4 +1,4 @@
-#include "author/Runtimes.h"
+#include "publish/Runtimes.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/AuthorsAids.h"
+#include "aids/Aids.h"
 
 #include <cstdio>
 #include <set>
@@ -7,6 +7,7 @@
 #include "script/Scenario.h"
 #include "script/StartPoint.h"
 #include "system/Errors.h"
+#include "app/AuthorsAids.h"
 #include "author/Paths.h"
 #include "author/StaleSources.h"
 #include "window/Crt.h"

@@ -2,7 +2,7 @@
 // The title a published story goes out under, when its author gives none: the story's own.
 #include <string>
 
-#include "author/StoryFolder.h"
+#include "publish/StoryFolder.h"
 
 // The name of the file in the story folder whose first line is the story's title.
 constexpr const char* kTitleFileName = "Title.txt";

@@ -1,4 +1,4 @@
-#include "author/StoryFolder.h"
+#include "publish/StoryFolder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "script/ResumePrompt.h"
 #include "script/TextSpeed.h"
 #include "system/Picture.h"
+#include "system/StoryFiles.h"
 #include "system/TextCodec.h"
 
 const char32_t* const kProgramCharacters = U"▲▼⇒…　あ♪×ゲームオーバー！";
@@ -24,61 +25,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct FolderKind {
-    const char* folder;
-    const char* prefix;     // the file names the player asks for: prefix, two characters, suffix
-    const char* suffix;
-    const char* what;
-    size_t cap;
-};
-
-const FolderKind kKinds[] = {
-    {"Data", "data", ".dat", "a scenario file (DataNN.Dat)", kScenarioFileCap},
-    {"Picture", "pic", ".bmp", "a Windows bitmap (PicNN.bmp)", kMediaFileCap},
-    {"Bgm", "bgm", ".mid", "a MIDI file (BgmNN.mid)", kMediaFileCap},
-    {"Wave", "wave", ".wav", "a wave file (WaveNN.wav)", kMediaFileCap},
-};
+using FolderKind = StoryFolderKind;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
     return text;
 }
 
-uint32_t Little32(const std::string& bytes, size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-}
-
 // Why the bytes are not what the folder holds; empty when they are.
 std::string WrongContent(const FolderKind& kind, const std::string& bytes) {
-    const std::string folder = kind.folder;
-    if (folder == "Picture") {
-        if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0) return "it is not a Windows bitmap";
-        const uint32_t header = Little32(bytes, 14);
-        int64_t width = 0, height = 0;
-        if (header == 12) {
-            width = uint8_t(bytes[18]) | uint8_t(bytes[19]) << 8;
-            height = uint8_t(bytes[20]) | uint8_t(bytes[21]) << 8;
-        } else {
-            width = int32_t(Little32(bytes, 18));
-            height = int32_t(Little32(bytes, 22));
-        }
-        height = height < 0 ? -height : height;
+    if (kind.folder == StoryFolder::Picture) {
+        if (bytes.size() < 26 || !IsBitmapFile(bytes)) return "it is not a Windows bitmap";
+        const BitmapHeader header = ReadBitmapHeader(bytes);
+        const int64_t width = header.width, height = header.height;
         if (width <= 0 || height <= 0 || width > kPictureSideCap || height > kPictureSideCap)
             return "its size (" + std::to_string(width) + " x " + std::to_string(height) +
                    ") is not one the player shows (1 to " + std::to_string(kPictureSideCap) + " pixels a side)";
         return "";
     }
-    if (folder == "Bgm") {
-        const bool midi = bytes.size() >= 14 && bytes.compare(0, 4, "MThd") == 0;
-        const bool rmid = bytes.size() >= 20 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "RMID") == 0;
-        return midi || rmid ? "" : "it is not a MIDI file";
-    }
-    if (folder == "Wave")
-        return bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0
-                   ? ""
-                   : "it is not a wave file";
-    return "";  // a scenario file is any bytes; the checker has read them
+    if (kind.ofKind(bytes)) return "";  // a scenario file is any bytes; the checker has read them
+    return kind.folder == StoryFolder::Bgm ? "it is not a MIDI file" : "it is not a wave file";
 }
 
 // The two characters of the name may be any ("L海辺" asks for "Pic海辺.bmp"): counted as
@@ -191,7 +157,7 @@ void CollectFolder(const fs::path& folder, const std::string& shown, const Folde
             continue;
         }
         if (!NamedAsThePlayerAsks(kind, Lower(name))) {
-            story.errors.push_back(relative + ": not " + kind.what + ", the only kind of file " + kind.folder +
+            story.errors.push_back(relative + ": not " + kind.what + ", the only kind of file " + kind.name +
                                    " holds");
             continue;
         }
@@ -226,11 +192,11 @@ void CollectFolder(const fs::path& folder, const std::string& shown, const Folde
         head.resize(size_t(in.gcount()));
         const std::string wrong = WrongContent(kind, head);
         if (!wrong.empty()) {
-            story.errors.push_back(relative + ": " + wrong + ", but the " + kind.folder + " folder holds only " +
+            story.errors.push_back(relative + ": " + wrong + ", but the " + kind.name + " folder holds only " +
                                    kind.what);
             continue;
         }
-        story.hasMusic = story.hasMusic || std::string(kind.folder) == "Bgm";
+        story.hasMusic = story.hasMusic || kind.folder == StoryFolder::Bgm;
         story.totalSize += file.size;
         story.files.push_back(std::move(file));
     }
@@ -268,10 +234,10 @@ CollectedStory CollectStory(const std::string& folder) {
     std::vector<fs::path> folders;
     for (const auto& entry : fs::directory_iterator(root, error)) folders.push_back(entry.path());
     std::sort(folders.begin(), folders.end());
-    for (const FolderKind& kind : kKinds) {
+    for (const FolderKind& kind : kStoryFolders) {
         for (const fs::path& path : folders) {
             const std::string name = path.filename().string();
-            if (Lower(name) != Lower(kind.folder) || !fs::is_directory(path, error)) continue;
+            if (Lower(name) != Lower(kind.name) || !fs::is_directory(path, error)) continue;
             fs::path real;
             if (const std::string outside = OutsideTheStory(path, name, root, real); !outside.empty())
                 story.errors.push_back(outside);

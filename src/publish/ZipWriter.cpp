@@ -1,4 +1,4 @@
-#include "author/ZipWriter.h"
+#include "publish/ZipWriter.h"
 
 #include <algorithm>
 #include <functional>

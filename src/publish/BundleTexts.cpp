@@ -1,6 +1,6 @@
-#include "author/BundleTexts.h"
+#include "publish/BundleTexts.h"
 
-#include "author/FontSubset.h"
+#include "publish/FontSubset.h"
 
 std::string WindowsReadMe(const std::string& title) {
     return title + "\n"

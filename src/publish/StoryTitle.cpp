@@ -1,4 +1,4 @@
-#include "author/StoryTitle.h"
+#include "publish/StoryTitle.h"
 
 #include <filesystem>
 

@@ -1,14 +1,15 @@
-#include "author/Bundles.h"
+#include "publish/Bundles.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 
-#include "author/BundleTexts.h"
-#include "author/FontSubset.h"
-#include "author/Runtimes.h"
-#include "author/ZipWriter.h"
+#include "author/JsonText.h"
+#include "publish/BundleTexts.h"
+#include "publish/FontSubset.h"
+#include "publish/Runtimes.h"
+#include "publish/ZipWriter.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 
@@ -34,19 +35,6 @@ size_t AddRuntimeFile(ZipWriter& zip, const std::string& name, const fs::path& p
     if (size > kRuntimeFileCap) throw std::runtime_error(FileTooLarge(path.string(), kRuntimeFileCap).what());
     zip.AddFile(name, path.string(), size, executable);
     return size_t(size);
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\', out += c;
-        else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else out += c;
-    }
-    return out + "\"";
 }
 
 std::string HtmlText(const std::string& text) {

@@ -1,4 +1,4 @@
-#include "author/Publish.h"
+#include "publish/Publish.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,12 +7,12 @@
 #include <set>
 #include <stdexcept>
 
-#include "author/Bundles.h"
+#include "publish/Bundles.h"
 #include "author/Check.h"
-#include "author/Runtimes.h"
+#include "publish/Runtimes.h"
 #include "author/StaleSources.h"
-#include "author/StoryFolder.h"
-#include "author/StoryTitle.h"
+#include "publish/StoryFolder.h"
+#include "publish/StoryTitle.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"

@@ -1,6 +1,8 @@
-#include "platform/web/BitmapDecoder.h"
+#include "platform/canvas/BitmapDecoder.h"
 
 #include <algorithm>
+
+#include "system/StoryFiles.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ uint32_t Channel(uint32_t pixel, uint32_t mask) {
 }  // namespace
 
 bool DecodeBitmapBytes(std::string_view b, DecodedBitmap& out, std::string& why) {
-    if (b.size() < 2 || b[0] != 'B' || b[1] != 'M') {
+    if (!IsBitmapFile(b)) {
         why = "File is not a Windows BMP file";
         return false;
     }

@@ -1,3 +1,5 @@
+// The story's files on a POSIX system (Linux, and the browser's in-memory file system): the
+// bodies of system/Files.h.
 #include "system/Files.h"
 
 #include <dirent.h>
