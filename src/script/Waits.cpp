@@ -7,6 +7,8 @@
 #include "script/Steering.h"
 #include "script/Scenario.h"
 #include "system/Errors.h"
+#include "system/Platform.h"
+#include "system/TextCodec.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -82,6 +84,10 @@ void DropLastCharacter(std::u32string& text) {
 }  // namespace
 
 void WaitForPage(RunState& state, const CommandArgument&) {
+    // What a screen reader reads: the page's rows as typed.
+    std::u32string page;
+    for (int row = 0; row <= state.TextRow && row < 5; ++row) page += state.TextLine[row] + U"\n";
+    System().Announce(ToUtf8(page));
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -129,6 +135,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     AnswerUnderPointer();
 
     NoteQuestionShown(true);
+    System().Announce(ToUtf8(state.ChoiceText[0] + U"\n" + state.ChoiceText[1] + U"\n" + state.ChoiceText[2]));
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);

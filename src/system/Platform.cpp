@@ -16,3 +16,5 @@ Platform& System() {
 void SetSystem(Platform* platform) { current = platform; }
 
 void Platform::Trace(const char* event) { NoteInTrace(event); }
+
+void Platform::Announce(const std::string&) {}

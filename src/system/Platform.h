@@ -114,6 +114,11 @@ public:
     // machine; each also notes "window" when its window is on screen and "frame" when it has
     // handed a frame to the window system.
     virtual void Trace(const char* event);
+
+    // The text the reader has in front of them now, in UTF-8 (a page's rows once typed, a question
+    // and its answers), for a screen reader where the machine has a way to one. The others leave
+    // it, as this one does.
+    virtual void Announce(const std::string& text);
 };
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.

@@ -12,6 +12,7 @@
 #include "platform/web/WebMusic.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "system/MciCommand.h"
 #include "system/Picture.h"
 
 // The page's side of each call is in web/tessaro-page.js, as Module.page.
@@ -21,6 +22,10 @@ EM_JS(void, web_show, (const uint8_t* rgba, int width, int height, int x, int y,
 EM_JS(void, web_story_ended, (int status), { Module.page.storyEnded(status); });
 EM_JS(void, web_play_effect, (const char* bytes, int length), { Module.page.playEffect(bytes, length); });
 EM_JS(void, web_set_volume, (int percent), { Module.page.setVolume(percent); });
+// 1 while the page still fetches the story's file (it fetches what the first page needs before the
+// program starts, and the rest in the background).
+EM_JS(int, web_file_coming, (const char* path), { return Module.page.fileComing(UTF8ToString(path)); });
+EM_JS(void, web_announce, (const char* text), { Module.page.announce(UTF8ToString(text)); });
 // Sleeps in the browser's event loop until the time is up or the page has news (a key, a click,
 // a resize); the program's stack waits in Asyncify's keeping meanwhile.
 EM_JS(void, web_sleep, (double ms), {
@@ -28,6 +33,11 @@ EM_JS(void, web_sleep, (double ms), {
 });
 
 namespace {
+
+// How long the story waits for a file still on its way: a picture, before the error that names it;
+// music or an effect, before it is left silent.
+constexpr int64_t kPictureWaitMs = 30000;
+constexpr int64_t kMediaWaitMs = 5000;
 
 // The client image in the canvas's byte order (red, green, blue, opaque), kept between frames so
 // a change copies only its rectangle.
@@ -93,15 +103,29 @@ void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
 }
 
 bool WebPlatform::MessageBox(const std::string&, const std::string& text, WhileOpen whileOpen) {
+    web_announce(text.c_str());
     RunWebMessageBox(text, whileOpen, [this](int64_t deadline) { SleepUntil(deadline); },
                      [this] { return Clock(); });
     WebForgetInput();
     return true;
 }
 
-std::string WebPlatform::MciSendString(const std::string& command) { return WebMusicCommand(command); }
+std::string WebPlatform::MciSendString(const std::string& command) {
+    const MciCommand asked = ParseMciCommand(command);
+    if (asked.verb == MciCommand::Verb::Open) AwaitStoryFile(asked.path, kMediaWaitMs);
+    return WebMusicCommand(command);
+}
+
+void WebPlatform::AwaitStoryFile(const std::string& windowsPath, int64_t boundMs) {
+    const int64_t deadline = Clock() + boundMs;
+    // Each file that arrives wakes the sleep; keys pressed meanwhile stay noted for the story.
+    while (web_file_coming(windowsPath.c_str()) != 0 && Clock() < deadline) SleepUntil(deadline);
+}
+
+void WebPlatform::Announce(const std::string& text) { web_announce(text.c_str()); }
 
 void WebPlatform::SndPlaySound(const std::string& path) {
+    AwaitStoryFile(path, kMediaWaitMs);
     try {
         const std::string bytes = ReadAssetFile(path, kMediaFileCap);
         web_play_effect(bytes.data(), static_cast<int>(bytes.size()));
@@ -116,7 +140,10 @@ std::string WebPlatform::ReadFile(const std::string& windowsPath) {
     return ReadAssetFile(windowsPath, kScenarioFileCap);
 }
 
-std::unique_ptr<Image> WebPlatform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
+std::unique_ptr<Image> WebPlatform::LoadPicture(const std::string& windowsPath) {
+    AwaitStoryFile(windowsPath, kPictureWaitMs);
+    return ::LoadPicture(windowsPath);
+}
 
 void WebPlatform::SetVolume(int percent) { web_set_volume(std::clamp(percent, 0, 100)); }
 

@@ -38,8 +38,13 @@ public:
     // The gain of the page's sound, music and effects together.
     void SetVolume(int percent) override;
     void TrimMemory() override {}
+    // Into the page's live region, which screen readers read as it changes.
+    void Announce(const std::string& text) override;
 
 private:
+    // Sleeps while the page still fetches the story's file, at most boundMs.
+    void AwaitStoryFile(const std::string& windowsPath, int64_t boundMs);
+
     std::string error;
     double start = 0;
 };

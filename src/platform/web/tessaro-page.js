@@ -16,6 +16,29 @@
   const boxContext = boxCanvas.getContext("2d");
   const $ = (id) => document.getElementById(id);
 
+  // --- the page's own words, in the reader's language: Japanese, or English for everyone else ---
+  const japanese = /^ja\b/i.test((navigator.languages && navigator.languages[0]) || navigator.language || "");
+  const WORDS = {
+    loading: ["読み込んでいます…", "Loading…"],
+    start: ["タップするか、キーを押すと始まります", "Tap, click or press a key to start"],
+    ended: ["物語はおしまいです。", "The story has ended."],
+    again: ["もう一度読む", "Play again"],
+    soundHeld: ["♪ タップで音が出ます", "♪ Tap for sound"],
+    failed: ["物語を読み込めませんでした: ", "The story could not be loaded: "],
+    screen: ["物語の画面", "The story's screen"],
+    menu: ["メニュー", "Menu"],
+    fullscreen: ["全画面", "Fullscreen"],
+    mute: ["消音", "Mute"],
+    backlog: ["読み返す", "Backlog"],
+    skip: ["スキップ", "Skip"],
+    help: ["タップ: ページを送る・答えを選ぶ（もう一度タップで決定）／下へなぞる: 読み返す",
+           "Tap: next page, or mark an answer (tap it again to choose) / drag down: backlog"],
+  };
+  const words = (name) => WORDS[name][japanese ? 0 : 1];
+  document.documentElement.lang = japanese ? "ja" : "en";
+  for (const element of document.querySelectorAll("[data-words]")) element.textContent = words(element.dataset.words);
+  for (const element of document.querySelectorAll("[data-label]")) element.setAttribute("aria-label", words(element.dataset.label));
+
   const page = {
     started: false,
     running: false,
@@ -245,20 +268,25 @@
     if (event.deltaY > 0) notePress(KEY_DOWN);
     page.wake();
   }, { passive: false });
-  // A tap is a click where it lands: Space, and on an answer, that answer.
+  // A tap counts when the finger lifts (the browser counts only that as a gesture that may start
+  // sound); two fingers are the reader's pinch-zoom, not a tap.
+  let touchedAt = null;
   document.addEventListener("touchstart", (event) => {
-    if (event.target.closest && event.target.closest("button")) return;  // "Play again" takes its tap
-    event.preventDefault();
+    if (event.target.closest && event.target.closest("button")) return;  // buttons take their own taps
     const touch = event.changedTouches[0];
-    if (!page.started) { start(event); return; }
-    if (page.boxOpen) { boxPointer(2, touch.clientX, touch.clientY); return; }
-    press(touch.clientX, touch.clientY);
-  }, { passive: false });
+    touchedAt = event.touches.length === 1 ? [touch.clientX, touch.clientY] : null;
+    if (page.started && page.boxOpen && touchedAt) boxPointer(2, touch.clientX, touch.clientY);
+  }, { passive: true });
   document.addEventListener("touchend", (event) => {
     if (event.target.closest && event.target.closest("button")) return;
-    event.preventDefault();
+    if (event.cancelable) event.preventDefault();  // no mouse events made up after it
     const touch = event.changedTouches[0];
-    if (page.boxOpen) boxPointer(3, touch.clientX, touch.clientY);
+    const tapped = touchedAt !== null && event.touches.length === 0;
+    touchedAt = null;
+    if (!tapped) return;
+    if (!page.started) { start(event); return; }
+    if (page.boxOpen) { boxPointer(3, touch.clientX, touch.clientY); return; }
+    press(touch.clientX, touch.clientY);
   }, { passive: false });
   document.addEventListener("mousedown", (event) => {
     if (!page.started && event.target !== screen) start(event);
@@ -305,6 +333,9 @@
   };
 
   // --- sound: one context, the synthesizer and the effects into one meter the tests read ---
+  // The browser lets a page sound only after an input it counts as the reader's gesture (a click,
+  // a tap's end, most keys but not Escape). The story may start on one it does not count; then the
+  // context waits, a mark says so, and every later gesture tries again until it runs.
   function startAudio() {
     const AudioContextClass = window.AudioContext || window.webkitAudioContext;
     if (!AudioContextClass) return;
@@ -315,32 +346,150 @@
     out.gain.value = page.volume;
     out.connect(ctx.destination);
     out.connect(meter);
-    page.audio = { ctx, out, meter, synth: null, queue: Promise.resolve(), midi: null, atEnd: false,
-                   playing: false, poll: 0, effect: null, effectNumber: 0, restTimer: 0 };
+    page.audio = { ctx, out, meter, synth: null, queue: Promise.resolve(), midi: null, tempo: null, atEnd: false,
+                   playing: false, poll: 0, effect: null, effectNumber: 0, restTimer: 0, heldTimer: 0,
+                   playAskedAt: 0, inStep: true, hiddenAt: 0 };
+    ctx.addEventListener("statechange", () => { showSoundHeld(); bringMusicInStep(); });
     ctx.resume().catch(() => {});
     page.audio.queue = startSynth(page.audio).catch((error) => {
       console.warn("tessaro: music is silent:", error);
       page.audio.synth = null;
-    }).then(() => rest());
+    }).then(() => { bringMusicInStep(); rest(); });
   }
+  const soundWanted = (audio) => audio.playing || !!audio.effect;
   // The audio device runs only while something sounds: a running context costs the page's main
   // thread a few per cent even in silence. It rests a moment after the last sound, so that what
-  // still rings out (released notes, an effect's end) is heard to its end.
+  // still rings out (released notes, an effect's end) is heard to its end. Nothing sounds while
+  // the page is hidden.
   function wakeAudio() {
     const audio = page.audio;
     clearTimeout(audio.restTimer);
-    if (audio.ctx.state === "suspended") audio.ctx.resume().catch(() => {});
+    if (document.hidden) return;
+    if (audio.ctx.state !== "running") audio.ctx.resume().catch(() => {});
+    // If the browser still holds it back a moment later, the reader is told.
+    clearTimeout(audio.heldTimer);
+    audio.heldTimer = setTimeout(showSoundHeld, 400);
   }
   function rest() {
     const audio = page.audio;
     clearTimeout(audio.restTimer);
     audio.restTimer = setTimeout(() => {
-      if (!audio.playing && !audio.effect) audio.ctx.suspend().catch(() => {});
+      if (!soundWanted(audio)) audio.ctx.suspend().catch(() => {});
     }, 1500);
   }
+  // The mark, shown while something should sound and the browser holds the context back.
+  function showSoundHeld() {
+    const audio = page.audio;
+    const held = !!audio && page.running && soundWanted(audio) && !document.hidden && audio.ctx.state !== "running";
+    $("sound-held").hidden = !held;
+  }
+  page.soundHeld = () => !$("sound-held").hidden;
+  function tryToSound() {
+    const audio = page.audio;
+    if (!audio || document.hidden || audio.ctx.state === "running" || !soundWanted(audio)) return;
+    audio.ctx.resume().then(showSoundHeld, () => {});
+  }
+  // Every input the browser may count as a gesture tries again, before the page handles it.
+  for (const type of ["keydown", "mousedown", "pointerup", "touchend", "click"])
+    window.addEventListener(type, tryToSound, { capture: true });
+  $("sound-held").addEventListener("click", (event) => { event.preventDefault(); tryToSound(); });
+  // A background tab is silent; the music goes on from where it was when the page shows again.
+  document.addEventListener("visibilitychange", () => {
+    const audio = page.audio;
+    if (!audio) return;
+    if (document.hidden) {
+      audio.hiddenAt = performance.now();
+      audio.ctx.suspend().catch(() => {});
+    } else {
+      // Time away does not count as time the music should have played.
+      if (audio.hiddenAt && !audio.inStep) audio.playAskedAt += performance.now() - audio.hiddenAt;
+      audio.hiddenAt = 0;
+      if (soundWanted(audio)) wakeAudio();
+    }
+    showSoundHeld();
+  });
+
+  // Music that should have been playing while the context waited (for the reader's gesture, or
+  // for the soundfont) starts from where it has got to, not from its beginning.
+  function bringMusicInStep() {
+    const audio = page.audio;
+    if (!audio || !audio.playing || audio.inStep || !audio.synth || audio.ctx.state !== "running") return;
+    audio.inStep = true;
+    const late = performance.now() - audio.playAskedAt;
+    if (late < 200 || !audio.tempo) return;
+    music(async (synth) => {
+      const [tick, total] = await Promise.all([synth.retrievePlayerCurrentTick(), synth.retrievePlayerTotalTicks()]);
+      const length = audio.tempo.msAt(total);
+      if (!(length > 0)) return;
+      synth.seekPlayer(audio.tempo.tickAt((audio.tempo.msAt(tick) + late) % length));
+    });
+  }
+  // A standard MIDI file's tempo map: milliseconds at a tick, and the tick at a millisecond.
+  function tempoMap(bytes) {
+    const data = new Uint8Array(bytes);
+    const word = (at) => (data[at] << 8) | data[at + 1];
+    const long = (at) => ((data[at] << 24) >>> 0) + (data[at + 1] << 16) + (data[at + 2] << 8) + data[at + 3];
+    const division = word(12);
+    if (division & 0x8000) {  // SMPTE: a fixed number of ticks a second
+      const perMs = (256 - (division >> 8)) * (division & 0xff) / 1000;
+      return { msAt: (tick) => tick / perMs, tickAt: (ms) => Math.floor(ms * perMs) };
+    }
+    const changes = [];
+    let at = 8 + long(4);
+    while (at + 8 <= data.length) {
+      const end = Math.min(data.length, at + 8 + long(at + 4));
+      if (String.fromCharCode(data[at], data[at + 1], data[at + 2], data[at + 3]) === "MTrk") {
+        let p = at + 8, tick = 0, status = 0;
+        const vlq = () => { let v = 0, b; do { b = data[p++]; v = v * 128 + (b & 0x7f); } while (b & 0x80 && p < end); return v; };
+        while (p < end) {
+          tick += vlq();
+          let s = data[p];
+          if (s & 0x80) p++; else s = status;
+          if (s === 0xff) {
+            const type = data[p++], length = vlq();
+            if (type === 0x51 && length === 3) changes.push([tick, (data[p] << 16) | (data[p + 1] << 8) | data[p + 2]]);
+            p += length;
+          } else if (s === 0xf0 || s === 0xf7) { p += vlq(); }
+          else { status = s; p += (s & 0xf0) === 0xc0 || (s & 0xf0) === 0xd0 ? 1 : 2; }
+        }
+      }
+      at = end;
+    }
+    changes.sort((x, y) => x[0] - y[0]);
+    // Segments: [first tick, ms at it, microseconds a beat].
+    const segments = [[0, 0, 500000]];
+    for (const [tick, tempo] of changes) {
+      const last = segments[segments.length - 1];
+      segments.push([tick, last[1] + (tick - last[0]) * last[2] / division / 1000, tempo]);
+    }
+    const msAt = (tick) => {
+      let s = segments[0];
+      for (const x of segments) if (x[0] <= tick) s = x;
+      return s[1] + (tick - s[0]) * s[2] / division / 1000;
+    };
+    const tickAt = (ms) => {
+      let s = segments[0];
+      for (const x of segments) if (x[1] <= ms) s = x;
+      return Math.floor(s[0] + (ms - s[1]) * 1000 * division / s[2]);
+    };
+    return { msAt, tickAt };
+  }
+  page.tempoMap = tempoMap;  // for the tests
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement("script");
+      script.src = src;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error(src + " did not load"));
+      document.body.appendChild(script);
+    });
+  }
+  // The synthesizer comes after the story's first text: its code and the soundfont are fetched
+  // in the background, and music asked for meanwhile starts, in step, when they are in.
   async function startSynth(audio) {
     if (!files.soundFont) throw new Error("the story has no music, so no soundfont came with it");
-    if (!window.JSSynth || !audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
+    if (!audio.ctx.audioWorklet) throw new Error("no AudioWorklet here");
+    if (!window.JSSynth) await loadScript("js-synthesizer.min.js");
     await audio.ctx.audioWorklet.addModule("libfluidsynth.js");
     await audio.ctx.audioWorklet.addModule("js-synthesizer.worklet.min.js");
     const synth = new JSSynth.AudioWorkletNodeSynthesizer();
@@ -348,7 +497,7 @@
     synth.init(audio.ctx.sampleRate, { initialGain: 2.5 });
     const node = synth.createAudioNode(audio.ctx);
     node.connect(audio.out);
-    await synth.loadSFont(files.soundFont);
+    await synth.loadSFont(await files.soundFont);
     audio.synth = synth;
   }
   // Music commands run in order on the synthesizer (each waits for the one before); the answers
@@ -378,7 +527,10 @@
   page.musicLoad = function (bytes, length) {
     const audio = page.audio;
     if (!audio) return;
-    if (length > 0) audio.midi = Module.HEAPU8.slice(bytes, bytes + length).buffer;
+    if (length > 0) {
+      audio.midi = Module.HEAPU8.slice(bytes, bytes + length).buffer;
+      try { audio.tempo = tempoMap(audio.midi); } catch (e) { audio.tempo = null; }
+    }
     audio.atEnd = false;
     audio.playing = false;
     watchEnd(false);
@@ -393,8 +545,11 @@
     const audio = page.audio;
     if (!audio || !audio.midi) return;
     if (fromStart) page.musicLoad(0, 0);
-    wakeAudio();
     audio.playing = true;
+    // Heard from now on, or, if the sound is held back now, brought in step when it comes.
+    audio.playAskedAt = performance.now();
+    audio.inStep = audio.ctx.state === "running" && !!audio.synth;
+    wakeAudio();
     music((synth) => synth.playPlayer());
     watchEnd(true);
   };
@@ -456,6 +611,12 @@
     return peak;
   };
 
+  // --- what a screen reader reads: each page's text and each question, as the story shows them
+  // (the canvas itself is one labelled picture) ---
+  page.announce = function (text) {
+    $("story-text").textContent = text;
+  };
+
   // --- the end ---
   page.storyEnded = function (status) {
     page.running = false;
@@ -466,13 +627,16 @@
   };
   $("again").addEventListener("click", () => location.reload());
 
-  // --- loading, then the first gesture ---
-  const files = { soundFont: null };
-  let programReady = false, filesReady = false;
+  // --- loading: what the first page needs first (the scenario files, the font, the first
+  // picture), then the first gesture; the rest comes in the background in the order the story
+  // names it, and the program waits for a file still on its way (WebPlatform) ---
+  const files = { soundFont: null };   // the soundfont's bytes to come (a promise), if the story has one
+  const coming = new Map();            // lower-case story path → the path, while it is on its way
+  let programReady = false, filesReady = false, arrived = [];
 
   function start(event) {
     if (page.started || !programReady || !filesReady) return;
-    if (event) event.preventDefault();
+    if (event && event.cancelable) event.preventDefault();
     page.started = true;
     veil.hidden = true;
     $("prompt").hidden = true;
@@ -491,36 +655,103 @@
     if (/[?&]autostart\b/.test(location.search)) start(null);
   }
 
-  async function fetchAll() {
-    const manifest = await (await fetch("manifest.json")).json();
-    // A story without music may come without the soundfont.
-    const soundFont = manifest.soundFont || null;
-    const total = manifest.files.reduce((sum, f) => sum + f.size, 0) + manifest.font.size + (soundFont ? soundFont.size : 0);
-    let done = 0;
-    const fill = $("bar-fill");
-    async function get(url) {
-      const response = await fetch(url);
-      if (!response.ok) throw new Error(url + ": " + response.status);
-      const reader = response.body.getReader();
-      const parts = [];
-      for (;;) {
-        const { done: end, value } = await reader.read();
-        if (end) break;
-        parts.push(value);
-        done += value.length;
-        fill.style.width = Math.min(100, 100 * done / Math.max(1, total)) + "%";
-      }
-      const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
-      let at = 0;
-      for (const p of parts) { all.set(p, at); at += p.length; }
-      return all;
+  const storyUrl = (p) => "story/" + p.split("/").map(encodeURIComponent).join("/");
+  async function get(url, counted) {
+    const response = await fetch(url);
+    if (!response.ok) throw new Error(url + ": " + response.status);
+    const reader = response.body.getReader();
+    const parts = [];
+    for (;;) {
+      const { done: end, value } = await reader.read();
+      if (end) break;
+      parts.push(value);
+      if (counted) counted(value.length);
     }
-    const got = await Promise.all([
-      ...manifest.files.map((f) => get("story/" + f.path.split("/").map(encodeURIComponent).join("/")).then((bytes) => [f.path, bytes])),
-      get(manifest.font.path).then((bytes) => ["\0font", bytes]),
-      ...(soundFont ? [get(soundFont.path).then((bytes) => ["\0soundfont", bytes])] : []),
+    const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+    let at = 0;
+    for (const p of parts) { all.set(p, at); at += p.length; }
+    return all;
+  }
+  // The pictures, music and effects in the order the scenario files name them (L, B and W with
+  // their two digits, read past the two-byte characters of CP932), then anything never named.
+  function storyOrder(manifest, scenarios) {
+    const byName = new Map(manifest.files.map((f) => [f.path.toLowerCase(), f]));
+    const named = [];
+    const kinds = { L: ["picture/pic", ".bmp"], B: ["bgm/bgm", ".mid"], W: ["wave/wave", ".wav"] };
+    for (const [, bytes] of scenarios) {
+      let text = "";
+      for (let i = 0; i < bytes.length; i++) {
+        const b = bytes[i];
+        if ((b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc)) { i++; text += " "; }
+        else text += b < 0x80 ? String.fromCharCode(b) : " ";
+      }
+      for (const m of text.matchAll(/([LBW])([0-9]{2})/g)) {
+        const file = byName.get(kinds[m[1]][0] + m[2] + kinds[m[1]][1]);
+        if (file && !named.includes(file)) named.push(file);
+      }
+    }
+    const rest = manifest.files.filter((f) => !named.includes(f) && !/^data\//i.test(f.path));
+    return named.concat(rest);
+  }
+  function arrive(path, bytes) {
+    arrived.push([path, bytes]);
+    coming.delete(path.toLowerCase());
+    installFiles();
+    page.wake();  // the program may be waiting for this one
+  }
+  // 1 while the story's file (as the program names it, "/story\Picture\Pic01.bmp") is on its way.
+  page.fileComing = function (name) {
+    const path = name.replace(/\\/g, "/").replace(/^\/story\//, "").toLowerCase();
+    return coming.has(path) ? 1 : 0;
+  };
+
+  async function fetchStory() {
+    const manifest = await (await fetch("manifest.json")).json();
+    const scenarioFiles = manifest.files.filter((f) => /^data\//i.test(f.path));
+    for (const f of manifest.files) coming.set(f.path.toLowerCase(), f.path);
+    if (manifest.soundFont) {
+      files.soundFont = new Promise((resolve, reject) => { files.gotSoundFont = { resolve, reject }; });
+      files.soundFont.catch(() => {});
+    }
+    // First the scenario files and the font, then the first picture the story shows.
+    let done = 0, total = scenarioFiles.reduce((sum, f) => sum + f.size, 0) + manifest.font.size;
+    const fill = $("bar-fill");
+    const counted = (n) => { done += n; fill.style.width = Math.min(100, 100 * done / Math.max(1, total)) + "%"; };
+    const [scenarios, font] = await Promise.all([
+      Promise.all(scenarioFiles.map((f) => get(storyUrl(f.path), counted).then((bytes) => [f.path, bytes]))),
+      get(manifest.font.path, counted),
     ]);
-    return got;
+    scenarios.sort((x, y) => (x[0] < y[0] ? -1 : 1));
+    const order = storyOrder(manifest, scenarios);
+    const first = order.find((f) => /^picture\//i.test(f.path));
+    if (first) { total += first.size; arrive(first.path, await get(storyUrl(first.path), counted)); }
+    arrived.push(["\0font", font]);
+    for (const [path, bytes] of scenarios) arrive(path, bytes);
+    filesReady = true;
+    installFiles();
+    readyToStart();
+    // The rest, one file at a time so that the next one the story needs comes soonest; the
+    // soundfont just before the first piece of music.
+    const queue = order.filter((f) => f !== first);
+    if (manifest.soundFont) {
+      const firstMusic = queue.findIndex((f) => /^bgm\//i.test(f.path));
+      queue.splice(firstMusic < 0 ? queue.length : firstMusic, 0, { soundFont: manifest.soundFont });
+    }
+    for (const f of queue) {
+      try {
+        if (f.soundFont) files.gotSoundFont.resolve((await get(f.soundFont.path)).buffer);
+        else arrive(f.path, await get(storyUrl(f.path)));
+      } catch (error) {
+        // The program reports a missing picture by its name; music and effects stay silent.
+        console.warn("tessaro:", error.message);
+        if (f.soundFont) files.gotSoundFont.reject(error);
+        else { coming.delete(f.path.toLowerCase()); page.wake(); }
+      }
+    }
+    page.allLoadedAt = performance.now();
+    // Everything is here: from now on the site can be kept for reading offline (sw.js).
+    if ("serviceWorker" in navigator && window.isSecureContext)
+      navigator.serviceWorker.register("sw.js").catch((error) => console.warn("tessaro: no offline copy:", error.message));
   }
 
   window.Module = {
@@ -528,24 +759,22 @@
     noInitialRun: true,
     print: (text) => console.log(text),
     printErr: (text) => console.error(text),
-    onRuntimeInitialized: () => { programReady = true; Module.installFiles(); readyToStart(); },
+    onRuntimeInitialized: () => { programReady = true; installFiles(); readyToStart(); },
   };
-  let fetched = null;
-  Module.installFiles = function () {
-    if (!fetched || !programReady) return;
-    for (const [path, bytes] of fetched) {
+  function installFiles() {
+    if (!programReady) return;
+    Module.FS.mkdirTree("/story");
+    for (const [path, bytes] of arrived) {
       if (path === "\0font") { Module.FS.writeFile("/ipag.ttf", bytes); continue; }
-      if (path === "\0soundfont") { files.soundFont = bytes.buffer; continue; }
       const full = "/story/" + path;
       Module.FS.mkdirTree(full.substring(0, full.lastIndexOf("/")));
       Module.FS.writeFile(full, bytes);
     }
-    Module.FS.mkdirTree("/story");
-    fetched = null;
-    filesReady = true;
-  };
-  fetchAll().then((got) => { fetched = got; Module.installFiles(); readyToStart(); }, (error) => {
-    $("loading-text").textContent = "The story could not be loaded: " + error.message;
+    arrived = [];
+  }
+  fetchStory().catch((error) => {
+    if (filesReady) return;
+    $("loading-text").textContent = words("failed") + error.message;
     console.error("tessaro:", error);
   });
   fit();
