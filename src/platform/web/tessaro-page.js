@@ -31,8 +31,15 @@
     mute: ["消音", "Mute"],
     backlog: ["読み返す", "Backlog"],
     skip: ["スキップ", "Skip"],
-    help: ["タップ: ページを送る・答えを選ぶ（もう一度タップで決定）／下へなぞる: 読み返す",
-           "Tap: next page, or mark an answer (tap it again to choose) / drag down: backlog"],
+    speed: ["文字の速さ", "Text speed"],
+    slow: ["ゆっくり", "Slow"],
+    normal: ["ふつう", "Normal"],
+    fast: ["はやい", "Fast"],
+    instant: ["すぐ", "Instant"],
+    help: ["タップ: ページを送る。答えは一度のタップで⇒を動かし、もう一度で決める。" +
+           "下へなぞる: 読み返す（なぞって戻る、右ボタンかEscで閉じる）。スキップは次のタップまで。",
+           "Tap: next page. On an answer, one tap moves the ⇒ and a second tap chooses it. " +
+           "Drag down: the backlog (drag to scroll it; tap the menu's Backlog again or Escape to close). Skip runs until your next tap."],
   };
   const words = (name) => WORDS[name][japanese ? 0 : 1];
   document.documentElement.lang = japanese ? "ja" : "en";
@@ -115,16 +122,21 @@
     return Promise.resolve(c.getContext("2d").getImageData(0, 0, c.width, c.height).data);
   };
 
-  // --- the canvas, scaled by whole numbers to fit the page ---
+  // --- the canvas: scaled by whole numbers to fit the page on a desktop; on a phone (a touch
+  // screen) it fills the screen's width, or its height held sideways, each picture pixel drawn
+  // nearest-neighbour in device pixels (at most one device pixel uneven) ---
+  const phone = window.matchMedia("(pointer: coarse)");
   function fit() {
     const ratio = window.devicePixelRatio || 1;
     const room = Math.min(window.innerWidth * ratio / page.imageWidth, window.innerHeight * ratio / page.imageHeight);
-    page.scale = Math.max(1, Math.floor(room));
-    const cssWidth = page.imageWidth * page.scale / ratio, cssHeight = page.imageHeight * page.scale / ratio;
+    page.scale = phone.matches ? Math.max(1, room) : Math.max(1, Math.floor(room));
+    // Whole device pixels: the browser places the canvas on them, and nearest-neighbour does the rest.
+    const cssWidth = Math.floor(page.imageWidth * page.scale) / ratio, cssHeight = Math.floor(page.imageHeight * page.scale) / ratio;
     screen.style.width = cssWidth + "px";
     screen.style.height = cssHeight + "px";
     if (page.boxOpen) placeBox();
   }
+  phone.addEventListener("change", fit);
   window.addEventListener("resize", () => { fit(); page.wake(); });
   window.addEventListener("orientationchange", fit);
 
@@ -195,14 +207,21 @@
     return x >= 0 && y >= 0 && x < width && y < height ? [x, y] : null;
   }
 
+  // Fullscreen, held the way the reader holds the phone where the browser lets the page lock it.
   function toggleFullscreen() {
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else document.documentElement.requestFullscreen().catch(() => {});
+    if (document.fullscreenElement) { document.exitFullscreen().catch(() => {}); return; }
+    const requested = document.documentElement.requestFullscreen();
+    if (!requested) return;
+    requested.then(() => {
+      const orientation = window.screen.orientation;
+      if (orientation && orientation.lock) orientation.lock(orientation.type.startsWith("portrait") ? "portrait" : "landscape").catch(() => {});
+    }, () => {});
   }
   document.addEventListener("fullscreenchange", () => { fit(); page.wake(); });
 
   window.addEventListener("keydown", (event) => {
     if (!page.started) { start(event); return; }
+    page.skipping = false;
     noteHeld(SKIP_KEY, event.ctrlKey);
     if (event.code === "F11" || ((event.code === "Enter" || event.code === "NumpadEnter") && event.altKey)) {
       event.preventDefault();
@@ -239,6 +258,8 @@
 
   function press(clientX, clientY) {
     noteFocus(true);
+    if (!menu.hidden) { showMenu(false); return; }  // a tap beside the open menu closes it
+    if (stopSkipping()) return;  // the tap that ends skipping is only that
     if (page.boxOpen) return;
     notePointer(imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight));
     notePress(KEY_SPACE);
@@ -272,13 +293,13 @@
   // sound); two fingers are the reader's pinch-zoom, not a tap.
   let touchedAt = null;
   document.addEventListener("touchstart", (event) => {
-    if (event.target.closest && event.target.closest("button")) return;  // buttons take their own taps
+    if (event.target.closest && event.target.closest("button, #menu")) return;  // buttons and the menu take their own taps
     const touch = event.changedTouches[0];
     touchedAt = event.touches.length === 1 ? [touch.clientX, touch.clientY] : null;
     if (page.started && page.boxOpen && touchedAt) boxPointer(2, touch.clientX, touch.clientY);
   }, { passive: true });
   document.addEventListener("touchend", (event) => {
-    if (event.target.closest && event.target.closest("button")) return;
+    if (event.target.closest && event.target.closest("button, #menu")) return;
     if (event.cancelable) event.preventDefault();  // no mouse events made up after it
     const touch = event.changedTouches[0];
     const tapped = touchedAt !== null && event.touches.length === 0;
@@ -292,11 +313,56 @@
     if (!page.started && event.target !== screen) start(event);
   });
 
+  // --- the reader's menu: what a keyboard gives (fullscreen, mute, the backlog, skip) and the
+  // text speed, for a reader with only a tap. Each item is the same key or option as on the
+  // desktop, handed to the program as that ---
+  const menuButton = $("menu-button"), menu = $("menu");
+  function showMenu(open) {
+    menu.hidden = !open;
+    menuButton.setAttribute("aria-expanded", open ? "true" : "false");
+  }
+  menuButton.addEventListener("click", (event) => { event.preventDefault(); showMenu(menu.hidden); });
+  function stopSkipping() {
+    if (!page.skipping) return false;
+    page.skipping = false;
+    noteHeld(SKIP_KEY, false);
+    return true;
+  }
+  const speedNames = ["slow", "normal", "fast", "instant"];
+  function setTextSpeed(index) {
+    page.textSpeed = index;
+    try { localStorage.setItem("tessaro.textSpeed", speedNames[index]); } catch (e) {}
+    for (const b of menu.querySelectorAll("[data-speed]")) b.setAttribute("aria-checked", String(Number(b.dataset.speed) === index));
+    if (page.started) Module._WebSetTextSpeed(index);
+  }
+  try { page.textSpeed = Math.max(0, speedNames.indexOf(localStorage.getItem("tessaro.textSpeed") || "normal")); } catch (e) { page.textSpeed = 1; }
+  menu.addEventListener("click", (event) => {
+    const item = event.target.closest("button");
+    if (!item) return;
+    event.preventDefault();
+    if (item.dataset.speed !== undefined) { setTextSpeed(Number(item.dataset.speed)); return; }
+    showMenu(false);
+    screen.focus();
+    switch (item.dataset.do) {
+      case "fullscreen": toggleFullscreen(); break;
+      case "mute": notePress(KEY_MUTE); break;
+      case "backlog": notePress(KEY_PAGE_UP); break;
+      case "skip": page.skipping = true; noteHeld(SKIP_KEY, true); break;
+    }
+    page.wake();
+  });
+
   // --- our message box, modal over the canvas ---
+  // At the picture's scale where it fits; where it does not (a box wider than a narrow phone), as
+  // large as fits whole, with a margin.
   function placeBox() {
     const ratio = window.devicePixelRatio || 1;
-    boxCanvas.style.width = boxCanvas.width * page.scale / ratio + "px";
-    boxCanvas.style.height = boxCanvas.height * page.scale / ratio + "px";
+    const margin = 8;
+    const fits = Math.min((window.innerWidth - 2 * margin) * ratio / boxCanvas.width,
+                          (window.innerHeight - 2 * margin) * ratio / boxCanvas.height);
+    const scale = Math.min(page.scale, fits);
+    boxCanvas.style.width = Math.floor(boxCanvas.width * scale) / ratio + "px";
+    boxCanvas.style.height = Math.floor(boxCanvas.height * scale) / ratio + "px";
   }
   function boxPointer(kind, clientX, clientY) {
     const at = imagePoint(boxCanvas, clientX, clientY, boxCanvas.width, boxCanvas.height) || [-1, -1];
@@ -622,6 +688,8 @@
     page.running = false;
     if (page.audio) { page.musicClose(); if (page.audio.effect) try { page.audio.effect.stop(); } catch (e) {} }
     page.endStatus = status;
+    showMenu(false);
+    menuButton.hidden = true;
     veil.hidden = false;
     $("ended").hidden = false;
   };
@@ -644,7 +712,8 @@
     screen.focus();
     page.running = true;
     page.startedAt = performance.now();
-    setTimeout(() => Module.callMain([]), 0);
+    menuButton.hidden = false;
+    setTimeout(() => { Module.callMain([]); setTextSpeed(page.textSpeed); }, 0);
   }
   function readyToStart() {
     if (!programReady || !filesReady) return;
