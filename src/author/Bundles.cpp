@@ -1,5 +1,6 @@
 #include "author/Bundles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -8,6 +9,8 @@
 #include "author/BundleTexts.h"
 #include "author/FontSubset.h"
 #include "author/Runtimes.h"
+#include "author/SoundFontCut.h"
+#include "author/WebApp.h"
 #include "author/ZipWriter.h"
 #include "system/Errors.h"
 #include "system/Files.h"
@@ -107,14 +110,22 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
     WebBundle bundle;
     ZipWriter zip;
     const fs::path web = fs::path(sources.runtime) / "web";
+    std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
+    if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
     // The runtime as it was built, less what belongs to one story (a build of the web branch
-    // holds its sample story, the whole font and the soundfont beside the page).
+    // holds its sample story, the whole font and the soundfont beside the page) and less the
+    // licence texts the bundle's notices carry already: each text once.
     for (const std::string& file : FilesUnder(web.string())) {
         const std::string extension = fs::path(file).extension().string();
         if (file.rfind("story/", 0) == 0 || file == "manifest.json" || extension == ".ttf" || extension == ".sf2")
             continue;
+        if (file.rfind("licenses/", 0) == 0 &&
+            std::find(notices.begin(), notices.end(), file.substr(9)) != notices.end())
+            continue;
         std::string bytes = ReadRuntimeFile(web / file);
         if (file == "index.html") bytes = TitledPage(bytes, sources.title);
+        if (file == "app.webmanifest") bytes = WebAppManifest(JsonString(sources.title));
+        if (file == "sw.js") bytes = VersionedServiceWorker(bytes, WebSiteVersion(story, sources.title, bytes));
         zip.Add(file, bytes);
     }
     std::set<char32_t> characters;
@@ -127,7 +138,8 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
     std::string soundFontFile;
     size_t soundFontSize = 0;
     if (story.hasMusic) {
-        const std::string soundFont = ReadRuntimeFile(sources.soundFontPath);
+        // Cut down to the story's music, as the font is to its text.
+        const std::string soundFont = StorySoundFont(story, ReadRuntimeFile(sources.soundFontPath));
         soundFontFile = fs::path(sources.soundFontPath).filename().string();
         soundFontSize = soundFont.size();
         zip.Add(soundFontFile, soundFont);
@@ -135,8 +147,6 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
     for (const StoryFile& file : story.files) zip.Add("story/" + file.path, file.bytes);
     zip.Add("manifest.json", WebManifest(story, kCutDownFontFile, cut.size(), soundFontFile, soundFontSize));
 
-    std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
-    if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
     AddNotices(zip, "", sources.runtime, notices);
     zip.Add("licenses/NOTICES.txt", WebNotices(soundFontFile));
     bundle.zip = zip.Finish();

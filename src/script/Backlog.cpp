@@ -86,8 +86,10 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         DoEvents();
         const size_t before = top;
         // Each of the three is looked at (and so cleared), whichever closes it.
-        const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick);
-        if (escape || space || rightClick) break;
+        int x = 0, y = 0;
+        const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick),
+                   tap = TapHit(x, y);  // a tap closes it, as Space does
+        if (escape || space || rightClick || tap) break;
         if (KeyHit(Key::PageDown)) {
             if (top >= last) break;
             top = std::min(last, top + kVisibleRows);
@@ -109,5 +111,6 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         KeyHit(key);
     int x = 0, y = 0;
     PointerMoved(x, y);
+    TapHit(x, y);
     System().ShowImage(Crt.Client());
 }

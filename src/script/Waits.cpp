@@ -30,12 +30,30 @@ void PrintAt(int x, int y, std::u32string_view text) {
     Crt.Print(text);
 }
 
-// The answer whose row the mouse pointer is over: the arrow's offset for it, or 0.
-int16_t AnswerUnderPointer() {
-    int x = 0, y = 0;
-    if (!PointerMoved(x, y) || x < kBoxLeft || x > kBoxRight) return 0;
+// The answer whose row holds the point: the arrow's offset for it, or 0 (the question's row, the
+// picture, a point beside or between the rows).
+int16_t AnswerAt(int x, int y) {
+    if (x < kBoxLeft || x > kBoxRight) return 0;
     for (const int16_t answer : {kFirstAnswer, kSecondAnswer})
         if (y >= kTextTop + answer && y < kTextTop + answer + kRowPitch) return answer;
+    return 0;
+}
+
+// The answer whose row the mouse pointer is over, or 0.
+int16_t AnswerUnderPointer() {
+    int x = 0, y = 0;
+    return PointerMoved(x, y) ? AnswerAt(x, y) : 0;
+}
+
+// A tap at a question: on the answer the arrow marks, that answer (its offset); on the other
+// answer, the arrow moves there; anywhere else nothing. A finger that lands a little off, or on
+// the wrong row, never chooses at once. Returns the chosen answer, or 0.
+int16_t AnswerTapped(int16_t& cursor) {
+    int x = 0, y = 0;
+    if (!TapHit(x, y)) return 0;
+    const int16_t tapped = AnswerAt(x, y);
+    if (tapped != 0 && tapped == cursor) return tapped;
+    if (tapped != 0) cursor = tapped;
     return 0;
 }
 
@@ -96,8 +114,9 @@ void WaitForPage(RunState& state, const CommandArgument&) {
             PrintAt(kTextLeft + Crt.TextWidth(row) + kCursorGap, kTextTop + kRowPitch * state.TextRow, U"▲");
         }
         DoEvents();
-        // A held skip key passes the page as a held Space does.
-        if (KeyHit(Key::Space) || SkipHeld()) return;
+        // A held skip key passes the page as a held Space does, and a tap anywhere on the picture.
+        int x = 0, y = 0;
+        if (KeyHit(Key::Space) || SkipHeld() || TapHit(x, y)) return;
         SkippableWaitUntil(SleepThroughQuietPasses(state, cursor, ClockMs() + kPagePassMs + 1));
     }
 }
@@ -133,6 +152,8 @@ void AskQuestion(RunState& state, const CommandArgument&) {
     KeyHit(Key::Down);
     KeyHit(Key::Space);
     AnswerUnderPointer();
+    int tapX = 0, tapY = 0;
+    TapHit(tapX, tapY);
 
     NoteQuestionShown(true);
     System().Announce(ToUtf8(state.ChoiceText[0] + U"\n" + state.ChoiceText[1] + U"\n" + state.ChoiceText[2]));
@@ -148,6 +169,7 @@ void AskQuestion(RunState& state, const CommandArgument&) {
         if (const int16_t pointed = AnswerUnderPointer(); pointed != 0) state.ChoiceCursor = pointed;
         if (KeyHit(Key::Up)) state.ChoiceCursor = kFirstAnswer;
         if (KeyHit(Key::Down)) state.ChoiceCursor = kSecondAnswer;  // both at once: Down wins
+        if (AnswerTapped(state.ChoiceCursor) != 0) break;
         if (KeyHit(Key::Space)) break;
         Wait(kQuestionPassMs);
     }

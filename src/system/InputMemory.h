@@ -9,6 +9,8 @@ class InputMemory {
 public:
     void NotePress(Key key) { pressedSince[static_cast<int>(key)] = true; }
     void NotePointer(int x, int y);
+    // A tap of a touch screen at (x, y) of the client image: neither a pointer move nor a Space.
+    void NoteTap(int x, int y);
 
     // Platform::KeyHit: true when the key is held now or was pressed since the last look at it,
     // and the look clears that memory. Without the keyboard focus nothing counts, and a press
@@ -16,6 +18,8 @@ public:
     bool KeyHit(Key key, bool focused, bool heldNow);
     // Platform::PointerMoved, with the same rule for the focus.
     bool PointerMoved(int& x, int& y, bool focused);
+    // Platform::TapHit: the last tap since the previous look, by the same rule.
+    bool TapHit(int& x, int& y, bool focused);
 
     // What was pressed so far is not the story's (the focus went elsewhere, a box was dismissed).
     void ForgetKeys();
@@ -25,4 +29,6 @@ private:
     bool pressedSince[kKeyCount] = {};
     bool pointerMoved = false;
     int pointerX = 0, pointerY = 0;
+    bool tapped = false;
+    int tapX = 0, tapY = 0;
 };

@@ -18,3 +18,5 @@ void SetSystem(Platform* platform) { current = platform; }
 void Platform::Trace(const char* event) { NoteInTrace(event); }
 
 void Platform::Announce(const std::string&) {}
+
+bool Platform::TapHit(int&, int&) { return false; }

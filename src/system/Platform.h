@@ -63,6 +63,12 @@ public:
     // previous query; x and y are then where, in the image's own pixels.
     virtual bool PointerMoved(int& x, int& y) = 0;
 
+    // True when the reader has tapped the client image (a touch screen's short touch) since the
+    // previous query; x and y are then where, in the image's own pixels. A tap is neither a
+    // pointer move nor a Space: what it does is the interpreter's rule (script/Waits). A machine
+    // without a touch screen never taps, as this one does not.
+    virtual bool TapHit(int& x, int& y);
+
     // Puts the window's client image on screen at once; when changed is given, only that part of
     // it differs from what the screen already shows.
     virtual void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) = 0;

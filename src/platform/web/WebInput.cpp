@@ -22,6 +22,8 @@ EMSCRIPTEN_KEEPALIVE void WebNotePress(int key) {
 
 EMSCRIPTEN_KEEPALIVE void WebNotePointer(int x, int y) { input.NotePointer(x, y); }
 
+EMSCRIPTEN_KEEPALIVE void WebNoteTap(int x, int y) { input.NoteTap(x, y); }
+
 // Space, Up or Down down or up now; key -1 is the skip key (Ctrl).
 EMSCRIPTEN_KEEPALIVE void WebNoteHeld(int key, int down) {
     if (key == -1) skipHeld = down != 0;
@@ -46,6 +48,8 @@ bool WebKeyHit(Key key) {
 bool WebSkipHeld() { return focused && skipHeld; }
 
 bool WebPointerMoved(int& x, int& y) { return input.PointerMoved(x, y, focused); }
+
+bool WebTapHit(int& x, int& y) { return input.TapHit(x, y, focused); }
 
 void WebForgetInput() {
     for (bool& down : held) down = false;

@@ -79,6 +79,8 @@ bool WebPlatform::SkipHeld() { return WebSkipHeld(); }
 
 bool WebPlatform::PointerMoved(int& x, int& y) { return WebPointerMoved(x, y); }
 
+bool WebPlatform::TapHit(int& x, int& y) { return WebTapHit(x, y); }
+
 void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
     const int w = image.Width(), h = image.Height();
     const size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;

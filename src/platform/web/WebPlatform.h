@@ -26,6 +26,7 @@ public:
     bool KeyHit(Key key) override;
     bool SkipHeld() override;
     bool PointerMoved(int& x, int& y) override;
+    bool TapHit(int& x, int& y) override;
     void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;

@@ -258,11 +258,19 @@
 
   function press(clientX, clientY) {
     noteFocus(true);
-    if (!menu.hidden) { showMenu(false); return; }  // a tap beside the open menu closes it
-    if (stopSkipping()) return;  // the tap that ends skipping is only that
+    if (!menu.hidden) { showMenu(false); return; }  // a click beside the open menu closes it
+    if (stopSkipping()) return;  // the click that ends skipping is only that
     if (page.boxOpen) return;
     notePointer(imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight));
     notePress(KEY_SPACE);
+    page.wake();
+  }
+  function tap(clientX, clientY) {
+    noteFocus(true);
+    if (!menu.hidden) { showMenu(false); return; }
+    if (stopSkipping()) return;
+    const at = imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight);
+    if (at) Module._WebNoteTap(at[0], at[1]);
     page.wake();
   }
   screen.addEventListener("mousedown", (event) => {
@@ -289,25 +297,40 @@
     if (event.deltaY > 0) notePress(KEY_DOWN);
     page.wake();
   }, { passive: false });
-  // A tap counts when the finger lifts (the browser counts only that as a gesture that may start
-  // sound); two fingers are the reader's pinch-zoom, not a tap.
-  let touchedAt = null;
+  // A finger: a tap when it lifts where it landed (the browser counts only the lift as a gesture
+  // that may start sound), handed to the program as a tap at that point of the picture: what it
+  // does there is the program's rule. A finger drawn up or down is the wheel, a notch every
+  // DRAG_NOTCH CSS pixels (down: the backlog, and back through it). Two fingers are the reader's
+  // pinch-zoom, and neither.
+  const DRAG_NOTCH = 24, TAP_SLOP = 10;
+  let touchedAt = null, dragged = 0, notched = 0;
   document.addEventListener("touchstart", (event) => {
     if (event.target.closest && event.target.closest("button, #menu")) return;  // buttons and the menu take their own taps
     const touch = event.changedTouches[0];
     touchedAt = event.touches.length === 1 ? [touch.clientX, touch.clientY] : null;
+    dragged = notched = 0;
     if (page.started && page.boxOpen && touchedAt) boxPointer(2, touch.clientX, touch.clientY);
+  }, { passive: true });
+  document.addEventListener("touchmove", (event) => {
+    if (!touchedAt || event.touches.length !== 1 || !page.started || page.boxOpen) { touchedAt = null; return; }
+    const touch = event.changedTouches[0];
+    const dx = touch.clientX - touchedAt[0], dy = touch.clientY - touchedAt[1];
+    dragged = Math.max(dragged, Math.hypot(dx, dy));
+    const notches = Math.trunc(dy / DRAG_NOTCH);
+    for (; notched < notches; notched++) { notePress(KEY_UP); notePress(KEY_WHEEL_UP); }
+    for (; notched > notches; notched--) notePress(KEY_DOWN);
+    page.wake();
   }, { passive: true });
   document.addEventListener("touchend", (event) => {
     if (event.target.closest && event.target.closest("button, #menu")) return;
     if (event.cancelable) event.preventDefault();  // no mouse events made up after it
     const touch = event.changedTouches[0];
-    const tapped = touchedAt !== null && event.touches.length === 0;
+    const tapped = touchedAt !== null && event.touches.length === 0 && dragged < TAP_SLOP;
     touchedAt = null;
     if (!tapped) return;
     if (!page.started) { start(event); return; }
     if (page.boxOpen) { boxPointer(3, touch.clientX, touch.clientY); return; }
-    press(touch.clientX, touch.clientY);
+    tap(touch.clientX, touch.clientY);
   }, { passive: false });
   document.addEventListener("mousedown", (event) => {
     if (!page.started && event.target !== screen) start(event);
@@ -400,9 +423,11 @@
 
   // --- sound: one context, the synthesizer and the effects into one meter the tests read ---
   // The browser lets a page sound only after an input it counts as the reader's gesture (a click,
-  // a tap's end, most keys but not Escape). The story may start on one it does not count; then the
-  // context waits, a mark says so, and every later gesture tries again until it runs.
-  function startAudio() {
+  // a tap's end, most keys but not Escape). The context is made, and the synthesizer set up in it,
+  // while the page waits for the first gesture (it stays silent until then); the story may start
+  // on an input the browser does not count: then the context waits, a mark says so, and every
+  // later gesture tries again until it runs.
+  function prepareAudio() {
     const AudioContextClass = window.AudioContext || window.webkitAudioContext;
     if (!AudioContextClass) return;
     const ctx = new AudioContextClass();
@@ -416,7 +441,6 @@
                    playing: false, poll: 0, effect: null, effectNumber: 0, restTimer: 0, heldTimer: 0,
                    playAskedAt: 0, inStep: true, hiddenAt: 0 };
     ctx.addEventListener("statechange", () => { showSoundHeld(); bringMusicInStep(); });
-    ctx.resume().catch(() => {});
     page.audio.queue = startSynth(page.audio).catch((error) => {
       console.warn("tessaro: music is silent:", error);
       page.audio.synth = null;
@@ -708,7 +732,7 @@
     page.started = true;
     veil.hidden = true;
     $("prompt").hidden = true;
-    startAudio();
+    if (page.audio) page.audio.ctx.resume().catch(() => {});
     screen.focus();
     page.running = true;
     page.startedAt = performance.now();
@@ -717,6 +741,7 @@
   }
   function readyToStart() {
     if (!programReady || !filesReady) return;
+    if (!page.audio) prepareAudio();
     $("loading").hidden = true;
     $("prompt").hidden = false;
     page.loadedAt = performance.now();
