@@ -1,7 +1,5 @@
 // The browser's start: the page has put the story's files under /story and calls main once the
 // reader has clicked, tapped or pressed a key to start.
-#include <emscripten.h>
-
 #include "app/Main.h"
 #include "platform/web/WebPlatform.h"
 #include "script/TextSpeed.h"
@@ -17,7 +15,9 @@ int main() {
 
 // The reader's menu chose a text speed (0 slow, 1 normal, 2 fast, 3 instant), as --text-speed
 // chooses one at the start on the desktop: from the next character on.
-extern "C" EMSCRIPTEN_KEEPALIVE void WebSetTextSpeed(int speed) {
+// Kept and exported to the page as Emscripten keeps a function it is told to (EMSCRIPTEN_KEEPALIVE
+// is this attribute).
+extern "C" __attribute__((used)) void WebSetTextSpeed(int speed) {
     constexpr TextSpeed kSpeeds[] = {TextSpeed::Slow, TextSpeed::Normal, TextSpeed::Fast, TextSpeed::Instant};
     if (speed >= 0 && speed < 4) SetTextSpeed(kSpeeds[speed]);
 }
