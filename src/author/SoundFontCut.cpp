@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <tuple>
 #include <stdexcept>
 
 namespace {
@@ -46,13 +48,16 @@ std::string StandardMidi(const std::string& content) {
     return "";
 }
 
-struct Channel {
-    int bank = 0, program = 0;
-    bool sounded = false;
+struct Event {
+    uint64_t tick;
+    size_t track, order;
+    uint8_t status, a, b;
 };
 
-void ReadTrack(const std::string& m, size_t at, size_t end, Channel (&channels)[16], std::set<PresetNumber>& out) {
+// A track's channel events, at their ticks from the start.
+void ReadTrack(const std::string& m, size_t at, size_t end, size_t track, std::vector<Event>& events) {
     uint8_t status = 0;
+    uint64_t tick = 0;
     const auto vlq = [&] {
         uint32_t v = 0;
         for (int i = 0; i < 4 && at < end; ++i) {
@@ -62,14 +67,8 @@ void ReadTrack(const std::string& m, size_t at, size_t end, Channel (&channels)[
         }
         return v;
     };
-    const auto select = [&](int channel) {
-        const Channel& c = channels[channel];
-        const bool drums = channel == 9;
-        out.insert({drums ? 128 : c.bank, c.program});
-        out.insert(drums ? PresetNumber{128, 0} : PresetNumber{0, c.program});
-    };
     while (at < end) {
-        vlq();  // the delta time
+        tick += vlq();
         if (at >= end) break;
         uint8_t s = uint8_t(m[at]);
         if (s & 0x80) ++at;
@@ -86,23 +85,18 @@ void ReadTrack(const std::string& m, size_t at, size_t end, Channel (&channels)[
         }
         if ((s & 0x80) == 0) break;  // running status with nothing to run on: the track is damaged
         status = s;
-        const int channel = s & 0x0f;
-        const int kind = s & 0xf0;
-        const size_t length = kind == 0xc0 || kind == 0xd0 ? 1 : 2;
+        const size_t length = (s & 0xf0) == 0xc0 || (s & 0xf0) == 0xd0 ? 1 : 2;
         if (at + length > end) break;
-        const int a = uint8_t(m[at]) & 0x7f, b = length == 2 ? uint8_t(m[at + 1]) & 0x7f : 0;
+        events.push_back({tick, track, events.size(), s, uint8_t(uint8_t(m[at]) & 0x7f),
+                          uint8_t(length == 2 ? uint8_t(m[at + 1]) & 0x7f : 0)});
         at += length;
-        Channel& c = channels[channel];
-        if (kind == 0xb0 && a == 0) c.bank = b;
-        if (kind == 0xc0) {
-            c.program = a;
-            select(channel);
-        }
-        if (kind == 0x90 && b > 0 && !c.sounded) {
-            c.sounded = true;
-            select(channel);
-        }
     }
+}
+
+// The presets a channel's notes may sound on: the one selected, and the synthesizer's fallback
+// where the soundfont lacks it.
+std::vector<PresetNumber> Candidates(int channel, PresetNumber selected) {
+    return {selected, channel == 9 ? PresetNumber{128, 0} : PresetNumber{0, selected.second}};
 }
 
 // --- SF2 ---
@@ -147,44 +141,67 @@ std::string SubChunk(const std::string& id, const std::string& content) {
     return out;
 }
 
-// Zones (bags) with their generators and modulators, for presets or for instruments: copies the
-// zones of the kept headers, rebasing the indices, and renumbers the generator that names what a
-// zone plays (an instrument, a sample) through `renumber`.
+constexpr uint16_t kKeyRange = 43, kVelocityRange = 44;
+
+// Zones (bags) with their generators and modulators, for presets or for instruments: which notes
+// reach each zone and what it plays (an instrument, a sample); and the tables again for the zones
+// kept, the indices rebased and what they play renumbered.
 struct Zones {
     Table headers, bags, mods, gens;
     size_t bagIndexAt;   // where a header keeps its first bag's index
     uint16_t playsWhat;  // kInstrument or kSampleId
 
     std::pair<size_t, size_t> BagsOf(size_t header) const {
-        return {Le16(*headers.bytes, headers.At(header) + bagIndexAt), Le16(*headers.bytes, headers.At(header + 1) + bagIndexAt)};
+        const size_t from = Le16(*headers.bytes, headers.At(header) + bagIndexAt);
+        const size_t to = Le16(*headers.bytes, headers.At(header + 1) + bagIndexAt);
+        return {from, std::min(to, bags.Count() > 0 ? bags.Count() - 1 : 0)};
     }
-    std::set<uint16_t> Played(size_t header) const {
-        std::set<uint16_t> played;
-        const auto [from, to] = BagsOf(header);
-        for (size_t bag = from; bag < to && bag + 1 < bags.Count(); ++bag) {
-            const size_t g0 = Le16(*bags.bytes, bags.At(bag)), g1 = Le16(*bags.bytes, bags.At(bag + 1));
-            for (size_t g = g0; g < g1 && g < gens.Count(); ++g)
-                if (Le16(*gens.bytes, gens.At(g)) == playsWhat) played.insert(Le16(*gens.bytes, gens.At(g) + 2));
+    std::pair<size_t, size_t> GensOf(size_t bag) const {
+        return {Le16(*bags.bytes, bags.At(bag)), std::min<size_t>(Le16(*bags.bytes, bags.At(bag + 1)), gens.Count())};
+    }
+    // What the zone plays; none for a global zone.
+    std::optional<uint16_t> Plays(size_t bag) const {
+        const auto [from, to] = GensOf(bag);
+        for (size_t g = from; g < to; ++g)
+            if (Le16(*gens.bytes, gens.At(g)) == playsWhat) return Le16(*gens.bytes, gens.At(g) + 2);
+        return std::nullopt;
+    }
+    // The notes of those given that the zone answers to (its key and velocity ranges; all where
+    // it names none).
+    std::set<Note> Reaching(size_t bag, const std::set<Note>& notes) const {
+        int keyLow = 0, keyHigh = 127, velocityLow = 0, velocityHigh = 127;
+        const auto [from, to] = GensOf(bag);
+        for (size_t g = from; g < to; ++g) {
+            const uint16_t oper = Le16(*gens.bytes, gens.At(g));
+            const int low = uint8_t((*gens.bytes)[gens.At(g) + 2]), high = uint8_t((*gens.bytes)[gens.At(g) + 3]);
+            if (oper == kKeyRange) keyLow = low, keyHigh = high;
+            if (oper == kVelocityRange) velocityLow = low, velocityHigh = high;
         }
-        return played;
+        std::set<Note> reached;
+        for (const Note& note : notes)
+            if (note.first >= keyLow && note.first <= keyHigh && note.second >= velocityLow && note.second <= velocityHigh)
+                reached.insert(note);
+        return reached;
     }
-    // The new header, bag, modulator and generator tables for the kept headers (in their order),
-    // each closed by its terminal record.
-    void Write(const std::vector<size_t>& kept, const std::map<uint16_t, uint16_t>& renumber, std::string& outHeaders,
-               std::string& outBags, std::string& outMods, std::string& outGens) const {
+    // The new header, bag, modulator and generator tables for the kept headers (in their order)
+    // with their kept zones, each table closed by its terminal record.
+    void Write(const std::vector<size_t>& kept, const std::set<size_t>& keptBags,
+               const std::map<uint16_t, uint16_t>& renumber, std::string& outHeaders, std::string& outBags,
+               std::string& outMods, std::string& outGens) const {
         const auto add = [&](size_t header, bool terminal) {
             std::string h = headers.Record(header);
             Put16(h, bagIndexAt, uint32_t(outBags.size() / 4));
             outHeaders += h;
             if (terminal) return;
             const auto [from, to] = BagsOf(header);
-            for (size_t bag = from; bag < to && bag + 1 < bags.Count(); ++bag) {
+            for (size_t bag = from; bag < to; ++bag) {
+                if (keptBags.count(bag) == 0) continue;
                 std::string b = bags.Record(bag);
                 Put16(b, 0, uint32_t(outGens.size() / 4));
                 Put16(b, 2, uint32_t(outMods.size() / 10));
                 outBags += b;
-                const size_t g0 = Le16(*bags.bytes, bags.At(bag)), g1 = Le16(*bags.bytes, bags.At(bag + 1));
-                for (size_t g = g0; g < g1 && g < gens.Count(); ++g) {
+                const auto [g0, g1] = GensOf(bag);
+                for (size_t g = g0; g < g1; ++g) {
                     std::string gen = gens.Record(g);
                     if (Le16(gen, 0) == playsWhat) Put16(gen, 2, renumber.at(Le16(gen, 2)));
                     outGens += gen;
@@ -206,24 +223,42 @@ struct Zones {
 
 }  // namespace
 
-std::set<PresetNumber> PresetsPlayedBy(const std::vector<std::string>& midiFiles) {
-    std::set<PresetNumber> presets;
+PlayedNotes NotesPlayedBy(const std::vector<std::string>& midiFiles) {
+    PlayedNotes played;
     for (const std::string& file : midiFiles) {
         const std::string m = StandardMidi(file);
         if (m.empty()) continue;
-        Channel channels[16];  // a format 1 file's channels are shared by its tracks
-        for (size_t at = 8 + Be32(m, 4); at + 8 <= m.size();) {
+        std::vector<Event> events;
+        size_t track = 0;
+        for (size_t at = 8 + Be32(m, 4); at + 8 <= m.size(); ++track) {
             const size_t size = Be32(m, at + 4);
             const size_t end = std::min(m.size(), at + 8 + size);
-            if (m.compare(at, 4, "MTrk") == 0) ReadTrack(m, at + 8, end, channels, presets);
+            if (m.compare(at, 4, "MTrk") == 0) ReadTrack(m, at + 8, end, track, events);
             if (size > m.size()) break;
             at = end;
         }
+        // As the player runs them: by tick, and at one tick track by track.
+        std::sort(events.begin(), events.end(), [](const Event& x, const Event& y) {
+            return std::tie(x.tick, x.track, x.order) < std::tie(y.tick, y.track, y.order);
+        });
+        int bank[16] = {};
+        PresetNumber selected[16];
+        for (int channel = 0; channel < 16; ++channel) selected[channel] = {channel == 9 ? 128 : 0, 0};
+        for (const Event& e : events) {
+            const int channel = e.status & 0x0f, kind = e.status & 0xf0;
+            if (kind == 0xb0 && e.a == 0) bank[channel] = e.b;
+            if (kind == 0xc0) {
+                selected[channel] = {channel == 9 ? 128 : bank[channel], e.a};
+                for (const PresetNumber& preset : Candidates(channel, selected[channel])) played[preset];
+            }
+            if (kind == 0x90 && e.b > 0)
+                for (const PresetNumber& preset : Candidates(channel, selected[channel])) played[preset].insert({e.a, e.b});
+        }
     }
-    return presets;
+    return played;
 }
 
-std::string CutSoundFont(const std::string& soundFont, const std::set<PresetNumber>& presets) {
+std::string CutSoundFont(const std::string& soundFont, const PlayedNotes& played) {
     if (soundFont.size() < 12 || soundFont.compare(0, 4, "RIFF") != 0 || soundFont.compare(8, 4, "sfbk") != 0)
         throw std::runtime_error("the soundfont is not an SF2 file");
     const auto top = ChunksIn(soundFont, 12, std::min<size_t>(soundFont.size(), 8 + size_t(Le32(soundFont, 4))));
@@ -246,26 +281,50 @@ std::string CutSoundFont(const std::string& soundFont, const std::set<PresetNumb
     if (presetZones.headers.Count() < 1 || instrumentZones.headers.Count() < 1 || shdr.Count() < 1)
         throw std::runtime_error("the soundfont's tables are empty");
 
-    // What is kept, each in its first order.
+    // What is kept: the presets played, the zones their notes reach, the instruments those play
+    // (with the notes that reach them) and the samples of the instrument zones those notes reach.
     std::vector<size_t> keptPresets;
-    std::set<uint16_t> instruments, sampleIds;
+    std::set<size_t> presetBags, instrumentBags;
+    std::map<uint16_t, std::set<Note>> instruments;
+    std::set<uint16_t> sampleIds;
     for (size_t p = 0; p + 1 < presetZones.headers.Count(); ++p) {
         const size_t at = presetZones.headers.At(p);
-        if (presets.count({Le16(soundFont, at + 22), Le16(soundFont, at + 20)}) == 0) continue;
+        const auto found = played.find({Le16(soundFont, at + 22), Le16(soundFont, at + 20)});
+        if (found == played.end()) continue;
         keptPresets.push_back(p);
-        for (const uint16_t i : presetZones.Played(p))
-            if (i + 1u < instrumentZones.headers.Count()) instruments.insert(i);
+        const auto [from, to] = presetZones.BagsOf(p);
+        for (size_t bag = from; bag < to; ++bag) {
+            const std::optional<uint16_t> instrument = presetZones.Plays(bag);
+            if (!instrument) {
+                presetBags.insert(bag);  // a global zone: what the others share
+                continue;
+            }
+            const std::set<Note> reaching = presetZones.Reaching(bag, found->second);
+            if (reaching.empty() || *instrument + 1u >= instrumentZones.headers.Count()) continue;
+            presetBags.insert(bag);
+            instruments[*instrument].insert(reaching.begin(), reaching.end());
+        }
     }
-    for (const uint16_t i : instruments)
-        for (const uint16_t s : instrumentZones.Played(i))
-            if (s + 1u < shdr.Count()) sampleIds.insert(s);
+    for (const auto& [instrument, notes] : instruments) {
+        const auto [from, to] = instrumentZones.BagsOf(instrument);
+        for (size_t bag = from; bag < to; ++bag) {
+            const std::optional<uint16_t> sample = instrumentZones.Plays(bag);
+            if (!sample) {
+                instrumentBags.insert(bag);
+                continue;
+            }
+            if (instrumentZones.Reaching(bag, notes).empty() || *sample + 1u >= shdr.Count()) continue;
+            instrumentBags.insert(bag);
+            sampleIds.insert(*sample);
+        }
+    }
     // A stereo sample's other side comes with it.
     for (const uint16_t s : std::set<uint16_t>(sampleIds)) {
         const uint16_t type = Le16(soundFont, shdr.At(s) + 44), link = Le16(soundFont, shdr.At(s) + 42);
         if ((type & 0x0e) != 0 && link + 1u < shdr.Count()) sampleIds.insert(link);
     }
     std::map<uint16_t, uint16_t> newInstrument, newSample;
-    for (const uint16_t i : instruments) newInstrument[i] = uint16_t(newInstrument.size());
+    for (const auto& [instrument, notes] : instruments) newInstrument[instrument] = uint16_t(newInstrument.size());
     for (const uint16_t s : sampleIds) newSample[s] = uint16_t(newSample.size());
 
     // The sample points, each sample followed by its guard points.
@@ -289,8 +348,10 @@ std::string CutSoundFont(const std::string& soundFont, const std::set<PresetNumb
     headers += shdr.Record(shdr.Count() - 1);
 
     std::string phdr, pbag, pmod, pgen, inst, ibag, imod, igen;
-    presetZones.Write(keptPresets, newInstrument, phdr, pbag, pmod, pgen);
-    instrumentZones.Write(std::vector<size_t>(instruments.begin(), instruments.end()), newSample, inst, ibag, imod, igen);
+    presetZones.Write(keptPresets, presetBags, newInstrument, phdr, pbag, pmod, pgen);
+    std::vector<size_t> keptInstruments;
+    for (const auto& [instrument, notes] : instruments) keptInstruments.push_back(instrument);
+    instrumentZones.Write(keptInstruments, instrumentBags, newSample, inst, ibag, imod, igen);
 
     std::string sampleData = SubChunk("smpl", points);
     if (has24) sampleData += SubChunk("sm24", points24);
@@ -310,5 +371,5 @@ std::string StorySoundFont(const CollectedStory& story, const std::string& sound
         for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
         if (extension == ".mid") music.push_back(file.bytes);
     }
-    return CutSoundFont(soundFont, PresetsPlayedBy(music));
+    return CutSoundFont(soundFont, NotesPlayedBy(music));
 }

@@ -75,7 +75,7 @@ for f in index.html tessaro.js tessaro.wasm libfluidsynth.js js-synthesizer.min.
   has "$webfiles" "$f"
 done
 check "no whole font, no other story, no expected-pixels in the web zip" "" \
-  "$(grep -E '\.ttf$|^story/expected|manifest' <<<"$webfiles" | grep -v -x -e story-gothic.ttf -e manifest.json)"
+  "$(grep -E '\.ttf$|^story/expected|manifest' <<<"$webfiles" | grep -v -x -e story-gothic.ttf -e manifest.json -e app.webmanifest)"
 check "the story's files in the web zip are the story's" \
   "$(cd "$story" && find Data Picture Bgm Wave -type f | sort)" "$(sed -n 's|^story/||p' <<<"$webfiles" | sort)"
 check "the page's title" 1 "$(grep -c '<title>灯台の鍵 — The lighthouse key</title>' "$SCRATCH/web/index.html")"

@@ -83,7 +83,7 @@ TEST(SoundFontCut, TheStorysMusicSoundsTheSameThroughTheCut) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string cut = CutSoundFont(whole, PresetsPlayedBy({c.midi}));
+        const std::string cut = CutSoundFont(whole, NotesPlayedBy({c.midi}));
         EXPECT_LT(cut.size(), whole.size() / 3);
         const fs::path cutPath = scratch / "cut.sf2";
         WriteWholeFile(cutPath.string(), cut);
@@ -101,24 +101,44 @@ TEST(SoundFontCut, TheStorysMusicSoundsTheSameThroughTheCut) {
     fs::remove_all(scratch);
 }
 
-TEST(SoundFontCut, PresetsAChannelCanSelect) {
+TEST(SoundFontCut, NotesOnThePresetsTheirChannelsSelect) {
     struct Case {
         const char* what;
         std::string midi;
-        std::set<PresetNumber> expected;
+        PlayedNotes expected;
     };
     const std::vector<Case> cases = {
-        {"a note without a program change", Midi({{0, 0x90, 60, 100}, {0x60, 0x80, 60, 0}}), {{0, 0}}},
-        {"a bank and a program", Midi({{0, 0xb2, 0, 8}, {0, 0xc2, 5}}), {{8, 5}, {0, 5}}},
-        {"channel 10 plays the percussion bank", Midi({{0, 0xc9, 25}, {0, 0x99, 36, 90}}), {{128, 25}, {128, 0}}},
-        {"running status and a meta event between", Midi({{0, 0xc0, 3}, {0, 0xff, 0x01, 2, 'h', 'i'}, {0, 0xc1, 7}, {0, 9}}),
-         {{0, 3}, {0, 7}, {0, 9}}},
+        {"a note without a program change", Midi({{0, 0x90, 60, 100}, {0x60, 0x80, 60, 0}}), {{{0, 0}, {{60, 100}}}}},
+        {"a bank and a program, selected but not played", Midi({{0, 0xb2, 0, 8}, {0, 0xc2, 5}}), {{{8, 5}, {}}, {{0, 5}, {}}}},
+        {"a bank select alone changes nothing until the program changes",
+         Midi({{0, 0xb3, 0, 8}, {0, 0x93, 64, 70}, {0, 0xc3, 1}, {0, 0x93, 65, 71}}),
+         {{{0, 0}, {{64, 70}}}, {{8, 1}, {{65, 71}}}, {{0, 1}, {{65, 71}}}}},
+        {"channel 10 plays the percussion bank", Midi({{0, 0xc9, 25}, {0, 0x99, 36, 90}}),
+         {{{128, 25}, {{36, 90}}}, {{128, 0}, {{36, 90}}}}},
+        {"running status and a meta event between; a velocity of 0 is no note",
+         Midi({{0, 0xc0, 3}, {0, 0xff, 0x01, 2, 'h', 'i'}, {0, 0xc1, 7}, {0, 9}, {0, 0x90, 50, 0}}),
+         {{{0, 3}, {}}, {{0, 7}, {}}, {{0, 9}, {}}}},
         {"a file that is not MIDI", "RIFF....WAVE", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(PresetsPlayedBy({c.midi}), c.expected) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(NotesPlayedBy({c.midi}), c.expected) << c.what;
+
+    // A format 1 file: the program change in one track comes before the notes of another in time,
+    // though the note's track is read first.
+    std::string notes = std::string("\x10\x90\x3c\x40\x10\x80\x3c\x00\x00\xff\x2f\x00", 12);
+    std::string change = std::string("\x00\xc0\x10\x00\xff\x2f\x00", 7);
+    const auto track = [](const std::string& events) {
+        std::string out = "MTrk";
+        for (int shift : {24, 16, 8, 0}) out += char((events.size() >> shift) & 0xff);
+        return out + events;
+    };
+    const std::string format1 = std::string("MThd\0\0\0\6\0\1\0\2\1\xe0", 14) + track(notes) + track(change);
+    const PlayedNotes format1Played = NotesPlayedBy({format1});
+    EXPECT_EQ(format1Played.count({0, 0}), 0u);
+    ASSERT_EQ(format1Played.count({0, 16}), 1u);
+    EXPECT_EQ(format1Played.at({0, 16}), (std::set<Note>{{60, 64}}));
 }
 
 TEST(SoundFontCut, RefusesWhatIsNotASoundFont) {
-    EXPECT_THROW(CutSoundFont("RIFF\4\0\0\0WAVE", {{0, 0}}), std::runtime_error);
-    EXPECT_THROW(CutSoundFont(std::string("RIFF\x10\0\0\0sfbkLIST\4\0\0\0INFO", 24), {{0, 0}}), std::runtime_error);
+    EXPECT_THROW(CutSoundFont("RIFF\4\0\0\0WAVE", {{{0, 0}, {}}}), std::runtime_error);
+    EXPECT_THROW(CutSoundFont(std::string("RIFF\x10\0\0\0sfbkLIST\4\0\0\0INFO", 24), {{{0, 0}, {}}}), std::runtime_error);
 }
