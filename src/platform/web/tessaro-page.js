@@ -819,16 +819,22 @@
     ]);
     scenarios.sort((x, y) => (x[0] < y[0] ? -1 : 1));
     const order = storyOrder(manifest, scenarios);
-    const first = order.find((f) => /^picture\//i.test(f.path));
-    if (first) { total += first.size; arrive(first.path, await get(storyUrl(first.path), counted)); }
+    // The first picture, and the first piece of music (a few kilobytes, which the story's opening
+    // usually starts: waiting for it would hold the first text back).
+    const first = [order.find((f) => /^picture\//i.test(f.path)), order.find((f) => /^bgm\//i.test(f.path))].filter(Boolean);
+    total += first.reduce((sum, f) => sum + f.size, 0);
+    for (const [path, bytes] of await Promise.all(first.map((f) => get(storyUrl(f.path), counted).then((b) => [f.path, b]))))
+      arrive(path, bytes);
     arrived.push(["\0font", font]);
     for (const [path, bytes] of scenarios) arrive(path, bytes);
     filesReady = true;
     installFiles();
     readyToStart();
-    // The rest, one file at a time so that the next one the story needs comes soonest; the
-    // soundfont just before the first piece of music.
-    const queue = order.filter((f) => f !== first);
+    // The rest once the program is in too (they would share the network with it), one file at a
+    // time so that the next one the story needs comes soonest; the soundfont just before the
+    // first piece of music.
+    await programIn;
+    const queue = order.filter((f) => !first.includes(f));
     if (manifest.soundFont) {
       const firstMusic = queue.findIndex((f) => /^bgm\//i.test(f.path));
       queue.splice(firstMusic < 0 ? queue.length : firstMusic, 0, { soundFont: manifest.soundFont });
@@ -850,12 +856,14 @@
       navigator.serviceWorker.register("sw.js").catch((error) => console.warn("tessaro: no offline copy:", error.message));
   }
 
+  let programArrived;
+  const programIn = new Promise((resolve) => { programArrived = resolve; });
   window.Module = {
     page,
     noInitialRun: true,
     print: (text) => console.log(text),
     printErr: (text) => console.error(text),
-    onRuntimeInitialized: () => { programReady = true; installFiles(); readyToStart(); },
+    onRuntimeInitialized: () => { programReady = true; programArrived(); installFiles(); readyToStart(); },
   };
   function installFiles() {
     if (!programReady) return;
