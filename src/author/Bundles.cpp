@@ -29,6 +29,16 @@ std::string ReadRuntimeFile(const fs::path& path) {
     }
 }
 
+// Streamed into the zip as it is; returns its size.
+size_t AddRuntimeFile(ZipWriter& zip, const std::string& name, const fs::path& path, bool executable = false) {
+    std::error_code error;
+    const uintmax_t size = fs::file_size(path, error);
+    if (error) throw std::runtime_error(PrintableName(path.string()) + ": " + error.message());
+    if (size > kRuntimeFileCap) throw std::runtime_error(FileTooLarge(path.string(), kRuntimeFileCap).what());
+    zip.AddFile(name, path.string(), size, executable);
+    return size_t(size);
+}
+
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -89,7 +99,7 @@ std::string WebManifest(const CollectedStory& story, const std::string& fontFile
     std::string json = "{\n \"files\": [";
     for (size_t i = 0; i < story.files.size(); ++i)
         json += std::string(i == 0 ? "\n" : ",\n") + "  {\"path\": " + JsonString(story.files[i].path) +
-                ", \"size\": " + std::to_string(story.files[i].bytes.size()) + "}";
+                ", \"size\": " + std::to_string(story.files[i].size) + "}";
     json += "\n ],\n \"font\": {\"path\": " + JsonString(fontFile) + ", \"size\": " + std::to_string(fontSize) + "}";
     if (!soundFontFile.empty())
         json += ",\n \"soundFont\": {\"path\": " + JsonString(soundFontFile) + ", \"size\": " +
@@ -106,9 +116,9 @@ std::string TitledPage(const std::string& page, const std::string& title) {
     return titled.substr(0, inner) + "<div class=\"story-title\">" + shown + "</div>" + titled.substr(inner);
 }
 
-WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& sources) {
+WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& sources, PartialFile& out) {
     WebBundle bundle;
-    ZipWriter zip;
+    ZipWriter zip(out);
     const fs::path web = fs::path(sources.runtime) / "web";
     std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
     if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
@@ -122,11 +132,15 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
         if (file.rfind("licenses/", 0) == 0 &&
             std::find(notices.begin(), notices.end(), file.substr(9)) != notices.end())
             continue;
-        std::string bytes = ReadRuntimeFile(web / file);
-        if (file == "index.html") bytes = TitledPage(bytes, sources.title);
-        if (file == "app.webmanifest") bytes = WebAppManifest(JsonString(sources.title));
-        if (file == "sw.js") bytes = VersionedServiceWorker(bytes, WebSiteVersion(story, sources.title, bytes));
-        zip.Add(file, bytes);
+        if (file == "index.html")
+            zip.Add(file, TitledPage(ReadRuntimeFile(web / file), sources.title));
+        else if (file == "app.webmanifest")
+            zip.Add(file, WebAppManifest(JsonString(sources.title)));
+        else if (file == "sw.js") {
+            const std::string worker = ReadRuntimeFile(web / file);
+            zip.Add(file, VersionedServiceWorker(worker, WebSiteVersion(story, sources.title, worker)));
+        } else
+            AddRuntimeFile(zip, file, web / file);
     }
     std::set<char32_t> characters;
     for (const char32_t c : ShownCharacters(story)) characters.insert(c);
@@ -144,25 +158,25 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
         soundFontSize = soundFont.size();
         zip.Add(soundFontFile, soundFont);
     }
-    for (const StoryFile& file : story.files) zip.Add("story/" + file.path, file.bytes);
+    for (const StoryFile& file : story.files) zip.AddFile("story/" + file.path, file.source, file.size);
     zip.Add("manifest.json", WebManifest(story, kCutDownFontFile, cut.size(), soundFontFile, soundFontSize));
 
     AddNotices(zip, "", sources.runtime, notices);
     zip.Add("licenses/NOTICES.txt", WebNotices(soundFontFile));
-    bundle.zip = zip.Finish();
+    zip.Finish();
     return bundle;
 }
 
-std::string MakeWindowsBundle(const CollectedStory& story, const BundleSources& sources) {
-    ZipWriter zip;
+void MakeWindowsBundle(const CollectedStory& story, const BundleSources& sources, PartialFile& out) {
+    ZipWriter zip(out);
     const std::string folder = sources.name + "/";
     const fs::path windows = fs::path(sources.runtime) / "windows";
     for (const std::string& file : FilesUnder(windows.string()))
-        zip.Add(folder + file, ReadRuntimeFile(windows / file), file == "tessaro.exe");
-    for (const StoryFile& file : story.files) zip.Add(folder + file.path, file.bytes);
+        AddRuntimeFile(zip, folder + file, windows / file, file == "tessaro.exe");
+    for (const StoryFile& file : story.files) zip.AddFile(folder + file.path, file.source, file.size);
     AddNotices(zip, folder, sources.runtime, {"Tessaro.txt"});
     zip.Add(folder + "licenses/NOTICES.txt", Crlf(WindowsNotices()));
     // A byte-order mark, so that every Notepad reads it as UTF-8.
     zip.Add(folder + "README.txt", "\xEF\xBB\xBF" + Crlf(WindowsReadMe(sources.title)));
-    return zip.Finish();
+    zip.Finish();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The two downloads "tessaro publish" makes of a story, each a whole zip archive in memory:
+// The two downloads "tessaro publish" makes of a story, each a zip archive written into a file:
 // the web bundle (a static site, index.html at its root) and the Windows bundle (tessaro.exe with
 // the story's folders beside it, in a folder of the story's name).
 #include <string>
@@ -7,7 +7,7 @@
 #include "author/StoryFolder.h"
 
 struct BundleSources {
-    std::string name;           // the story folder's name: the Windows bundle's folder
+    std::string name;           // the Windows bundle's folder: the story folder's name, as Windows can hold it
     std::string title;          // the page's title and start prompt, the read-me's heading
     std::string runtime;        // holds web/, windows/ and notices/
     std::string fontPath;       // the Japanese face the page cuts down
@@ -15,13 +15,15 @@ struct BundleSources {
 };
 
 struct WebBundle {
-    std::string zip;
     size_t fontBytes = 0, cutFontBytes = 0;  // for the report
 };
 
-// Both throw std::runtime_error naming the runtime's file that cannot be read or used.
-WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& sources);
-std::string MakeWindowsBundle(const CollectedStory& story, const BundleSources& sources);
+class PartialFile;
+
+// Both write the zip into out and throw std::runtime_error naming the runtime's or the story's
+// file that cannot be read or used.
+WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& sources, PartialFile& out);
+void MakeWindowsBundle(const CollectedStory& story, const BundleSources& sources, PartialFile& out);
 
 // The list of files the web page fetches before the story starts: every story file with its
 // size, the font and, when the story has music, the soundfont.

@@ -53,13 +53,14 @@ CheckResult CheckStory(const std::string& folder) {
         missing.message = "the story cannot start: " + why;
         findings.push_back(missing);
     } else if (first->loadable) {
-        findings = WalkScript(story, first);
+        findings = WalkScript(story, first, &result.named);
     }
     std::set<std::string> loaded;
     FindingMapper mapper;
     for (const auto& [path, file] : story.files) {
         NoteUnreached(*file, mapper.Valid(*file), findings);
         loaded.insert(file->name);
+        result.named.push_back(path);
     }
     for (const auto& [name, path] : story.DataFolder()) {
         if (loaded.count(name) > 0) continue;

@@ -9,6 +9,9 @@
 struct CheckResult {
     std::vector<Diagnostic> diagnostics;  // sorted
     size_t filesRead = 0;
+    // The real path of every story file a reached command names: the scenario files loaded, the
+    // pictures, music and effects. What a story folder holds beyond these, nothing uses.
+    std::vector<std::string> named;
 };
 
 // Checks the story in folder (its Data, Picture, Bgm and Wave folders), following the script from

@@ -85,6 +85,12 @@ class Walk {
 public:
     explicit Walk(StoryFiles& story) : files(story) {}
 
+    // The media files the reached commands named, by real path.
+    void Named(std::vector<std::string>& out) const {
+        for (const auto* found : {&pictures, &sounds})
+            for (const auto& entry : *found) out.push_back(LocateFile(entry.first));
+    }
+
     void Start(CheckedFile* file) {
         State start;
         start.file = file;
@@ -477,8 +483,9 @@ private:
 
 }  // namespace
 
-std::vector<Diagnostic> WalkScript(StoryFiles& story, CheckedFile* first) {
+std::vector<Diagnostic> WalkScript(StoryFiles& story, CheckedFile* first, std::vector<std::string>* named) {
     Walk walk(story);
     walk.Start(first);
+    if (named != nullptr) walk.Named(*named);
     return std::move(walk.findings);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -369,7 +371,10 @@ std::string StorySoundFont(const CollectedStory& story, const std::string& sound
     for (const StoryFile& file : story.files) {
         std::string extension = file.path.size() >= 4 ? file.path.substr(file.path.size() - 4) : "";
         for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".mid") music.push_back(file.bytes);
+        if (extension != ".mid") continue;
+        std::ifstream in(file.source, std::ios::binary);
+        if (!in) throw std::runtime_error(file.source + ": cannot be read");
+        music.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return CutSoundFont(soundFont, NotesPlayedBy(music));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 namespace {
@@ -39,7 +40,15 @@ std::string WebAppManifest(const std::string& jsonTitle) {
 
 std::string WebSiteVersion(const CollectedStory& story, const std::string& title, const std::string& runtimeWorker) {
     uint64_t hash = Fnv1a(Fnv1a(0xcbf29ce484222325ULL, runtimeWorker), title);
-    for (const StoryFile& file : story.files) hash = Fnv1a(Fnv1a(hash, file.path), file.bytes);
+    // Each file read a piece at a time, as the zip reads it.
+    for (const StoryFile& file : story.files) {
+        hash = Fnv1a(hash, file.path);
+        std::ifstream in(file.source, std::ios::binary);
+        if (!in) throw std::runtime_error(file.source + ": cannot be read");
+        std::string piece(size_t(1) << 16, '\0');
+        while (in.read(piece.data(), std::streamsize(piece.size())) || in.gcount() > 0)
+            hash = Fnv1a(hash, piece.substr(0, size_t(in.gcount())));
+    }
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;

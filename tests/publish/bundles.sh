@@ -30,6 +30,7 @@ else
            licenses/LGPL-2.1.txt licenses/js-synthesizer.txt licenses/Emscripten.txt licenses/musl.txt; do
     echo "stand-in $f" >"$runtime/web/$f"
   done
+  printf '// stand-in\nconst VERSION = "stand-in";\n' >"$runtime/web/sw.js"
   printf '<!DOCTYPE html>\n<html><head><title>Tessaro</title></head>\n<body><div id="prompt" hidden>Click, tap or press a key to start</div></body></html>\n' \
     >"$runtime/web/index.html"
 fi

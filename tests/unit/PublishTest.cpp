@@ -2,7 +2,9 @@
 // cut-down font keeps, the font itself, the web page's title and the manifest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <unistd.h>
 #include <hb-ot.h>
 #include <hb.h>
 #include <set>
@@ -11,8 +13,10 @@
 #include "author/Bundles.h"
 #include "author/FontSubset.h"
 #include "author/StoryFolder.h"
+#include "author/StoryTitle.h"
 #include "author/Runtimes.h"
 #include "support/Story.h"
+#include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TextCodec.h"
 
@@ -89,6 +93,103 @@ TEST(PublishStory, AFileOverThePlayersCapIsNamed) {
 
 // Every character the player itself puts on the screen must be in the cut-down font: the
 // player's own string literals outside ASCII, read from its sources.
+TEST(PublishStory, NamesWindowsCannotMakeAreReplaced) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"灯台の鍵", "灯台の鍵"},
+        {"Chapter 1: Lighthouse", "Chapter 1_ Lighthouse"},
+        {"..\\..\\x", ".._.._x"},
+        {"a<b>c\"d|e?f*g/h", "a_b_c_d_e_f_g_h"},
+        {"tab\there", "tab_here"},
+        {"tale. . ", "tale"},
+        {"CON", "CON_"},
+        {"con.txt", "con_.txt"},
+        {"Lpt9", "Lpt9_"},
+        {"COM10", "COM10"},
+        {"CONSOLE", "CONSOLE"},
+        {"...", ""},
+    };
+    for (const auto& [name, safe] : cases) EXPECT_EQ(WindowsSafeName(name), safe) << name;
+    EXPECT_TRUE(IsUtf8Name("Pic灯台.bmp"));
+    for (const std::string bad : {"Pic\x82\xa0.bmp", "\xff", "\xe7\x81", "\xc0\xaf", "\xed\xa0\x80"})
+        EXPECT_FALSE(IsUtf8Name(bad)) << PrintableName(bad);
+}
+
+TEST(PublishStory, TheTitleIsTheStorysOwn) {
+    struct Case {
+        const char* titleFile;  // nullptr: none
+        const char* firstLines;
+        const char* title;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, "L01B01XT800　　　　『灯台の鍵』P\r\nC夏の終わり。P\r\n", "灯台の鍵"},
+        {nullptr, "L01C\r\n  潮騒  \r\nP\r\n", "潮騒"},
+        {nullptr, "C海が見えた。P\r\n", "folder"},                           // a sentence is not a title
+        {nullptr, "C灯台の灯りが、夜の海をゆっくりと照らしている。遠くで汽笛が鳴った気がした\r\nP\r\n", "folder"},
+        {nullptr, "Q行く？\r\nはい\r\nいいえ\r\n", "folder"},                 // a question first: no page
+        {"\xEF\xBB\xBF\n  Lighthouse Key \r\nsecond\n", "C『灯台の鍵』P\r\n", "Lighthouse Key"},
+        {"\x82\xa0\n", "C『灯台の鍵』P\r\n", "灯台の鍵"},                   // not UTF-8: not used
+    };
+    for (const Case& c : cases) {
+        Story story;
+        story.Write("Data/Data00.Dat", Cp932(c.firstLines));
+        if (c.titleFile != nullptr) story.Write("title.TXT", c.titleFile);
+        EXPECT_EQ(StoryTitle(story.folder.string(), CollectStory(story.folder.string()), "folder"), c.title)
+            << c.firstLines;
+    }
+}
+
+// A zip being written has no name until it is whole; what a killed run left is found by the next.
+TEST(PublishFiles, APartialFileIsNamedOnlyWhenKept) {
+    namespace fs = std::filesystem;
+    Story story;
+    const fs::path out = story.folder / "out";
+    fs::create_directories(out / "a folder.zip");
+    const auto names = [&] {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(out)) found.insert(entry.path().filename().string());
+        return found;
+    };
+    {
+        PartialFile dropped(out.string());
+        dropped.Append("half", 4);
+        EXPECT_EQ(names(), std::set<std::string>{"a folder.zip"});
+    }
+    EXPECT_EQ(names(), std::set<std::string>{"a folder.zip"}) << "a file never kept is gone";
+
+    story.Write("out/story.zip", "earlier");
+    fs::permissions(out / "story.zip", fs::perms(0640));
+    PartialFile kept(out.string());
+    kept.Append("0123456789", 10);
+    kept.WriteAt(2, "ab", 2);
+    kept.CutTo(6);
+    kept.Keep((out / "story.zip").string());
+    EXPECT_EQ(ReadWholeFile((out / "story.zip").string(), 100), "01ab45");
+    EXPECT_EQ(fs::status(out / "story.zip").permissions(), fs::perms(0640)) << "the earlier file's permissions";
+    PartialFile blocked(out.string());
+    EXPECT_THROW(blocked.Keep((out / "a folder.zip").string()), RunTimeError);
+    EXPECT_TRUE(fs::is_directory(out / "a folder.zip"));
+
+    struct Leftover {
+        std::string name;
+        bool removed;
+    };
+    const std::vector<Leftover> leftovers = {
+        {".tessaro-partial-99999999-abcd1234", true},  // past any process number (pid_max is at most 2^22)
+        {".tessaro-partial-" + std::to_string(::getpid()) + "-abcd1234", false},  // a run going on now
+        {".tessaro-partial-1x-abcd1234", false},
+        {".story.zip.k3j9x0aa", true},  // an earlier version's, beside a zip of this run's
+        {".other.zip.k3j9x0aa", false},
+        {".story.zip.k3j9x0a", false},
+    };
+    for (const Leftover& leftover : leftovers) story.Write("out/" + leftover.name, "x");
+    std::vector<std::string> removed = PartialFile::RemoveLeftovers(out.string(), {"story.zip"});
+    for (const Leftover& leftover : leftovers) {
+        EXPECT_EQ(std::find(removed.begin(), removed.end(), leftover.name) != removed.end(), leftover.removed)
+            << leftover.name;
+        EXPECT_EQ(fs::exists(out / leftover.name), !leftover.removed) << leftover.name;
+    }
+}
+
 TEST(PublishFont, KeepsEveryCharacterThePlayerShows) {
     Story story;
     story.Write("Data/Data00.Dat", Cp932("C潮騒、ｶﾀｶﾅ。P\r\n"));
@@ -178,7 +279,7 @@ TEST(PublishWeb, TitleAndManifest) {
     EXPECT_THROW(TitledPage("<title>x</title>", "t"), std::runtime_error);
 
     CollectedStory story;
-    story.files = {{"Data/Data00.Dat", "abc"}, {"Bgm/Bgm\"01.mid", "12345"}};
+    story.files = {{"Data/Data00.Dat", "", 3}, {"Bgm/Bgm\"01.mid", "", 5}};
     EXPECT_EQ(WebManifest(story, "f.ttf", 10, "", 0),
               "{\n \"files\": [\n  {\"path\": \"Data/Data00.Dat\", \"size\": 3},\n"
               "  {\"path\": \"Bgm/Bgm\\\"01.mid\", \"size\": 5}\n ],\n \"font\": {\"path\": \"f.ttf\", \"size\": 10}\n}\n");

@@ -5,10 +5,13 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <signal.h>
+#include <vector>
 
 #include "system/AssetPath.h"
 #include "system/Errors.h"
@@ -83,7 +86,10 @@ std::string LocateFile(const std::string& windowsPath) {
 
 std::string ReadAssetFile(const std::string& path, size_t cap) { return ReadWholeFile(LocateFile(path), cap); }
 
-std::string ReadWholeFile(const std::string& real, size_t cap) {
+namespace {
+
+// The file at real opened for reading, known to be a regular file of at most cap bytes.
+int OpenRegular(const std::string& real, uint64_t cap, uint64_t& size) {
     // A name read from a script may hold a NUL, which no file name can.
     if (real.find('\0') != std::string::npos) throw FileNotFound(real);
     // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
@@ -100,10 +106,45 @@ std::string ReadWholeFile(const std::string& real, size_t cap) {
     }
     if (uint64_t(info.st_size) > cap) {
         ::close(fd);
-        throw FileTooLarge(real, cap);
+        throw FileTooLarge(real, size_t(cap));
     }
+    size = uint64_t(info.st_size);
+    return fd;
+}
+
+}  // namespace
+
+uint64_t ReadFileInPieces(const std::string& real, uint64_t cap,
+                          const std::function<void(const char* bytes, size_t size)>& piece) {
+    uint64_t size = 0, read = 0;
+    const int fd = OpenRegular(real, cap, size);
+    std::vector<char> buffer(size_t(1) << 18);
+    try {
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+            if (got == 0) break;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                throw FileUnreadable(real, std::strerror(errno));
+            }
+            read += uint64_t(got);
+            // A file that grows while it is read is held to the same cap.
+            if (read > cap) throw FileTooLarge(real, size_t(cap));
+            piece(buffer.data(), size_t(got));
+        }
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+    return read;
+}
+
+std::string ReadWholeFile(const std::string& real, size_t cap) {
+    uint64_t size = 0;
+    const int fd = OpenRegular(real, cap, size);
     std::string content;
-    content.reserve(size_t(info.st_size));
+    content.reserve(size_t(size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -192,4 +233,123 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool PathExists(const std::string& path) {
     struct stat status{};
     return ::stat(path.c_str(), &status) == 0;
+}
+
+namespace {
+
+constexpr const char* kPartialPrefix = ".tessaro-partial-";
+
+std::string Joined(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+}  // namespace
+
+PartialFile::PartialFile(const std::string& folder) : folder_(folder.empty() ? "." : folder) {
+#ifdef O_TMPFILE
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd_ >= 0) return;
+    // Only where the file system cannot make a file without a name does a named one do.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) throw FileUnwritable(folder_, errno);
+#endif
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        named_ = Joined(folder_, kPartialPrefix + std::to_string(::getpid()) + "-");
+        for (int i = 0; i < 8; ++i) named_ += kLetters[random() % (sizeof kLetters - 1)];
+        fd_ = ::open(named_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) throw FileUnwritable(folder_, errno);
+}
+
+PartialFile::~PartialFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!named_.empty()) ::unlink(named_.c_str());
+}
+
+void PartialFile::WriteAt(uint64_t offset, const char* bytes, size_t size) {
+    size_t written = 0;
+    while (written < size) {
+        const ssize_t put = ::pwrite(fd_, bytes + written, size - written, off_t(offset + written));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) throw FileUnwritable(folder_, errno);
+        written += size_t(put);
+    }
+    size_ = std::max<uint64_t>(size_, offset + size);
+}
+
+void PartialFile::Append(const char* bytes, size_t size) { WriteAt(size_, bytes, size); }
+
+void PartialFile::CutTo(uint64_t size) {
+    if (::ftruncate(fd_, off_t(size)) != 0) throw FileUnwritable(folder_, errno);
+    size_ = size;
+}
+
+void PartialFile::Keep(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw FileUnwritable(path, EINVAL);
+    struct stat target{};
+    const bool exists = ::lstat(path.c_str(), &target) == 0;
+    if (exists && !S_ISREG(target.st_mode))
+        throw RunTimeError("Cannot write file: " + PrintableName(path) + " (not a regular file; nothing was replaced)");
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    if (::fchmod(fd_, exists ? target.st_mode & 07777 : 0666 & ~umask) != 0 || ::fsync(fd_) != 0)
+        throw FileUnwritable(path, errno);
+    if (named_.empty()) {
+        // A name for the whole file, for the moment before it takes path's; a run killed in that
+        // moment leaves it under a name that RemoveLeftovers knows.
+        static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::random_device random;
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = Joined(folder_, kPartialPrefix + std::to_string(::getpid()) + "-");
+            for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                named_ = name;
+                break;
+            }
+            if (errno != EEXIST) throw FileUnwritable(path, errno);
+        }
+        if (named_.empty()) throw FileUnwritable(path, EEXIST);
+    }
+    if (::rename(named_.c_str(), path.c_str()) != 0) throw FileUnwritable(path, errno);
+    named_.clear();
+}
+
+std::vector<std::string> PartialFile::RemoveLeftovers(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<std::string> removed;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return removed;
+    const auto lowerOrDigit = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
+    const auto suffixOfEight = [&](const std::string& name, size_t from) {
+        if (name.size() != from + 8) return false;
+        for (size_t i = from; i < name.size(); ++i)
+            if (!lowerOrDigit(name[i])) return false;
+        return true;
+    };
+    std::vector<std::string> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        bool leftover = false;
+        if (name.rfind(kPartialPrefix, 0) == 0) {
+            // ".tessaro-partial-PID-xxxxxxxx", PID a process that is no more.
+            const size_t dash = name.find('-', std::strlen(kPartialPrefix));
+            const std::string pid = name.substr(std::strlen(kPartialPrefix), dash - std::strlen(kPartialPrefix));
+            leftover = dash != std::string::npos && !pid.empty() && pid.size() < 10 &&
+                       pid.find_first_not_of("0123456789") == std::string::npos && suffixOfEight(name, dash + 1) &&
+                       ::kill(pid_t(std::stol(pid)), 0) != 0 && errno == ESRCH;
+        }
+        for (const std::string& zip : names)
+            leftover = leftover || (name.rfind("." + zip + ".", 0) == 0 && suffixOfEight(name, zip.size() + 2));
+        if (leftover) found.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : found) {
+        struct stat info{};
+        const std::string path = Joined(folder, name);
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(path.c_str()) == 0)
+            removed.push_back(name);
+    }
+    return removed;
 }
