@@ -612,7 +612,8 @@ async function offline() {
   await page.reload();
   const again = await until(async () => /灯台の鍵/.test(await storyText(page)), 10000);
   check("offline, a reload plays the story", true, !!again);
-  await page.setOfflineMode(false);
+  const before = await page.look("caches.keys()");
+  await page.close();
 
   // A new build of the site (its worker's version and a story file changed): the next visit
   // installs it, the copy kept holds the new file, and the old copy is gone.
@@ -623,18 +624,17 @@ async function offline() {
   const data = path.join(site, "story/Data/Data00.Dat");
   fs.appendFileSync(data, "\r\n");
   execFileSync("python3", [path.join(ROOT, "scripts/lib/web-manifest.py"), site]);
-  const before = await page.look("caches.keys()");
-  await page.reload();
+  const next = await openReal("sample", { query: "?autostart" });
   const renewed = await until(async () => {
-    const names = await page.look("caches.keys()");
+    const names = await next.look("caches.keys()");
     return names.some((n) => n.endsWith(" a-new-build")) && !names.some((n) => before.includes(n));
   }, 20000);
   check("a new build replaces the copy kept", true, !!renewed);
   check("the copy kept holds the new build's files", fs.statSync(data).size,
-        await page.look(`caches.keys().then((names) => caches.open(names.find((n) => n.endsWith(" a-new-build"))))
+        await next.look(`caches.keys().then((names) => caches.open(names.find((n) => n.endsWith(" a-new-build"))))
                          .then((cache) => cache.match("story/Data/Data00.Dat")).then((r) => r ? r.arrayBuffer() : new ArrayBuffer(0))
                          .then((b) => b.byteLength)`));
-  await page.close();
+  await next.close();
 }
 
 // The sample story to each of its endings: Space all the way, or Down held at every question.
