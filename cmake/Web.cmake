@@ -5,10 +5,11 @@
 set(TESSARO_WEB_DEPS ${CMAKE_SOURCE_DIR}/build-web-deps CACHE PATH "Where scripts/setup --for web built FreeType")
 # TESSARO_SOURCES holds the shared folders and src/platform/web (CMakeLists.txt). The story's files
 # are read with the POSIX calls of the desktop's file code, which work on the page's in-memory file
-# system; the authors' commands are not part of the page.
+# system; the authors' commands, and the aids the player takes from them (app/AuthorsAids), are
+# not part of the page.
 set(TESSARO_WEB_SOURCES ${TESSARO_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/sdl/Files.cpp
     ${CMAKE_SOURCE_DIR}/src/app/webmain.cpp)
-list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX "/src/author/")
+list(FILTER TESSARO_WEB_SOURCES EXCLUDE REGEX "/src/author/|/src/app/AuthorsAids.cpp")
 
 add_executable(tessaro ${TESSARO_WEB_SOURCES})
 set_target_properties(tessaro PROPERTIES OUTPUT_NAME tessaro SUFFIX .js)

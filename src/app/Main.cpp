@@ -15,10 +15,13 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/TraceFile.h"
+#include "app/AuthorsAids.h"
 #include "app/MachinePlatform.h"
 #include "window/MainForm.h"
 #include "app/Options.h"
 #include "app/Watch.h"
+
+AuthorsAids TheAuthorsAids;
 
 namespace {
 
@@ -26,13 +29,16 @@ constexpr const char* kNoStoryHere =
     "No story here: give a story folder, for example \"tessaro path/to/story\"; without one, "
     "Tessaro plays the story beside the program (its Data, Picture, Bgm and Wave folders)";
 
-// The story played when none is named: the one beside the program, as stories shipped with it
+// The story played when none is named: the one beside the program (a Data folder there, with or
+// without its first file: a missing one is named as in any story), as stories shipped with it
 // expect; an installed program (in .../bin, started from a menu) plays the sample story
 // installed with it instead. Empty when there is neither.
 std::string DefaultStoryFolder(Platform& platform, const std::string& programFolder) {
     std::error_code error;
     SetProgramDirectory(programFolder);  // its path taken as it is, "\" and all
-    if (PathExists(platform.FindFile(AssetPath("Data", "Data00.Dat")))) return programFolder;
+    if (PathExists(platform.FindFile(AssetPath("Data", "Data00.Dat"))) ||
+        std::filesystem::is_directory(platform.FindFile(ProgramDirectory() + "\\Data"), error))
+        return programFolder;
     const std::filesystem::path installed =
         (std::filesystem::path(programFolder).parent_path() / "share/tessaro/sample").lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string();
@@ -79,6 +85,9 @@ int Main(int argc, char** argv) {
     platform.SetScreenMode(line.screen);
     if (line.volume != 100) SetStoryVolume(line.volume);
     SetTextSpeed(line.textSpeed);
+    // An author's run plays the sources as they are now.
+    if ((line.watch || !line.start.empty()) && TheAuthorsAids.playSourcesAsTheyAre != nullptr)
+        TheAuthorsAids.playSourcesAsTheyAre();
     StartPoint start;
     if (!line.start.empty()) {
         if (const std::string problem = FindStartPoint(line.start, start); !problem.empty()) {
@@ -91,6 +100,8 @@ int Main(int argc, char** argv) {
         ScreenHeight = 300;
         MainForm_Load();
         platform.TrimMemory();
+        if ((start.scenario != U"00" || start.line != 0) && TheAuthorsAids.showSceneAt != nullptr)
+            TheAuthorsAids.showSceneAt(line.start, start, line.flags);
         LoadScenario(start.scenario);
         for (const auto& [index, value] : line.flags) Flag[index] = value;
         WatchScenarioFiles(line.watch);

@@ -3,6 +3,7 @@
 
 #include "platform/win32/WideText.h"
 #include "author/Tools.h"
+#include "app/AuthorsAids.h"
 #include "app/Main.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -12,5 +13,6 @@ int wmain(int argc, wchar_t** argv) {
     for (std::string& argument : arguments) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
     if (argc >= 2 && IsToolCommand(arguments[1])) return RunTool(argc - 1, pointers.data() + 1);
+    UseAuthorsAids();
     return Main(argc, pointers.data());
 }

@@ -1,5 +1,6 @@
 #include "author/Check.h"
 
+#include <map>
 #include <set>
 
 #include "script/Scenario.h"
@@ -7,17 +8,22 @@
 #include "system/Files.h"
 #include "author/CheckFiles.h"
 #include "author/MapFindings.h"
+#include "author/Paths.h"
 #include "author/ScriptWalk.h"
 
 namespace {
 
+// What the checker spends on playing the story's paths: a fraction of a second.
+constexpr long long kMostStepsToPlay = 500'000;
+
 // Lines no path runs, listed once a file: "20-24, 31"; through the line map (when given), the
 // source's lines.
-void NoteUnreached(const CheckedFile& file, const MappedScenario* mapped, std::vector<Diagnostic>& findings) {
+void NoteUnreached(const CheckedFile& file, const std::vector<bool>& reached, const char* what,
+                   const MappedScenario* mapped, std::vector<Diagnostic>& findings) {
     std::string ranges;
     size_t first = 0, count = 0;
     for (size_t i = 0; i <= file.Count(); ++i) {
-        const bool unreached = i < file.Count() && !file.reached[i];
+        const bool unreached = i < file.Count() && !reached[i];
         if (unreached && count++ == 0) first = i;
         if (unreached || count == 0) continue;
         int from = file.editorLine[first], to = file.editorLine[first + count - 1];
@@ -32,8 +38,39 @@ void NoteUnreached(const CheckedFile& file, const MappedScenario* mapped, std::v
     }
     if (ranges.empty() || !file.loadable) return;
     size_t firstUnreached = 0;
-    while (file.reached[firstUnreached]) ++firstUnreached;
-    findings.push_back(file.At(firstUnreached, 0, Severity::Note, std::string(ranges.find_first_of(",-") == std::string::npos ? "never run: line " : "never run: lines ") + ranges));
+    while (reached[firstUnreached]) ++firstUnreached;
+    findings.push_back(file.At(firstUnreached, 0, Severity::Note,
+                               what + std::string(ranges.find_first_of(",-") == std::string::npos ? ": line " : ": lines ") +
+                                   ranges));
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    return text;
+}
+
+// Lines the walk reaches only by branches the flags never take: the story played on every path
+// (as "tessaro paths" plays it) never runs them. Only when every path was played within a
+// bounded number of steps (the same answer on any computer); a story with errors has its errors
+// to mend first.
+void NoteLinesNoPathRuns(const std::string& folder, StoryFiles& story, FindingMapper& mapper,
+                         std::vector<Diagnostic>& findings) {
+    for (const Diagnostic& finding : findings)
+        if (finding.severity == Severity::Error) return;
+    PathBounds bounds;
+    bounds.maxSteps = kMostStepsToPlay;
+    const PathsReport report = ExplorePaths(folder, bounds, [](const StoryPath&, size_t) {});
+    if (report.pathBoundHit || report.timeBoundHit || report.stepBoundHit) return;
+    std::map<std::string, const std::vector<bool>*> run;
+    for (const auto& [name, lines] : report.reached) run[Upper(name)] = &lines;
+    for (const auto& [path, file] : story.files) {
+        const auto found = run.find(Upper(file->name));
+        std::vector<bool> reached(file->Count() + 1, false);
+        for (size_t i = 0; i < file->Count(); ++i)
+            reached[i] = !file->reached[i] || (found != run.end() && i < found->second->size() && (*found->second)[i]);
+        NoteUnreached(*file, reached, "never run on any path (the flags never take the branches to it)",
+                      mapper.Valid(*file), findings);
+    }
 }
 
 }  // namespace
@@ -58,10 +95,11 @@ CheckResult CheckStory(const std::string& folder) {
     std::set<std::string> loaded;
     FindingMapper mapper;
     for (const auto& [path, file] : story.files) {
-        NoteUnreached(*file, mapper.Valid(*file), findings);
+        NoteUnreached(*file, file->reached, "never run", mapper.Valid(*file), findings);
         loaded.insert(file->name);
         result.named.push_back(path);
     }
+    if (first != nullptr && first->loadable) NoteLinesNoPathRuns(folder, story, mapper, findings);
     for (const auto& [name, path] : story.DataFolder()) {
         if (loaded.count(name) > 0) continue;
         Diagnostic unused;

@@ -5,6 +5,7 @@
 
 #include "script/Scenario.h"
 #include "system/TextCodec.h"
+#include "author/NearestName.h"
 
 namespace {
 
@@ -110,7 +111,11 @@ std::vector<Diagnostic> ConvertScenario(const std::string& source, const std::st
                 if (found != labels.end()) end = i + 2 + length;
             }
             if (found == labels.end()) {
-                fail(line.number, i, "no label \"" + ToUtf8(written) + "\" for this jump");
+                std::vector<std::string> names;
+                for (const auto& [known, where] : labels) names.push_back(ToUtf8(known));
+                const std::string nearest = NearestName(ToUtf8(written), names);
+                fail(line.number, i, "no label \"" + ToUtf8(written) + "\" for this jump" +
+                                         (nearest.empty() ? "" : " (is it \"*" + nearest + "\"?)"));
             } else if (found->second.first > 999) {
                 fail(line.number, i, "label \"" + ToUtf8(found->first) + "\" stands past line 999");
             } else {

@@ -23,10 +23,16 @@ bool HeadlessPlatform::MessageBox(const std::string& caption, const std::string&
 
 // As the player's own machine finds and reads them, so that a missing or broken file fails here
 // with the same error.
-std::string HeadlessPlatform::FindFile(const std::string& windowsPath) { return LocateFile(windowsPath); }
+std::string HeadlessPlatform::FindFile(const std::string& windowsPath) {
+    const auto known = found.find(windowsPath);
+    if (known != found.end()) return known->second;
+    return found[windowsPath] = LocateFile(windowsPath);
+}
 
 std::string HeadlessPlatform::ReadFile(const std::string& windowsPath) {
-    return ReadAssetFile(windowsPath, kScenarioFileCap);
+    const auto known = read.find(windowsPath);
+    if (known != read.end()) return known->second;
+    return read[windowsPath] = ReadAssetFile(windowsPath, kScenarioFileCap);  // a failure is not kept
 }
 
 std::unique_ptr<Image> HeadlessPlatform::LoadPicture(const std::string& windowsPath) {

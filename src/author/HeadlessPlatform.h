@@ -3,6 +3,7 @@
 // the program sleeps (so a story's whole reading time passes at once), a reader who holds Space
 // (every page turns as it comes) and at a question holds the arrow key of the answer chosen for
 // it, and a record of the message boxes. Files and pictures are read as the player reads them.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,13 @@ public:
     std::string ReadFile(const std::string& windowsPath) override;
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char*) override { return ""; }
+    // Files found and read are kept until this is called: a story that chains files back and
+    // forth reads each once.
+    void ForgetFiles() { found.clear(), read.clear(); }
     void SetVolume(int) override {}
     void TrimMemory() override {}
 
 private:
     const std::string noError;  // it always starts
+    std::map<std::string, std::string> found, read;  // by the path asked for
 };

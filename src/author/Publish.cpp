@@ -10,6 +10,7 @@
 #include "author/Bundles.h"
 #include "author/Check.h"
 #include "author/Runtimes.h"
+#include "author/StaleSources.h"
 #include "author/StoryFolder.h"
 #include "author/StoryTitle.h"
 #include "system/Errors.h"
@@ -140,6 +141,7 @@ int Run(const Request& request, const std::string& programFolder) {
     if (InsideTheFourFolders(storyReal, out))
         return Refuse({"--out " + PrintableName(request.out) + " is inside the story's own folders: the zips " +
                        "would go out with the story; choose a folder outside them"});
+    if (const std::string stale = StaleSources(request.story); !stale.empty()) return Refuse({stale});
 
     // The checker first: its errors stop everything, its warnings are shown.
     const CheckResult check = CheckStory(request.story);

@@ -18,6 +18,7 @@
 #include "system/TextCodec.h"
 #include "author/CheckFiles.h"
 #include "author/CheckedRows.h"
+#include "author/NearestName.h"
 #include "system/Picture.h"
 #include "window/Crt.h"
 
@@ -163,7 +164,9 @@ private:
         const char32_t before = index > 0 ? text[index - 1] : U'\0';
         const char32_t after = index + 1 < text.size() ? text[index + 1] : U'\0';
         if (command.letter == U'e') return IsAsciiLower(before) || IsAsciiLetter(after) || after == U' ';
-        if (command.length == 0) return IsAsciiLower(after) || after == U' ';
+        // "Pe": a page wait and then the end, not a word.
+        const bool endFollows = after == U'e' && (index + 2 >= text.size() || text[index + 2] == U'\\');
+        if (command.length == 0) return (IsAsciiLower(after) && !endFollows) || after == U' ';
         // Lower-case hexadecimal digits count too: flag numbers are written in upper case, and
         // "See" is far more likely than flag EE.
         for (const char32_t c : std::u32string_view(text).substr(index + 1, size_t(command.length)))
@@ -280,7 +283,9 @@ private:
             return FollowShortArgument(s, command);
         }
         const bool flagWithLabel = command.letter == U'F' && argument.find_first_of(U"ab") != std::u32string::npos;
-        if (flagWithLabel) {
+        if (command.kind == ArgumentKind::FlagIndex && !(textLike && command.letter != U'F') &&
+            FlagIndexFault(s, at, letter, argument)) {
+        } else if (flagWithLabel) {
             Report(s, at, Severity::Warning,
                    "flag index " + Quoted(argument) + " holds a lower-case \"a\" or \"b\", which the branch finds "
                    "as its own label: write it in upper case");
@@ -334,6 +339,33 @@ private:
         return true;
     }
 
+    // A flag index is two hexadecimal digits; the player reads any two characters, as far as they
+    // are digits. True when this one is not, reported with what the player does with it.
+    bool FlagIndexFault(const State& s, size_t at, const std::string& letter, const std::u32string& argument) {
+        const auto hex = [](char32_t c) {
+            return (c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'F') || (c >= U'a' && c <= U'f');
+        };
+        const std::string flag = Hex2(FlagIndex(argument));
+        const std::string written = "\"" + letter + ToUtf8(argument) + "\"";
+        if (hex(argument[0]) && hex(argument[1])) {
+            // "F1a": one digit, and the label after it read as the second.
+            if (letter != "F" || (argument[1] != U'a' && argument[1] != U'b') || argument[0] == U'a' || argument[0] == U'b')
+                return false;
+            Report(s, at, Severity::Warning,
+                   written + " reads flag " + flag + ", and its \"" + ToUtf8(argument.substr(1)) +
+                       "\" is also the branch's label: a flag index is two digits (F0" + ToUtf8(argument.substr(0, 1)) +
+                       ToUtf8(argument.substr(1)) + ")");
+            return true;
+        }
+        std::string swallowed;
+        for (const char32_t c : argument)
+            if (!hex(c) && c != U' ' && c != U'\t') swallowed += c == U'\n' ? "↵" : ToUtf8(std::u32string(1, c));
+        Report(s, at, Severity::Error,
+               "flag index " + Quoted(argument) + " is not two hexadecimal digits (00 to FF): " + written +
+                   " reads flag " + flag + ", and \"" + swallowed + "\" is taken as part of it, never shown");
+        return true;
+    }
+
     bool FitsOrReport(const State& s, size_t at, const std::u32string& argument, int64_t low, int64_t high,
                       const char* what) {
         try {
@@ -362,9 +394,13 @@ private:
         std::string why;
         CheckedFile* next = files.Load(name, why);
         if (next == nullptr) {
+            std::vector<std::string> names;
+            for (const auto& [file, path] : files.DataFolder()) names.push_back(file.substr(4, 2));
+            const std::string nearest = NearestName(ToUtf8(name), names);
             Report(s, at, Severity::Error,
                    "\"D" + ToUtf8(name) + "\": there is no Data/Data" + ToUtf8(name) + ".Dat, and the player stops "
-                   "here" + (textLike ? " (is this text?)" : ""));
+                   "here" + (textLike ? " (is this text?)" : "") +
+                       (nearest.empty() ? "" : " (is it \"D" + nearest + "\"?)"));
             return false;
         }
         if (!next->loadable) return false;

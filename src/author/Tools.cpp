@@ -10,6 +10,7 @@
 #include "author/Convert.h"
 #include "author/LineMapFile.h"
 #include "author/Paths.h"
+#include "author/StaleSources.h"
 #ifdef TESSARO_PUBLISH
 #include "author/Publish.h"
 #endif
@@ -33,7 +34,7 @@ constexpr const char* kConvertUsage =
     "DATA.Dat keeps its permissions; it must not be the source, a link or anything but a file.\n";
 
 constexpr const char* kPathsUsage =
-    "Usage: tessaro paths [--json] [--max-paths N] [STORY-FOLDER]\n"
+    "Usage: tessaro paths [--json] [--max-paths N] [--max-seconds N] [STORY-FOLDER]\n"
     "Plays the story in STORY-FOLDER (by default the current folder) with no window and no sound, on\n"
     "a clock that does not wait, once for every way of answering its questions (depth-first), and\n"
     "prints for each path the answers taken, how it ends (end mark, end of file, game over, an\n"
@@ -41,7 +42,9 @@ constexpr const char* kPathsUsage =
     "(typing and pauses at the story's own pace, each page wait counted as 2 s), and the pictures\n"
     "and music it shows; then the lines no path reaches. Exit status 1 when a path ends in an error.\n"
     "  --json         the same as JSON\n"
-    "  --max-paths N  stop after N paths (256 by default), with a note when more remain\n";
+    "  --max-paths N  stop after N paths (256 by default), with a note when more remain\n"
+    "  --max-seconds N  stop after N seconds (60 by default), with a note; paths are printed as\n"
+    "                 they are found\n";
 
 int Usage(const char* usage, bool asked) {
     std::fputs(usage, asked ? stdout : stderr);
@@ -86,6 +89,11 @@ int Check(const std::vector<std::string>& arguments) {
     if (operands.size() > 1) return Misuse("check", "one story folder at most", kCheckUsage);
     const std::string folder = operands.empty() ? "." : operands[0];
     if (folder.empty()) return Misuse("check", "an empty story folder name", kCheckUsage);
+    // Findings about an old text would send the author to lines that are no longer there.
+    if (const std::string stale = StaleSources(folder); !stale.empty()) {
+        std::fprintf(stderr, "tessaro check: %s\n", stale.c_str());
+        return 1;
+    }
     const CheckResult result = CheckStory(folder);
     const std::string report = Given(given, "--json") ? DiagnosticsJson(result.diagnostics, result.filesRead)
                                                       : DiagnosticsText(result.diagnostics, result.filesRead);
@@ -93,9 +101,21 @@ int Check(const std::vector<std::string>& arguments) {
     return AnyError(result.diagnostics) ? 1 : 0;
 }
 
+// "--max-paths N": a whole number from 1 to 999999; false (with the message printed) otherwise.
+bool ReadBound(const char* option, const std::string& value, size_t& bound) {
+    if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(value) == 0) {
+        std::fprintf(stderr, "tessaro: %s takes a number from 1 to 999999, not \"%s\"\n", option,
+                     PrintableName(value).c_str());
+        return false;
+    }
+    bound = std::stoul(value);
+    return true;
+}
+
 int Paths(const std::vector<std::string>& arguments) {
     bool json = false;
-    size_t maxPaths = 256;
+    PathBounds bounds;
     std::string folder = ".";
     size_t folders = 0;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -103,14 +123,12 @@ int Paths(const std::vector<std::string>& arguments) {
         if (argument == "--help" || argument == "-h") return Usage(kPathsUsage, true);
         if (argument == "--json") {
             json = true;
-        } else if (argument == "--max-paths") {
+        } else if (argument == "--max-paths" || argument == "--max-seconds") {
             const std::string value = i + 1 < arguments.size() ? arguments[++i] : "";
-            if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoul(value) == 0) {
-                std::fprintf(stderr, "tessaro: --max-paths takes a number from 1 to 999999, not \"%s\"\n", value.c_str());
-                return 2;
-            }
-            maxPaths = std::stoul(value);
+            size_t bound = 0;
+            if (!ReadBound(argument.c_str(), value, bound)) return 2;
+            if (argument == "--max-paths") bounds.maxPaths = bound;
+            else bounds.maxSeconds = int(bound);
         } else if (!argument.empty() && argument[0] == '-') {
             return Usage(kPathsUsage, false);
         } else {
@@ -118,11 +136,20 @@ int Paths(const std::vector<std::string>& arguments) {
         }
     }
     if (folders > 1 || folder.empty()) return Usage(kPathsUsage, false);
-    const PathsReport report = ExplorePaths(folder, maxPaths);
-    std::fputs((json ? PathsJson(report, maxPaths) : PathsText(report, maxPaths)).c_str(), stdout);
-    for (const StoryPath& path : report.paths)
-        if (path.ending == StoryPath::Ending::Error) return 1;
-    return 0;
+    if (const std::string stale = StaleSources(folder); !stale.empty()) {
+        std::fprintf(stderr, "tessaro paths: %s\n", stale.c_str());
+        return 1;
+    }
+    // Each path goes out as it ends: a story of many paths is never held whole.
+    bool anyError = false;
+    if (json) std::fputs("{\"paths\": [", stdout);
+    const PathsReport report = ExplorePaths(folder, bounds, [&](const StoryPath& path, size_t number) {
+        anyError = anyError || path.ending == StoryPath::Ending::Error;
+        const std::string text = json ? (number == 1 ? "\n" : ",\n") + PathJson(path) : PathText(path, number);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    });
+    std::fputs((json ? PathsJsonTail(report, bounds) : PathsSummaryText(report, bounds)).c_str(), stdout);
+    return anyError ? 1 : 0;
 }
 
 int Convert(const std::vector<std::string>& arguments) {

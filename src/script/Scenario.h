@@ -3,7 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <map>
 #include <vector>
+
+#include "script/LineMap.h"
 
 constexpr int kLastSlot = 500;
 
@@ -48,3 +51,14 @@ const std::string& CurrentScenarioFile();
 // whether the story's line map still describes it.
 size_t CurrentScenarioSize();
 uint64_t CurrentScenarioHash();
+
+// An author's run plays the sources as they are now: a scenario file whose source changed since
+// it was converted is converted again in memory, and read instead of the file, with its line
+// map entry, by everything that reads the story (the line store, --start, the places errors name).
+struct ConvertedScenario {
+    std::string bytes;
+    MappedScenario lines;
+};
+// By the scenario file's name in upper case ("DATA00.DAT"); replaces those given before.
+void SetConvertedScenarios(std::map<std::string, ConvertedScenario> converted);
+const ConvertedScenario* FindConvertedScenario(const std::string& fileName);

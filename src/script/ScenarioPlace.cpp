@@ -6,7 +6,9 @@
 #include "system/Errors.h"
 #include "system/Platform.h"
 
-bool ReadStoryLineMap(LineMap& map, std::string& why) {
+namespace {
+
+bool ReadMapFile(LineMap& map, std::string& why) {
     std::string text;
     try {
         text = System().ReadFile(AssetPath("Data", kLineMapName));
@@ -18,6 +20,18 @@ bool ReadStoryLineMap(LineMap& map, std::string& why) {
     if (ParseLineMap(text, map, why)) return true;
     why = kLineMapName + (": " + why);
     return false;
+}
+
+}  // namespace
+
+bool ReadStoryLineMap(LineMap& map, std::string& why) {
+    const bool read = ReadMapFile(map, why);
+    if (!read) return false;
+    // The entries of scenario files converted anew for this run describe what it plays.
+    for (auto& [key, entry] : map)
+        if (const ConvertedScenario* converted = FindConvertedScenario(entry.name); converted != nullptr)
+            entry = converted->lines;
+    return true;
 }
 
 std::string ScenarioPlace(int16_t lineNo) {

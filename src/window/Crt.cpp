@@ -112,7 +112,18 @@ void PictureArea::Open(int width, int height) {
     Cls();
 }
 
-void PictureArea::Note(Operation operation) { noted.push_back(std::move(operation)); }
+void PictureArea::SetDrawing(bool on) {
+    const bool resumed = on && !drawing;
+    drawing = on;
+    if (!resumed) return;
+    painted.clear();
+    shownOnce = false;
+    Cls();
+}
+
+void PictureArea::Note(Operation operation) {
+    if (drawing) noted.push_back(std::move(operation));
+}
 
 void PictureArea::LineFill(int x1, int y1, int x2, int y2, int colour) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
@@ -130,6 +141,7 @@ void PictureArea::LineOutline(int x1, int y1, int x2, int y2, int colour) {
 }
 
 void PictureArea::Print(std::u32string_view text) {
+    if (!drawing) return;
     std::u32string shown = Printable(text);
     if (!shown.empty()) Note({Operation::Text, CurrentX, CurrentY, 0, 0, 0, std::move(shown)});
 }

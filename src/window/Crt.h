@@ -41,6 +41,11 @@ struct PictureArea {
     // Shows the image if anything was drawn since it was last shown.
     void ShowIfChanged();
 
+    // Off, drawing is not even noted (a picture still becomes the background): the authors' runs
+    // without a window type rows of any length at the cost of the characters alone. On again, the
+    // area starts from its background, shown whole at the next Refresh.
+    void SetDrawing(bool on);
+
     // The small mark in the top-right corner while the sound is muted, over everything drawn;
     // taken away, the picture under it comes back. Shown at the next Refresh.
     void ShowMuteMark(bool on);
@@ -81,6 +86,7 @@ private:
     std::unordered_map<std::u32string, int> widthCache;
     bool muteMark = false;
     bool muteMarkChanged = false;
+    bool drawing = true;
 };
 
 extern PictureArea Crt;

@@ -51,6 +51,8 @@ void MainForm_Unload() {
 
 void RunDueTimers() { Bgm_Check.RunIfDue(); }
 
+void RestartTimers() { Bgm_Check.Start(); }
+
 int64_t NextTimerDue() { return Bgm_Check.due; }
 
 int64_t RunTimersWhileBoxOpen() {

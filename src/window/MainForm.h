@@ -17,6 +17,10 @@ void MainForm_Load();
 // Runs the handler of every timer whose time has come (only while messages are pumped).
 void RunDueTimers();
 
+// Starts every timer's beat again from now: after a run on another platform's clock (--start's
+// read to its line), their times are that clock's.
+void RestartTimers();
+
 // When the next timer is due, on the platform clock.
 int64_t NextTimerDue();
 

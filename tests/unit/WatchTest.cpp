@@ -1,5 +1,5 @@
-// --watch: when the scenario file being played changes on disk, the run starts again at the line
-// it had reached, in the file as it is now, with the flags kept.
+// --watch: when the scenario file being played changes on disk, the run starts again at the
+// beginning of the page on screen, in the file as it is now, with the flags kept.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -30,13 +30,15 @@ void RewriteThenLook() {
 struct Case {
     const char* what;
     std::string after;
-    std::string firstRow;  // at the end
+    std::string firstRow, secondRow;  // at the end
 };
 
-TEST(Watch, AChangedFileStartsAgainAtTheSameLineWithTheFlagsKept) {
+TEST(Watch, AChangedFileStartsAgainAtThePageOnScreenWithTheFlagsKept) {
+    // The page on screen began with the clear on line 0: an edit of any of its rows shows.
     const std::vector<Case> cases = {
-        {"the line reached, changed", "C一。\n新しい二。F01aJ003b\n違う。\n四。T500\n", "新しい二。四。"},
-        {"a file now shorter than the line reached", "C短い。T500\n", "短い。"},
+        {"the line reached, changed", "C一。\n新しい二。F01aJ003b\n違う。\n四。T500\n", "一。", "新しい二。四。"},
+        {"an earlier row of the page, changed", "C新しい一。\n二。T500\n", "新しい一。", "二。"},
+        {"a file now shorter than the line reached", "C短い。T500\n", "短い。", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -53,6 +55,7 @@ TEST(Watch, AChangedFileStartsAgainAtTheSameLineWithTheFlagsKept) {
         WatchScenarioFiles(false);
         EXPECT_TRUE(written);
         EXPECT_EQ(Utf8(CurrentRun().TextLine[0]), c.firstRow);
+        EXPECT_EQ(Utf8(CurrentRun().TextLine[1]), c.secondRow);
         EXPECT_NE(Flag[1], 0) << "flags are kept";
     }
     story = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/sdl/Process.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -17,4 +19,13 @@ void ReturnFreedMemory() {
 #ifdef __GLIBC__
     malloc_trim(0);
 #endif
+}
+
+void OpenClosedStandardStreams() {
+    for (int stream = 0; stream <= 2; ++stream) {
+        if (fcntl(stream, F_GETFD) != -1) continue;
+        // The lowest free number is the closed one: open gives it.
+        const int opened = open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY);
+        if (opened > 2) close(opened);
+    }
 }
