@@ -73,6 +73,9 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     const std::vector<std::u32string> rows = BacklogRows(state);
     const size_t last = rows.size() > kVisibleRows ? rows.size() - kVisibleRows : 0;
     size_t top = start == BacklogStart::Top ? 0 : last;
+    // Only what is pressed while it is open closes it: an Escape or a right click at a page wait
+    // (where they do nothing) is still remembered, and would close it at once.
+    for (const Key key : {Key::Escape, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
     bool drawn = false;
     for (;;) {
         if (!drawn) {
@@ -94,6 +97,8 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
             if (top >= last) break;
             top = std::min(last, top + kVisibleRows);
         }
+        // The wheel turned down at the end closes it, as PageDown does; before, it scrolls (Down).
+        if (KeyHit(Key::WheelDown) && top >= last) break;
         if (KeyHit(Key::PageUp)) top -= std::min(top, size_t(kVisibleRows));
         if (KeyHit(Key::Home)) top = 0;
         if (KeyHit(Key::Up) && top > 0) --top;
@@ -107,7 +112,7 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         DoEvents();
     }
     for (const Key key : {Key::Up, Key::Down, Key::PageUp, Key::PageDown, Key::Home, Key::Escape,
-                          Key::RightClick, Key::WheelUp, Key::Mute})
+                          Key::RightClick, Key::WheelUp, Key::WheelDown, Key::Mute})
         KeyHit(key);
     int x = 0, y = 0;
     PointerMoved(x, y);

@@ -8,6 +8,6 @@
 enum class BacklogStart { End, Top };
 
 // Shows the pages remembered and the box's text now, and returns when the reader closes it:
-// Escape, Space, a right click, or PageDown past the end. Up, Down and the wheel scroll a row,
-// PageUp and PageDown a screenful, Home goes to the first page.
+// Escape, Space, a right click, or PageDown or the wheel turned down past the end. Up, Down and
+// the wheel scroll a row, PageUp and PageDown a screenful, Home goes to the first page.
 void ShowBacklog(const RunState& state, BacklogStart start);

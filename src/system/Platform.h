@@ -12,13 +12,8 @@
 #include <string>
 
 #include "system/Image.h"
+#include "system/ReaderInput.h"
 #include "system/Scaling.h"
-
-// The keys the program reads. Space, Up and Down count while held too; the others (the reader's
-// own: the backlog, mute) only when pressed.
-enum class Key { Space, Up, Down, PageUp, PageDown, Home, Escape, RightClick, WheelUp, Mute };
-constexpr int kKeyCount = 10;
-constexpr int kHeldKeyCount = 3;  // Space, Up, Down
 
 // The caption of every message box the program shows.
 constexpr const char* kMessageBoxCaption = "Tessaro";
@@ -50,10 +45,10 @@ public:
     // Never spins.
     virtual void SleepUntil(int64_t deadline) = 0;
 
+    // The reader's input, as system/ReaderInput decides it: a machine tells its window's events to
+    // a ReaderInput and answers these three from it.
     // True when the key is down now or has been pressed since the previous query of that key; the
-    // query clears that memory. Keys count only while our window has the keyboard focus. Enter,
-    // keypad Enter and a left click count as Space; the mouse wheel as Up and Down (turned up, as
-    // WheelUp too); the right mouse button as RightClick; the M key as Mute.
+    // query clears that memory. Keys count only while our window has the keyboard focus.
     virtual bool KeyHit(Key key) = 0;
 
     // True while the reader holds the skip key (Ctrl) in our window.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "system/InputMemory.h"
+#include "system/ReaderInput.h"
 #include "system/Platform.h"
 
 class TestPlatform : public Platform {

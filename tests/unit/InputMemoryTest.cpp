@@ -3,7 +3,7 @@
 // (and a press noted then is gone afterwards).
 #include <gtest/gtest.h>
 
-#include "system/InputMemory.h"
+#include "system/ReaderInput.h"
 
 namespace {
 

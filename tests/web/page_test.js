@@ -547,6 +547,76 @@ async function phoneEndings() {
   }
 }
 
+// The reader's actions every machine is tested with (tests/actions/reader-actions.txt), each at
+// the first page's wait of its own run, taken with the browser's real keys, clicks and wheel.
+const countColour = (buf, x, y, w, h, rgb) => {
+  let n = 0;
+  for (let j = y; j < y + h; j++) for (let i = x; i < x + w; i++) if (rgbAt(buf, i, j).join() === rgb.join()) n++;
+  return n;
+};
+// As the window tests look: the next page's row, the mute mark at the top right, the backlog's panel.
+const secondRowInk = (buf) => countColour(buf, 17, 227, 72, 14, [255, 255, 255]);
+const muteMarkBlue = (buf) => countColour(buf, 250, 4, 54, 22, [0, 0, 128]);
+async function readerAction(page, action) {
+  const at = await page.evaluate(() => { const b = document.getElementById("screen").getBoundingClientRect();
+                                         return [b.left, b.top, b.width / 304]; });
+  const point = (x, y) => [at[0] + x * at[2], at[1] + y * at[2]];
+  const withKey = async (modifier, key) => { await page.keyboard.down(modifier); await page.keyboard.press(key); await page.keyboard.up(modifier); };
+  switch (action) {
+    case "m": return page.keyboard.press("KeyM");
+    case "ctrl+m": return withKey("Control", "KeyM");
+    case "click": return page.mouse.click(...point(150, 40));
+    case "focus-click": {
+      // A frame of the page's own takes the focus, so that the story's window loses it, as to
+      // another program; the click on the story brings it back.
+      const left = await page.evaluate(() => new Promise((done) => {
+        const frame = document.createElement("iframe");
+        frame.style.cssText = "position: fixed; left: 0; top: 0; width: 8px; height: 8px; border: 0";
+        document.body.appendChild(frame);
+        window.addEventListener("blur", () => done(true), { once: true });
+        frame.contentWindow.focus();
+        setTimeout(() => done(false), 2000);
+      }));
+      check(`${action}: the story's window lost the focus first`, true, left);
+      return page.mouse.click(...point(150, 40));
+    }
+    case "enter": return page.keyboard.press("Enter");
+    case "alt+enter": return withKey("Alt", "Enter");
+    case "wheel-up": await page.mouse.move(...point(150, 100)); return page.mouse.wheel({ deltaY: -100 });
+    default: check(`a way to take the action ${action} here`, true, false);
+  }
+}
+async function readerActions() {
+  const lines = fs.readFileSync(path.join(ROOT, "tests/actions/reader-actions.txt"), "utf8").split("\n");
+  for (const line of lines) {
+    const [action, ...outcomes] = line.trim().split(/\s+/);
+    if (!action || action.startsWith("#")) continue;
+    const page = await open("actions");
+    await sleep(1200);  // at the first page's wait
+    check(`${action}: at the page wait`, 0, secondRowInk(await pixels(page)));
+    await readerAction(page, action);
+    await sleep(1000);
+    for (const outcome of outcomes) {
+      const now = await pixels(page);
+      switch (outcome) {
+        case "page-stays": check(`${action}: the page stays`, 0, secondRowInk(now)); break;
+        case "page-turns": check(`${action}: the page turns`, true, secondRowInk(now) >= 60); break;
+        case "muted": check(`${action}: the mute mark shows`, true, muteMarkBlue(now) >= 100); break;
+        case "not-muted": check(`${action}: no mute mark`, 0, muteMarkBlue(now)); break;
+        case "backlog": check(`${action}: the backlog opens`, [0, 0, 128], rgbAt(now, 150, 100)); break;
+        case "fullscreen":
+          check(`${action}: fullscreen`, true, !!(await until(() => page.evaluate(() => !!document.fullscreenElement), 3000)));
+          await readerAction(page, action);
+          check(`${action} again: fullscreen no more`, true, !!(await until(() => page.evaluate(() => !document.fullscreenElement), 3000)));
+          await sleep(500);
+          break;
+        default: check(`${action}: an outcome this test knows`, "known", outcome);
+      }
+    }
+    await page.close();
+  }
+}
+
 // Files that come late: skipping through the sample story on a slow network, each picture the story
 // reaches before it is in is waited for (no error, to the end); a picture that never comes ends in
 // an error box naming it.
@@ -746,6 +816,7 @@ async function sampleEnding(holdDown) {
     access: accessibility,
     narrow: narrowScreens,
     offline,
+    actions: readerActions,
     endings: async () => {
       const boxes = [await sampleEnding(false), await sampleEnding(true)];
       check("the game-over box came at one of the sample's endings", true, boxes.includes(true));

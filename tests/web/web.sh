@@ -80,6 +80,8 @@ L02C二枚目です。P
 TEXT
 mkdir -p "$stories/late/Picture"
 python3 "$HERE/../windows/lib/bitmaps.py" "$stories/late/Picture" >/dev/null
+# The reader's actions every machine is tested with.
+scenario "$stories/actions" 00 <"$HERE/../actions/page-wait-story.txt"
 
 # --- the Linux build's pixels: each page once its text is typed, and the game-over box ---
 capture_pages() {  # capture_pages STORY PAGES

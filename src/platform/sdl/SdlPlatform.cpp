@@ -25,42 +25,33 @@ constexpr int64_t kLongestWithoutPump = 250;
 constexpr const char* kNoDisplay =
     "Cannot open the display: no X11 or Wayland display was found (is DISPLAY set?)";
 
-// The key the program asks for that a key press stands for, or -1. Enter and
-// keypad Enter act as Space, except with Alt, where they switch fullscreen.
-int KeyIndex(const SDL_Keysym& key) {
-    switch (key.scancode) {
-    case SDL_SCANCODE_SPACE:
-        return 0;
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER:
-        return (key.mod & KMOD_ALT) != 0 ? -1 : 0;
-    case SDL_SCANCODE_UP:
-        return 1;
-    case SDL_SCANCODE_DOWN:
-        return 2;
-    case SDL_SCANCODE_PAGEUP:
-        return int(Key::PageUp);
-    case SDL_SCANCODE_PAGEDOWN:
-        return int(Key::PageDown);
-    case SDL_SCANCODE_HOME:
-        return int(Key::Home);
-    case SDL_SCANCODE_ESCAPE:
-        return int(Key::Escape);
-    case SDL_SCANCODE_M:
-        return (key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0 ? -1 : int(Key::Mute);
-    default:
-        return -1;
-    }
+// The reader's keys by their place on the keyboard; what they mean is system/ReaderInput's.
+struct ScancodeRow {
+    SDL_Scancode scancode;
+    ReaderKey key;
+};
+constexpr ScancodeRow kScancodes[] = {
+    {SDL_SCANCODE_SPACE, ReaderKey::Space},       {SDL_SCANCODE_RETURN, ReaderKey::Enter},
+    {SDL_SCANCODE_KP_ENTER, ReaderKey::KeypadEnter}, {SDL_SCANCODE_UP, ReaderKey::Up},
+    {SDL_SCANCODE_DOWN, ReaderKey::Down},         {SDL_SCANCODE_PAGEUP, ReaderKey::PageUp},
+    {SDL_SCANCODE_PAGEDOWN, ReaderKey::PageDown}, {SDL_SCANCODE_HOME, ReaderKey::Home},
+    {SDL_SCANCODE_ESCAPE, ReaderKey::Escape},     {SDL_SCANCODE_M, ReaderKey::M},
+    {SDL_SCANCODE_F11, ReaderKey::F11},           {SDL_SCANCODE_LCTRL, ReaderKey::Ctrl},
+    {SDL_SCANCODE_RCTRL, ReaderKey::Ctrl},
+};
+
+bool ReaderKeyOf(const SDL_Keysym& key, ReaderKey& readerKey) {
+    for (const ScancodeRow& row : kScancodes)
+        if (row.scancode == key.scancode) {
+            readerKey = row.key;
+            return true;
+        }
+    return false;
 }
 
-// Held down, only the keys themselves count: an Enter still down after Alt+Enter has switched
-// fullscreen must not turn a page.
-constexpr SDL_Scancode kHeldScancodes[kHeldKeyCount] = {SDL_SCANCODE_SPACE, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN};
-
-bool IsFullscreenKey(const SDL_Keysym& key) {
-    return key.scancode == SDL_SCANCODE_F11 ||
-           ((key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER) &&
-            (key.mod & KMOD_ALT) != 0);
+unsigned ModifiersOf(const SDL_Keysym& key) {
+    return ((key.mod & KMOD_CTRL) != 0 ? kModCtrl : 0u) | ((key.mod & KMOD_ALT) != 0 ? kModAlt : 0u) |
+           ((key.mod & KMOD_GUI) != 0 ? kModSuper : 0u);
 }
 
 }  // namespace
@@ -161,40 +152,37 @@ bool SdlPlatform::PumpMessages() {
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 Paint();
-            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ForgetKeys();
+            NoteFocus(event.window.event);
             break;
         case SDL_KEYDOWN: {
-            if (IsFullscreenKey(event.key.keysym)) {
-                if (event.key.repeat == 0) ToggleFullscreen();
-                break;
-            }
-            const int k = KeyIndex(event.key.keysym);
-            // Mute held down is one change, not one for every repeat.
-            if (k >= 0 && !(k == int(Key::Mute) && event.key.repeat != 0)) input.NotePress(static_cast<Key>(k));
+            ReaderKey key;
+            if (ReaderKeyOf(event.key.keysym, key) &&
+                input.KeyDown(key, ModifiersOf(event.key.keysym), event.key.repeat != 0) ==
+                    InputRequest::ToggleFullscreen)
+                ToggleFullscreen();
             break;
         }
-        case SDL_MOUSEMOTION:
-            NotePointer(event.motion.x, event.motion.y);
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT) {
-                NotePointer(event.button.x, event.button.y);
-                // The click that brings the window into focus is only that: it must not turn the
-                // page. Asked now, as the press comes: SDL tells of the focus a moment after the
-                // window manager gives it, and a pass that looks at the keys later would see both.
-                if (HasFocus()) input.NotePress(Key::Space);
-            }
-            if (event.button.button == SDL_BUTTON_RIGHT) input.NotePress(Key::RightClick);
-            break;
-        case SDL_MOUSEWHEEL: {
-            const int turned = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            if (turned > 0) {
-                input.NotePress(Key::Up);
-                input.NotePress(Key::WheelUp);
-            }
-            if (turned < 0) input.NotePress(Key::Down);
+        case SDL_KEYUP: {
+            ReaderKey key;
+            if (ReaderKeyOf(event.key.keysym, key)) input.KeyUp(key);
             break;
         }
+        case SDL_MOUSEMOTION: {
+            ImagePoint at;
+            if (ToImage(event.motion.x, event.motion.y, at)) input.PointerAt(at);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN: {
+            if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT) break;
+            ImagePoint at;
+            const bool onImage = ToImage(event.button.x, event.button.y, at);
+            input.Click(event.button.button == SDL_BUTTON_LEFT ? PointerButton::Left : PointerButton::Right,
+                        onImage ? &at : nullptr);
+            break;
+        }
+        case SDL_MOUSEWHEEL:
+            input.Wheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y);
+            break;
         default:
             break;
         }
@@ -203,11 +191,17 @@ bool SdlPlatform::PumpMessages() {
     return !closeRequested;
 }
 
-void SdlPlatform::NotePointer(int windowX, int windowY) {
-    if (shown == nullptr) return;
-    int x = windowX, y = windowY;
-    if (!WindowToImage(placed, shown->Width(), shown->Height(), x, y)) return;
-    input.NotePointer(x, y);
+bool SdlPlatform::ToImage(int windowX, int windowY, ImagePoint& at) const {
+    if (shown == nullptr) return false;
+    at = ImagePoint{windowX, windowY};
+    return WindowToImage(placed, shown->Width(), shown->Height(), at.x, at.y);
+}
+
+void SdlPlatform::NoteFocus(Uint8 windowEvent) {
+    // SDL tells of the focus a moment after the window manager gives it, so the click that
+    // brought it comes first.
+    if (windowEvent == SDL_WINDOWEVENT_FOCUS_GAINED) input.Focus(true);
+    if (windowEvent == SDL_WINDOWEVENT_FOCUS_LOST) input.Focus(false);
 }
 
 void SdlPlatform::SleepUntil(int64_t deadline) {
@@ -220,21 +214,11 @@ void SdlPlatform::SleepUntil(int64_t deadline) {
     WaitForEventsUntil(window, start + std::chrono::milliseconds(deadline));
 }
 
-bool SdlPlatform::HasFocus() const { return window != nullptr && SDL_GetKeyboardFocus() == window; }
+bool SdlPlatform::KeyHit(Key key) { return input.KeyHit(key); }
 
-bool SdlPlatform::KeyHit(Key key) {
-    // Keys typed into another program are not ours to act on.
-    const int k = static_cast<int>(key);
-    return input.KeyHit(key, HasFocus(), k < kHeldKeyCount && SDL_GetKeyboardState(nullptr)[kHeldScancodes[k]] != 0);
-}
+bool SdlPlatform::SkipHeld() { return input.SkipHeld(); }
 
-bool SdlPlatform::SkipHeld() {
-    if (!HasFocus()) return false;
-    const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return keys[SDL_SCANCODE_LCTRL] != 0 || keys[SDL_SCANCODE_RCTRL] != 0;
-}
-
-bool SdlPlatform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
+bool SdlPlatform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y); }
 
 void SdlPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
     if (&clientImage != shown) changed = nullptr;
@@ -299,7 +283,6 @@ void SdlPlatform::ForgetSurface() {
 void SdlPlatform::ToggleFullscreen() {
     ForgetSurface();
     fullscreen = !fullscreen;
-    input.ForgetPointer();
     if (fullscreen) {
         SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
         SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
@@ -326,10 +309,7 @@ void SdlPlatform::ToggleFullscreen() {
     Paint();
 }
 
-void SdlPlatform::ForgetKeys() {
-    input.ForgetKeys();
-    input.ForgetPointer();
-}
+void SdlPlatform::ForgetKeys() { input.Forget(); }
 
 bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text,
                              WhileOpen whileOpen) {
@@ -359,6 +339,7 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false, mainClosed = true;
                 if (SurfaceMayChange(event.window.event)) ForgetSurface();
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Paint(nullptr);
+                NoteFocus(event.window.event);
                 // The box is modal: focus given to the story's window goes back to it.
                 if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                     SDL_RaiseWindow(box.window);
@@ -366,19 +347,14 @@ bool SdlPlatform::MessageBox(const std::string& caption, const std::string& text
                 }
             }
             break;
-        case SDL_KEYDOWN:
-            if (event.key.windowID != boxId) break;
-            switch (event.key.keysym.sym) {
-            case SDLK_RETURN:
-            case SDLK_KP_ENTER:
-                // Alt+Enter is the fullscreen key, not a yes to the box.
-                if ((event.key.keysym.mod & KMOD_ALT) == 0) open = false;
-                break;
-            case SDLK_SPACE:
-            case SDLK_ESCAPE: open = false; break;
-            default: break;
-            }
+        case SDL_KEYDOWN: {
+            ReaderKey key;
+            if (event.key.windowID == boxId && ReaderKeyOf(event.key.keysym, key) &&
+                ReaderInput::KeyInMessageBox(key, ModifiersOf(event.key.keysym), event.key.repeat != 0) ==
+                    InputRequest::CloseMessageBox)
+                open = false;
             break;
+        }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (event.button.windowID != boxId || event.button.button != SDL_BUTTON_LEFT) break;

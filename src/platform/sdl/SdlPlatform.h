@@ -7,8 +7,8 @@
 
 #include <chrono>
 
-#include "system/InputMemory.h"
 #include "system/Platform.h"
+#include "system/ReaderInput.h"
 #include "platform/sdl/SdlWindowPresenter.h"
 #include "system/Scaling.h"
 
@@ -44,14 +44,15 @@ private:
     void Paint(const ImageRect* changed = nullptr);
     void ForgetKeys();
     void AfterSoundCommand();
-    bool HasFocus() const;
     void ToggleFullscreen();
     // The window events after which SDL may give the window a new surface, and what is forgotten
     // then: nothing painted before is known to be on the surface painted next.
     static bool SurfaceMayChange(Uint8 windowEvent);
     void ForgetSurface();
     int ShownScale() const;  // the message boxes are drawn as much larger as the image is
-    void NotePointer(int windowX, int windowY);
+    // Where a point of the window lies on the image; false when outside it.
+    bool ToImage(int windowX, int windowY, ImagePoint& at) const;
+    void NoteFocus(Uint8 windowEvent);
 
     std::string error;
     SDL_Window* window = nullptr;
@@ -73,5 +74,5 @@ private:
     SDL_Surface* paintedOn = nullptr;  // the window surface it was painted on, and its size
     void* paintedPixels = nullptr;
     SDL_Rect paintedSize{0, 0, 0, 0};
-    InputMemory input;
+    ReaderInput input;  // what the reader's keys and clicks mean
 };

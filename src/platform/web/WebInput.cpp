@@ -2,57 +2,58 @@
 
 #include <emscripten.h>
 
-#include "system/InputMemory.h"
+#include "system/ReaderInput.h"
 
 namespace {
 
-InputMemory input;
-bool held[kHeldKeyCount] = {};
-bool skipHeld = false;
-bool focused = true;
+ReaderInput input;
+
+bool IsReaderKey(int key) { return key >= 0 && key < kReaderKeyCount; }
 
 }  // namespace
 
-// Called by the page, between the program's looks (it sleeps in the browser's event loop then).
+// Called by the page as its events come, between the program's looks (it sleeps in the browser's
+// event loop then). Keys are ReaderKey's numbers, modifiers KeyModifier's bits; the answers are
+// InputRequest's numbers, for the page to do.
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void WebNotePress(int key) {
-    if (key >= 0 && key < kKeyCount) input.NotePress(static_cast<Key>(key));
+EMSCRIPTEN_KEEPALIVE int WebKeyDown(int key, int modifiers, int repeat) {
+    if (!IsReaderKey(key)) return 0;
+    return static_cast<int>(input.KeyDown(static_cast<ReaderKey>(key), unsigned(modifiers), repeat != 0));
 }
 
-EMSCRIPTEN_KEEPALIVE void WebNotePointer(int x, int y) { input.NotePointer(x, y); }
-
-EMSCRIPTEN_KEEPALIVE void WebNoteTap(int x, int y) { input.NoteTap(x, y); }
-
-// Space, Up or Down down or up now; key -1 is the skip key (Ctrl).
-EMSCRIPTEN_KEEPALIVE void WebNoteHeld(int key, int down) {
-    if (key == -1) skipHeld = down != 0;
-    else if (key >= 0 && key < kHeldKeyCount) held[key] = down != 0;
+EMSCRIPTEN_KEEPALIVE int WebKeyInBox(int key, int modifiers, int repeat) {
+    if (!IsReaderKey(key)) return 0;
+    return static_cast<int>(ReaderInput::KeyInMessageBox(static_cast<ReaderKey>(key), unsigned(modifiers), repeat != 0));
 }
 
-// The page lost or won the keyboard: nothing held or pressed before counts afterwards.
-EMSCRIPTEN_KEEPALIVE void WebNoteFocus(int hasFocus) {
-    focused = hasFocus != 0;
-    if (focused) return;
-    skipHeld = false;
-    WebForgetInput();
+EMSCRIPTEN_KEEPALIVE void WebKeyUp(int key) {
+    if (IsReaderKey(key)) input.KeyUp(static_cast<ReaderKey>(key));
 }
+
+EMSCRIPTEN_KEEPALIVE void WebPointerAt(int x, int y) { input.PointerAt(ImagePoint{x, y}); }
+
+// button 0 is the left (or a tap), 1 the right; onImage 0 when it fell outside the image.
+EMSCRIPTEN_KEEPALIVE void WebClick(int button, int onImage, int x, int y) {
+    const ImagePoint at{x, y};
+    input.Click(button == 0 ? PointerButton::Left : PointerButton::Right, onImage != 0 ? &at : nullptr);
+}
+
+// A touch screen's tap at (x, y) of the image: not a click (ReaderInput::Tap).
+EMSCRIPTEN_KEEPALIVE void WebTap(int x, int y) { input.Tap(ImagePoint{x, y}); }
+
+EMSCRIPTEN_KEEPALIVE void WebWheel(int turned) { input.Wheel(turned); }
+
+EMSCRIPTEN_KEEPALIVE void WebFocus(int gained) { input.Focus(gained != 0); }
 
 }  // extern "C"
 
-bool WebKeyHit(Key key) {
-    const int k = static_cast<int>(key);
-    return input.KeyHit(key, focused, k < kHeldKeyCount && held[k]);
-}
+bool WebKeyHit(Key key) { return input.KeyHit(key); }
 
-bool WebSkipHeld() { return focused && skipHeld; }
+bool WebSkipHeld() { return input.SkipHeld(); }
 
-bool WebPointerMoved(int& x, int& y) { return input.PointerMoved(x, y, focused); }
+bool WebPointerMoved(int& x, int& y) { return input.PointerMoved(x, y); }
 
-bool WebTapHit(int& x, int& y) { return input.TapHit(x, y, focused); }
+bool WebTapHit(int& x, int& y) { return input.TapHit(x, y); }
 
-void WebForgetInput() {
-    for (bool& down : held) down = false;
-    input.ForgetKeys();
-    input.ForgetPointer();
-}
+void WebForgetInput() { input.Forget(); }

@@ -1,8 +1,8 @@
 #pragma once
-// The reader's keys and pointer on the page: the page's event handlers (web/tessaro-page.js) note
-// presses, pointer moves, taps, the keys held and the focus here through the functions this file
-// exports to it; the program answers KeyHit, SkipHeld and PointerMoved from them by the one rule
-// of system/InputMemory, as the desktop machines do.
+// The reader's keys and pointer on the page: the page's event handlers (web/tessaro-page.js) tell
+// its keys (through its table of event.code), clicks, taps, the wheel and the focus to the machine's
+// ReaderInput through the functions this file exports to it, which decides what they mean as on
+// the desktop; the program answers KeyHit, SkipHeld and PointerMoved from it.
 #include "system/Platform.h"
 
 bool WebKeyHit(Key key);

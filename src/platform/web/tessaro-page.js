@@ -6,9 +6,14 @@
 "use strict";
 
 (function () {
-  // The program's keys (Key in system/Platform.h): the first three count while held too.
-  const KEY_SPACE = 0, KEY_UP = 1, KEY_DOWN = 2, KEY_PAGE_UP = 3, KEY_PAGE_DOWN = 4, KEY_HOME = 5,
-    KEY_ESCAPE = 6, KEY_RIGHT_CLICK = 7, KEY_WHEEL_UP = 8, KEY_MUTE = 9, HELD_KEYS = 3, SKIP_KEY = -1;
+  // The reader's keys by event.code, as ReaderKey (system/ReaderInput.h) numbers them; what they
+  // mean is decided in the program. What it asks the page to do: InputRequest's numbers.
+  const READER_KEYS = {
+    Space: 0, Enter: 1, NumpadEnter: 2, ArrowUp: 3, ArrowDown: 4, PageUp: 5, PageDown: 6, Home: 7,
+    Escape: 8, KeyM: 9, F11: 10, ControlLeft: 11, ControlRight: 11,
+  };
+  const REQUEST_FULLSCREEN = 1, REQUEST_CLOSE_BOX = 2;
+  const modifiers = (event) => (event.ctrlKey ? 1 : 0) | (event.altKey ? 2 : 0) | (event.metaKey ? 4 : 0);
   const screen = document.getElementById("screen");
   const boxCanvas = document.getElementById("box");
   const veil = document.getElementById("veil");
@@ -180,27 +185,10 @@
     wakeUp();
   };
 
-  // --- keys and pointer: noted in the program's key memory (platform/web/WebInput), which
-  // answers the program's looks by the same rule as on the desktop ---
-  function keyIndex(event) {
-    switch (event.code) {
-      case "Space": return KEY_SPACE;
-      case "Enter": case "NumpadEnter": return event.altKey ? -1 : KEY_SPACE;
-      case "ArrowUp": return KEY_UP;
-      case "ArrowDown": return KEY_DOWN;
-      case "PageUp": return KEY_PAGE_UP;
-      case "PageDown": return KEY_PAGE_DOWN;
-      case "Home": return KEY_HOME;
-      case "Escape": return KEY_ESCAPE;
-      case "KeyM": return event.ctrlKey || event.altKey || event.metaKey ? -1 : KEY_MUTE;
-      default: return -1;
-    }
-  }
-  // Only once the program runs: before the start, the first gesture starts it and counts for nothing.
-  const notePress = (k) => { if (page.started) Module._WebNotePress(k); };
-  const noteHeld = (k, down) => { if (page.started) Module._WebNoteHeld(k, down ? 1 : 0); };
-  const noteFocus = (focused) => { if (page.started) Module._WebNoteFocus(focused ? 1 : 0); };
-  const notePointer = (at) => { if (page.started && at) Module._WebNotePointer(at[0], at[1]); };
+  // --- keys and pointer: told to the program's reader input (platform/web/WebInput), which
+  // decides what they mean by the same rules as on the desktop. Only once the program runs:
+  // before the start, the first gesture starts it and counts for nothing. ---
+  const tell = (name, ...args) => (page.started ? Module["_Web" + name](...args) : 0);
   function imagePoint(canvas, clientX, clientY, width, height) {
     const r = canvas.getBoundingClientRect();
     const x = Math.floor((clientX - r.left) * width / r.width);
@@ -222,84 +210,56 @@
 
   window.addEventListener("keydown", (event) => {
     if (!page.started) { start(event); return; }
-    page.skipping = false;
-    noteHeld(SKIP_KEY, event.ctrlKey);
-    if (event.code === "F11" || ((event.code === "Enter" || event.code === "NumpadEnter") && event.altKey)) {
-      event.preventDefault();
-      if (!event.repeat) toggleFullscreen();
-      return;
-    }
-    if (page.boxOpen) {
-      if (["Enter", "NumpadEnter", "Space", "Escape"].includes(event.code)) page.boxEvents.push([1, 0, 0]);
-      event.preventDefault();
-      page.wake();
-      return;
-    }
-    const k = keyIndex(event);
-    if (k < 0 && event.key !== "Control") return;
+    page.skipping = false;  // a key ends the menu's skipping (Ctrl held is the keyboard's own)
+    const key = READER_KEYS[event.code];
+    // With the box open no key goes to the page behind it.
+    if (key === undefined && !page.boxOpen) return;
     event.preventDefault();
-    // Mute held down is one change, not one for every repeat.
-    if (k >= 0 && !(k === KEY_MUTE && event.repeat)) {
-      notePress(k);
-      // Held down, only the keys themselves count: an Enter still down after Alt+Enter has
-      // switched fullscreen must not turn a page.
-      if (k < HELD_KEYS && (k !== KEY_SPACE || event.code === "Space")) noteHeld(k, true);
-    }
+    if (key === undefined) return;
+    const request = tell(page.boxOpen ? "KeyInBox" : "KeyDown", key, modifiers(event), event.repeat ? 1 : 0);
+    if (request === REQUEST_FULLSCREEN) toggleFullscreen();
+    if (request === REQUEST_CLOSE_BOX) page.boxEvents.push([1, 0, 0]);
     page.wake();
   });
   window.addEventListener("keyup", (event) => {
-    noteHeld(SKIP_KEY, event.ctrlKey);
-    const k = keyIndex(event);
-    if (k >= 0 && k < HELD_KEYS) noteHeld(k, false);
-    if (event.code === "Enter" || event.code === "NumpadEnter") noteHeld(KEY_SPACE, false);
+    const key = READER_KEYS[event.code];
+    if (key === undefined) return;
+    tell("KeyUp", key);
     page.wake();
   });
-  window.addEventListener("blur", () => noteFocus(false));
-  window.addEventListener("focus", () => noteFocus(true));
+  window.addEventListener("blur", () => tell("Focus", 0));
+  window.addEventListener("focus", () => tell("Focus", 1));
 
-  function press(clientX, clientY) {
-    noteFocus(true);
+  // A press in the page is told before the focus it brings, so that the click that brings the
+  // page back is known for what it is.
+  function click(button, clientX, clientY) {
     if (!menu.hidden) { showMenu(false); return; }  // a click beside the open menu closes it
     if (stopSkipping()) return;  // the click that ends skipping is only that
-    if (page.boxOpen) return;
-    notePointer(imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight));
-    notePress(KEY_SPACE);
-    page.wake();
-  }
-  function tap(clientX, clientY) {
-    noteFocus(true);
-    if (!menu.hidden) { showMenu(false); return; }
-    if (stopSkipping()) return;
     const at = imagePoint(screen, clientX, clientY, page.imageWidth, page.imageHeight);
-    if (at) Module._WebNoteTap(at[0], at[1]);
+    tell("Click", button, at ? 1 : 0, at ? at[0] : 0, at ? at[1] : 0);
+    tell("Focus", 1);
     page.wake();
   }
   screen.addEventListener("mousedown", (event) => {
     if (!page.started) { start(event); return; }
-    if (event.button === 2 && !page.boxOpen) {
-      noteFocus(true);
-      notePress(KEY_RIGHT_CLICK);
-      page.wake();
-    }
-    if (event.button !== 0) return;
-    press(event.clientX, event.clientY);
+    if (page.boxOpen || (event.button !== 0 && event.button !== 2)) return;
+    click(event.button === 0 ? 0 : 1, event.clientX, event.clientY);
   });
   // The right button is the reader's (it closes the backlog), not the browser's menu.
   screen.addEventListener("contextmenu", (event) => event.preventDefault());
   screen.addEventListener("mousemove", (event) => {
     if (!page.started || page.boxOpen) return;
     const at = imagePoint(screen, event.clientX, event.clientY, page.imageWidth, page.imageHeight);
-    if (at) { notePointer(at); page.wake(); }
+    if (at) { tell("PointerAt", at[0], at[1]); page.wake(); }
   });
   screen.addEventListener("wheel", (event) => {
     event.preventDefault();
     if (!page.started || page.boxOpen) return;
-    if (event.deltaY < 0) { notePress(KEY_UP); notePress(KEY_WHEEL_UP); }
-    if (event.deltaY > 0) notePress(KEY_DOWN);
+    tell("Wheel", event.deltaY < 0 ? 1 : event.deltaY > 0 ? -1 : 0);
     page.wake();
   }, { passive: false });
   // A finger: a tap when it lifts where it landed (the browser counts only the lift as a gesture
-  // that may start sound), handed to the program as a tap at that point of the picture: what it
+  // that may start sound), told to the program as a tap at that point of the picture: what it
   // does there is the program's rule. A finger drawn up or down is the wheel, a notch every
   // DRAG_NOTCH CSS pixels (down: the backlog, and back through it). Two fingers are the reader's
   // pinch-zoom, and neither.
@@ -318,8 +278,8 @@
     const dx = touch.clientX - touchedAt[0], dy = touch.clientY - touchedAt[1];
     dragged = Math.max(dragged, Math.hypot(dx, dy));
     const notches = Math.trunc(dy / DRAG_NOTCH);
-    for (; notched < notches; notched++) { notePress(KEY_UP); notePress(KEY_WHEEL_UP); }
-    for (; notched > notches; notched--) notePress(KEY_DOWN);
+    for (; notched < notches; notched++) tell("Wheel", 1);
+    for (; notched > notches; notched--) tell("Wheel", -1);
     page.wake();
   }, { passive: true });
   document.addEventListener("touchend", (event) => {
@@ -331,7 +291,11 @@
     if (!tapped) return;
     if (!page.started) { start(event); return; }
     if (page.boxOpen) { boxPointer(3, touch.clientX, touch.clientY); return; }
-    tap(touch.clientX, touch.clientY);
+    if (!menu.hidden) { showMenu(false); return; }
+    if (stopSkipping()) return;
+    const at = imagePoint(screen, touch.clientX, touch.clientY, page.imageWidth, page.imageHeight);
+    if (at) tell("Tap", at[0], at[1]);
+    page.wake();
   }, { passive: false });
   document.addEventListener("mousedown", (event) => {
     if (!page.started && event.target !== screen) start(event);
@@ -349,7 +313,7 @@
   function stopSkipping() {
     if (!page.skipping) return false;
     page.skipping = false;
-    noteHeld(SKIP_KEY, false);
+    tell("KeyUp", READER_KEYS.ControlLeft);
     return true;
   }
   const speedNames = ["slow", "normal", "fast", "instant"];
@@ -369,9 +333,10 @@
     screen.focus();
     switch (item.dataset.do) {
       case "fullscreen": toggleFullscreen(); break;
-      case "mute": notePress(KEY_MUTE); break;
-      case "backlog": notePress(KEY_PAGE_UP); break;
-      case "skip": page.skipping = true; noteHeld(SKIP_KEY, true); break;
+      // The keys themselves, pressed and let go, as the desktop's are.
+      case "mute": tell("KeyDown", READER_KEYS.KeyM, 0, 0); tell("KeyUp", READER_KEYS.KeyM); break;
+      case "backlog": tell("KeyDown", READER_KEYS.PageUp, 0, 0); tell("KeyUp", READER_KEYS.PageUp); break;
+      case "skip": page.skipping = true; tell("KeyDown", READER_KEYS.ControlLeft, 0, 0); break;
     }
     page.wake();
   });

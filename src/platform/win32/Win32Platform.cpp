@@ -17,18 +17,39 @@
 
 namespace {
 
-// In the order of Key; 0 for those that are not keys of the keyboard.
-constexpr int kVirtualKeys[kKeyCount] = {VK_SPACE, VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_ESCAPE, 0, 0, 'M'};
 constexpr wchar_t kWindowClass[] = L"Tessaro";
 
 constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-// Enter and keypad Enter turn the page as Space does.
-int KeyIndex(WPARAM virtualKey) {
-    if (virtualKey == VK_RETURN) return 0;
-    for (int i = 0; i < kKeyCount; ++i)
-        if (kVirtualKeys[i] != 0 && kVirtualKeys[i] == int(virtualKey)) return i;
-    return -1;
+// The reader's keys by their virtual-key codes; what they mean is system/ReaderInput's.
+struct VirtualKeyRow {
+    WPARAM virtualKey;
+    ReaderKey key;
+};
+constexpr VirtualKeyRow kVirtualKeys[] = {
+    {VK_SPACE, ReaderKey::Space}, {VK_RETURN, ReaderKey::Enter},   {VK_UP, ReaderKey::Up},
+    {VK_DOWN, ReaderKey::Down},   {VK_PRIOR, ReaderKey::PageUp},   {VK_NEXT, ReaderKey::PageDown},
+    {VK_HOME, ReaderKey::Home},   {VK_ESCAPE, ReaderKey::Escape},  {'M', ReaderKey::M},
+    {VK_F11, ReaderKey::F11},     {VK_CONTROL, ReaderKey::Ctrl},
+};
+
+// lParam of a key message: keypad Enter is Enter with the extended-key bit; a repeat has the key
+// down before.
+bool ReaderKeyOf(WPARAM virtualKey, LPARAM keyData, ReaderKey& readerKey) {
+    for (const VirtualKeyRow& row : kVirtualKeys)
+        if (row.virtualKey == virtualKey) {
+            readerKey = row.key == ReaderKey::Enter && (keyData & (1 << 24)) != 0 ? ReaderKey::KeypadEnter : row.key;
+            return true;
+        }
+    return false;
+}
+
+bool IsRepeat(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
+
+unsigned Modifiers() {
+    const auto down = [](int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; };
+    return (down(VK_CONTROL) ? kModCtrl : 0u) | (down(VK_MENU) ? kModAlt : 0u) |
+           (down(VK_LWIN) || down(VK_RWIN) ? kModSuper : 0u);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -170,43 +191,53 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         EndPaint(hwnd, &paint);
         return 0;
     }
-    case WM_KEYDOWN: {
-        if (wParam == VK_F11) {
-            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();  // not again while it is held
-            return 0;
-        }
-        const int k = KeyIndex(wParam);
-        // Mute held down is one change, not one for every repeat.
-        if (k >= 0 && !(k == int(Key::Mute) && (lParam & (1 << 30)) != 0)) input.NotePress(static_cast<Key>(k));
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        ReaderKey key;
+        const bool known = ReaderKeyOf(wParam, lParam, key);
+        if (known && input.KeyDown(key, Modifiers(), IsRepeat(lParam)) == InputRequest::ToggleFullscreen)
+            ToggleFullscreen();
+        // With Alt the system's keys (Alt+F4, Alt+Space) are left to it; Alt+Enter is ours, and
+        // would ring the bell.
+        if (message == WM_SYSKEYDOWN && !(known && (key == ReaderKey::Enter || key == ReaderKey::KeypadEnter)))
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         return 0;
     }
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_RETURN) {  // Alt+Enter
-            if ((lParam & (1 << 30)) == 0) ToggleFullscreen();
-            return 0;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_MOUSEMOVE:
-        NotePointer(lParam);
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        ReaderKey key;
+        if (ReaderKeyOf(wParam, lParam, key)) input.KeyUp(key);
+        return message == WM_SYSKEYUP ? DefWindowProcW(hwnd, message, wParam, lParam) : 0;
+    }
+    case WM_MOUSEMOVE: {
+        ImagePoint at;
+        if (ToImage(lParam, at)) input.PointerAt(at);
         return 0;
+    }
+    case WM_MOUSEACTIVATE: {
+        // A press on the window while another one is active: Windows tells of it here, before the
+        // focus it brings, and then again as the press itself, which is left out.
+        const UINT press = HIWORD(lParam);
+        if (LOWORD(lParam) != HTCLIENT || (press != WM_LBUTTONDOWN && press != WM_RBUTTONDOWN))
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        ScreenToClient(hwnd, &cursor);
+        Click(press, MAKELPARAM(cursor.x, cursor.y));
+        return MA_ACTIVATEANDEAT;
+    }
     case WM_LBUTTONDOWN:
-        NotePointer(lParam);
-        input.NotePress(Key::Space);
-        return 0;
     case WM_RBUTTONDOWN:
-        input.NotePress(Key::RightClick);
+        Click(message, lParam);
         return 0;
-    case WM_MOUSEWHEEL: {
-        const int turned = GET_WHEEL_DELTA_WPARAM(wParam);
-        if (turned > 0) {
-            input.NotePress(Key::Up);
-            input.NotePress(Key::WheelUp);
-        }
-        if (turned < 0) input.NotePress(Key::Down);
+    case WM_MOUSEWHEEL:
+        input.Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
         return 0;
-    }
+    case WM_SETFOCUS:
+        input.Focus(true);
+        return 0;
     case WM_KILLFOCUS:
-        ForgetKeys();
+        input.Focus(false);
         return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -230,23 +261,25 @@ void Win32Platform::SleepUntil(int64_t deadline) {
                                 MWMO_INPUTAVAILABLE);
 }
 
-bool Win32Platform::HasFocus() const { return window != nullptr && GetForegroundWindow() == window; }
-
-void Win32Platform::NotePointer(LPARAM position) {
-    if (shown == nullptr) return;
-    int x = GET_X_LPARAM(position), y = GET_Y_LPARAM(position);
-    if (!WindowToImage(Placement{placedX, placedY, placedScale}, shown->Width(), shown->Height(), x, y)) return;
-    input.NotePointer(x, y);
+bool Win32Platform::ToImage(LPARAM position, ImagePoint& at) const {
+    if (shown == nullptr) return false;
+    at = ImagePoint{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    return WindowToImage(Placement{placedX, placedY, placedScale}, shown->Width(), shown->Height(), at.x, at.y);
 }
 
-bool Win32Platform::SkipHeld() { return HasFocus() && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+void Win32Platform::Click(UINT press, LPARAM position) {
+    ImagePoint at;
+    const bool onImage = ToImage(position, at);
+    input.Click(press == WM_LBUTTONDOWN ? PointerButton::Left : PointerButton::Right, onImage ? &at : nullptr);
+}
 
-bool Win32Platform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y, HasFocus()); }
+bool Win32Platform::SkipHeld() { return input.SkipHeld(); }
+
+bool Win32Platform::PointerMoved(int& x, int& y) { return input.PointerMoved(x, y); }
 
 void Win32Platform::ToggleFullscreen() {
     if (window == nullptr) return;
     fullscreen = !fullscreen;
-    input.ForgetPointer();
     if (fullscreen) {
         // A window without a frame that covers its monitor; the image is centred on black.
         windowedPlace.length = sizeof windowedPlace;
@@ -267,11 +300,7 @@ void Win32Platform::ToggleFullscreen() {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-bool Win32Platform::KeyHit(Key key) {
-    // Keys typed into another program are not ours to act on.
-    const int k = static_cast<int>(key);
-    return input.KeyHit(key, HasFocus(), k < kHeldKeyCount && (GetAsyncKeyState(kVirtualKeys[k]) & 0x8000) != 0);
-}
+bool Win32Platform::KeyHit(Key key) { return input.KeyHit(key); }
 
 void Win32Platform::ShowImage(const Image& clientImage, const ImageRect* changed) {
     if (&clientImage != shown) changed = nullptr;
@@ -306,7 +335,7 @@ void Win32Platform::Paint(HDC target, const ImageRect* changed) {
                part.h * placedScale, source, part.x, part.y, part.w, part.h, SRCCOPY);
 }
 
-void Win32Platform::ForgetKeys() { input.ForgetKeys(); }
+void Win32Platform::ForgetKeys() { input.Forget(); }
 
 bool Win32Platform::MessageBox(const std::string& caption, const std::string& text, WhileOpen whileOpen) {
     // The box runs its own message loop on this thread; the window's timers tick from it, and it

@@ -1,6 +1,6 @@
 #pragma once
 // The real machine on Windows, used directly: a plain window with a fixed frame that shows the
-// picture area's image, keys from its messages and GetAsyncKeyState, the multimedia clock,
+// picture area's image, keys from its messages, the multimedia clock,
 // MessageBoxW, MCI command strings for the music and PlaySoundW for sound effects.
 #include <windows.h>
 // Windows names MessageBoxA or MessageBoxW with this; here it is the machine's own operation.
@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "system/InputMemory.h"
 #include "system/Platform.h"
+#include "system/ReaderInput.h"
 #include "system/Scaling.h"
 
 class Win32Platform : public Platform {
@@ -46,9 +46,10 @@ public:
 private:
     void Paint(HDC target, const ImageRect* changed = nullptr);
     void ForgetKeys();
-    bool HasFocus() const;
     void ToggleFullscreen();
-    void NotePointer(LPARAM position);
+    // Where a point of the client area (a mouse message's lParam) lies on the image.
+    bool ToImage(LPARAM position, ImagePoint& at) const;
+    void Click(UINT press, LPARAM position);  // WM_LBUTTONDOWN or WM_RBUTTONDOWN, where
     void MediaTrace(const std::string& line);
 
     std::string error;
@@ -64,7 +65,7 @@ private:
     bool fullscreen = false;
     WINDOWPLACEMENT windowedPlace{};  // where the window was before it went fullscreen
     int placedX = 0, placedY = 0, placedScale = 1;  // where the image lies in the client area
-    InputMemory input;
+    ReaderInput input;  // what the reader's keys and clicks mean
     FILE* trace = nullptr;  // what was sent to the music and sound services, when asked for
     std::string playingSound;  // the wave file last handed to PlaySoundW, which plays from it
 };
