@@ -701,6 +701,7 @@
     $("prompt").hidden = true;
     if (page.audio) page.audio.ctx.resume().catch(() => {});
     screen.focus();
+    Module._WebFocus(1);  // the page has the reader's gesture, and so the focus
     page.running = true;
     page.startedAt = performance.now();
     menuButton.hidden = false;
