@@ -55,7 +55,9 @@ async function pageWaitCpu(page, settleMs) {
   const result = { loadToFirstCharacter: [], loadToReady: [], mainThreadCpu: [], rendererCpu: [], typingGap: [], musicCpu: [] };
   const sample = `${base}/${path.basename(args.sample)}/?autostart`;
   for (let run = 0; run < runs; run++) {
-    const page = await browser.newPage();
+    // A fresh profile each run: nothing cached, no offline copy from the run before.
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
     await page.setViewport({ width: 800, height: 600 });
     await page.goto(sample);
     await page.waitForFunction(() => window.TessaroPage && TessaroPage.firstCharacterAt > 0, { timeout: 20000 });
@@ -63,10 +65,12 @@ async function pageWaitCpu(page, settleMs) {
     result.loadToFirstCharacter.push(t[0] / 1000);
     result.loadToReady.push(t[1] / 1000);
     if (run === 0) result.musicCpu = await pageWaitCpu(page, 2500);
-    await page.close();
+    await context.close();
   }
   for (let run = 0; run < runs; run++) {
-    const page = await browser.newPage();
+    // A fresh profile each run: nothing cached, no offline copy from the run before.
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
     await page.evaluateOnNewDocument(() => { window.addEventListener("DOMContentLoaded", () => { TessaroPage.frameTimes = []; }); });
     await page.goto(`${base}/${path.basename(args.typing)}/?autostart`);
     await page.waitForFunction(() => window.TessaroPage && TessaroPage.frameTimes && TessaroPage.frameTimes.length >= 250, { timeout: 30000 });
@@ -79,7 +83,7 @@ async function pageWaitCpu(page, settleMs) {
       result.mainThreadCpu.push(cpu[0]);
       result.rendererCpu.push(cpu[1]);
     }
-    await page.close();
+    await context.close();
   }
   await browser.close();
   server.close();

@@ -37,7 +37,7 @@ web_freetype() {
   NODE_PATH=/usr/share/nodejs emcmake cmake -S "$src" -B "$deps/freetype-build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DCMAKE_C_FLAGS=-O2 >/dev/null
-  NODE_PATH=/usr/share/nodejs cmake --build "$deps/freetype-build" -j "$(nproc)" >/dev/null
+  NODE_PATH=/usr/share/nodejs cmake --build "$deps/freetype-build" -j "${JOBS:-$(nproc)}" >/dev/null
   cmake --install "$deps/freetype-build" >/dev/null
   rm -rf "$deps/freetype-build" "$apt"
   echo "web: FreeType $(basename "$src") built for the browser in $prefix"

@@ -1,5 +1,6 @@
 #include "publish/Bundles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -10,6 +11,8 @@
 #include "publish/FontSubset.h"
 #include "publish/Runtimes.h"
 #include "publish/ZipWriter.h"
+#include "publish/SoundFontCut.h"
+#include "publish/WebApp.h"
 #include "system/Errors.h"
 #include "system/Files.h"
 
@@ -105,15 +108,26 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
     WebBundle bundle;
     ZipWriter zip(out);
     const fs::path web = fs::path(sources.runtime) / "web";
+    std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
+    if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
     // The runtime as it was built, less what belongs to one story (a build of the web branch
-    // holds its sample story, the whole font and the soundfont beside the page).
+    // holds its sample story, the whole font and the soundfont beside the page) and less the
+    // licence texts the bundle's notices carry already: each text once.
     for (const std::string& file : FilesUnder(web.string())) {
         const std::string extension = fs::path(file).extension().string();
         if (file.rfind("story/", 0) == 0 || file == "manifest.json" || extension == ".ttf" || extension == ".sf2")
             continue;
+        if (file.rfind("licenses/", 0) == 0 &&
+            std::find(notices.begin(), notices.end(), file.substr(9)) != notices.end())
+            continue;
         if (file == "index.html")
             zip.Add(file, TitledPage(ReadRuntimeFile(web / file), sources.title));
-        else
+        else if (file == "app.webmanifest")
+            zip.Add(file, WebAppManifest(JsonString(sources.title)));
+        else if (file == "sw.js") {
+            const std::string worker = ReadRuntimeFile(web / file);
+            zip.Add(file, VersionedServiceWorker(worker, WebSiteVersion(story, sources.title, worker)));
+        } else
             AddRuntimeFile(zip, file, web / file);
     }
     std::set<char32_t> characters;
@@ -126,14 +140,15 @@ WebBundle MakeWebBundle(const CollectedStory& story, const BundleSources& source
     std::string soundFontFile;
     size_t soundFontSize = 0;
     if (story.hasMusic) {
+        // Cut down to the story's music, as the font is to its text.
+        const std::string soundFont = StorySoundFont(story, ReadRuntimeFile(sources.soundFontPath));
         soundFontFile = fs::path(sources.soundFontPath).filename().string();
-        soundFontSize = AddRuntimeFile(zip, soundFontFile, sources.soundFontPath);
+        soundFontSize = soundFont.size();
+        zip.Add(soundFontFile, soundFont);
     }
     for (const StoryFile& file : story.files) zip.AddFile("story/" + file.path, file.source, file.size);
     zip.Add("manifest.json", WebManifest(story, kCutDownFontFile, cut.size(), soundFontFile, soundFontSize));
 
-    std::vector<std::string> notices = {"Tessaro.txt", "IPA-Font-License.txt", "LGPL-2.1.txt", "FreeType.txt"};
-    if (story.hasMusic) notices.insert(notices.end(), {"TimGM6mb.txt", "GPL-2.txt"});
     AddNotices(zip, "", sources.runtime, notices);
     zip.Add("licenses/NOTICES.txt", WebNotices(soundFontFile));
     zip.Finish();

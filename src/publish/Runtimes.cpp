@@ -8,7 +8,8 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kWebRuntimeFiles = {
     "index.html", "tessaro-page.js", "tessaro.js", "tessaro.wasm", "js-synthesizer.min.js",
-    "js-synthesizer.worklet.min.js", "libfluidsynth.js", "licenses/fluidsynth.txt", "licenses/js-synthesizer.txt"};
+    "js-synthesizer.worklet.min.js", "libfluidsynth.js", "sw.js", "app.webmanifest", "icon.svg", "icon-192.png",
+    "icon-512.png", "licenses/js-synthesizer.txt", "licenses/Emscripten.txt", "licenses/musl.txt"};
 const std::vector<std::string> kWindowsRuntimeFiles = {"tessaro.exe", "licenses/MinGW-w64.txt",
                                                        "licenses/GCC-runtime.txt"};
 const std::vector<std::string> kNoticeFiles = {"Tessaro.txt", "IPA-Font-License.txt", "TimGM6mb.txt",

@@ -94,9 +94,12 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         DoEvents();
         const size_t before = top;
         // Each of the three is looked at (and so cleared), whichever closes it.
-        const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick);
-        if (escape || space || rightClick) {
-            closedBy = escape ? "backlog-closed:escape" : space ? "backlog-closed:space" : "backlog-closed:right-click";
+        int x = 0, y = 0;
+        const bool escape = KeyHit(Key::Escape), space = KeyHit(Key::Space), rightClick = KeyHit(Key::RightClick),
+                   tap = TapHit(x, y);  // a tap closes it, as Space does
+        if (escape || space || rightClick || tap) {
+            closedBy = escape ? "backlog-closed:escape" : space ? "backlog-closed:space"
+                     : rightClick ? "backlog-closed:right-click" : "backlog-closed:tap";
             break;
         }
         if (KeyHit(Key::PageDown)) {
@@ -125,6 +128,7 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
         KeyHit(key);
     int x = 0, y = 0;
     PointerMoved(x, y);
+    TapHit(x, y);
     System().ShowImage(Crt.Client());
     System().Trace(closedBy);
 }

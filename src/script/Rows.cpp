@@ -34,7 +34,9 @@ void DrawMessageRows(const RunState& state) {
 void RedrawText(RunState& state) {
     state.CharPos = Add16(state.CharPos, 1, "the character position");
     DrawMessageRows(state);
-    KeyHit(Key::Space);  // forgets a Space pressed while the text was typing
+    KeyHit(Key::Space);  // forgets a Space pressed, or a tap, while the text was typing
+    int x = 0, y = 0;
+    TapHit(x, y);
     System().Trace("step");
     SkippableWait(CharacterPauseMs());
 }

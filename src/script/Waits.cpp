@@ -11,6 +11,7 @@
 #include "script/Scenario.h"
 #include "system/Errors.h"
 #include "system/Platform.h"
+#include "system/TextCodec.h"
 #include "window/Crt.h"
 #include "window/Pacing.h"
 
@@ -32,12 +33,30 @@ void PrintAt(int x, int y, std::u32string_view text) {
     Crt.Print(text);
 }
 
-// The answer whose row the mouse pointer is over: the arrow's offset for it, or 0.
-int16_t AnswerUnderPointer() {
-    int x = 0, y = 0;
-    if (!PointerMoved(x, y) || x < kBoxLeft || x > kBoxRight) return 0;
+// The answer whose row holds the point: the arrow's offset for it, or 0 (the question's row, the
+// picture, a point beside or between the rows).
+int16_t AnswerAt(int x, int y) {
+    if (x < kBoxLeft || x > kBoxRight) return 0;
     for (const int16_t answer : {kFirstAnswer, kSecondAnswer})
         if (y >= kTextTop + answer && y < kTextTop + answer + kRowPitch) return answer;
+    return 0;
+}
+
+// The answer whose row the mouse pointer is over, or 0.
+int16_t AnswerUnderPointer() {
+    int x = 0, y = 0;
+    return PointerMoved(x, y) ? AnswerAt(x, y) : 0;
+}
+
+// A tap at a question: on the answer the arrow marks, that answer (its offset); on the other
+// answer, the arrow moves there; anywhere else nothing. A finger that lands a little off, or on
+// the wrong row, never chooses at once. Returns the chosen answer, or 0.
+int16_t AnswerTapped(int16_t& cursor) {
+    int x = 0, y = 0;
+    if (!TapHit(x, y)) return 0;
+    const int16_t tapped = AnswerAt(x, y);
+    if (tapped != 0 && tapped == cursor) return tapped;
+    if (tapped != 0) cursor = tapped;
     return 0;
 }
 
@@ -88,6 +107,10 @@ void DropLastCharacter(std::u32string& text) {
 void WaitForPage(RunState& state, const CommandArgument&) {
     bool kept = false;
     const int64_t turnsByItself = ClockMs() + AutoPageMs(state);  // in auto mode
+    // What a screen reader reads: the page's rows as typed.
+    std::u32string page;
+    for (int row = 0; row <= state.TextRow && row < 5; ++row) page += state.TextLine[row] + U"\n";
+    System().Announce(ToUtf8(page));
     for (;;) {
         DrawMessageRows(state);
         const bool cursor = BlinkPass(state.BlinkTime, state.BlinkOn, Clock32());
@@ -96,8 +119,9 @@ void WaitForPage(RunState& state, const CommandArgument&) {
             PrintAt(kTextLeft + Crt.TextWidth(row) + kCursorGap, kTextTop + kRowPitch * state.TextRow, U"▲");
         }
         DoEvents();
-        // A held skip key passes the page as a held Space does.
-        if (KeyHit(Key::Space) || SkipHeld()) return;
+        // A held skip key passes the page as a held Space does, and a tap anywhere on the picture.
+        int x = 0, y = 0;
+        if (KeyHit(Key::Space) || SkipHeld() || TapHit(x, y)) return;
         if (AutoMode() && ClockMs() >= turnsByItself) return;
         const int64_t next = ClockMs() + kPagePassMs + 1;
         // Kept while the page is on screen, in time the wait spends anyway.
@@ -151,8 +175,12 @@ bool ChooseAnswer(RunState& state) {
     KeyHit(Key::Down);
     KeyHit(Key::Space);
     AnswerUnderPointer();
+    int tapX = 0, tapY = 0;
+    TapHit(tapX, tapY);
 
     bool kept = false;
+    NoteQuestionShown(true);
+    System().Announce(ToUtf8(state.ChoiceText[0] + U"\n" + state.ChoiceText[1] + U"\n" + state.ChoiceText[2]));
     for (;;) {
         DrawMessageWindow();
         PrintAt(kTextLeft, kTextTop, state.ChoiceText[0]);
@@ -165,6 +193,7 @@ bool ChooseAnswer(RunState& state) {
         if (const int16_t pointed = AnswerUnderPointer(); pointed != 0) state.ChoiceCursor = pointed;
         if (KeyHit(Key::Up)) state.ChoiceCursor = kFirstAnswer;
         if (KeyHit(Key::Down)) state.ChoiceCursor = kSecondAnswer;  // both at once: Down wins
+        if (AnswerTapped(state.ChoiceCursor) != 0) break;
         if (KeyHit(Key::Space)) break;
         // Kept while the question is on screen, as a page is.
         if (!kept) KeepPlaceAtPage();

@@ -24,3 +24,7 @@ std::string Platform::FindFile(const std::string& windowsPath) { return LocateFi
 std::string Platform::ReadFile(const std::string& windowsPath) { return ReadAssetFile(windowsPath, kScenarioFileCap); }
 
 std::unique_ptr<Image> Platform::LoadPicture(const std::string& windowsPath) { return ::LoadPicture(windowsPath); }
+
+void Platform::Announce(const std::string&) {}
+
+bool Platform::TapHit(int&, int&) { return false; }

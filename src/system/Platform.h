@@ -70,6 +70,12 @@ public:
     // previous query; x and y are then where, in the image's own pixels.
     virtual bool PointerMoved(int& x, int& y) = 0;
 
+    // True when the reader has tapped the client image (a touch screen's short touch) since the
+    // previous query; x and y are then where, in the image's own pixels. A tap is neither a
+    // pointer move nor a Space: what it does is the interpreter's rule (script/Waits). A machine
+    // without a touch screen never taps, as this one does not.
+    virtual bool TapHit(int& x, int& y);
+
     // Puts the window's client image on screen at once; when changed is given, only that part of
     // it differs from what the screen already shows.
     virtual void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) = 0;
@@ -143,6 +149,11 @@ public:
     // (tests/window/monkey.py): "question" and "answered", "box" and "box-closed",
     // "backlog-open" and "backlog-closed:" with the key that closed it.
     virtual void Trace(const char* event);
+
+    // The text the reader has in front of them now, in UTF-8 (a page's rows once typed, a question
+    // and its answers), for a screen reader where the machine has a way to one. The others leave
+    // it, as this one does.
+    virtual void Announce(const std::string& text);
 };
 
 // The methods every machine's class implements itself, declared in that class by naming this

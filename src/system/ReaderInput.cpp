@@ -25,6 +25,23 @@ bool InputMemory::PointerMoved(int& x, int& y, bool focused) {
 
 void InputMemory::ForgetKeys() {
     for (bool& pressed : pressedSince) pressed = false;
+    tapped = false;
+}
+
+void InputMemory::NoteTap(int x, int y) {
+    tapX = x;
+    tapY = y;
+    tapped = true;
+}
+
+bool InputMemory::TapHit(int& x, int& y, bool focused) {
+    const bool hit = tapped && focused;
+    tapped = false;
+    if (hit) {
+        x = tapX;
+        y = tapY;
+    }
+    return hit;
 }
 
 namespace {
@@ -87,6 +104,9 @@ void ReaderInput::Click(PointerButton button, const ImagePoint* at) {
     if (!focused) return;
     memory.NotePress(button == PointerButton::Left ? Key::Space : Key::RightClick);
 }
+
+// What a tap does is the interpreter's: noted with its point, as it is.
+void ReaderInput::Tap(ImagePoint at) { memory.NoteTap(at.x, at.y); }
 
 void ReaderInput::Wheel(int turned) {
     if (turned > 0) {

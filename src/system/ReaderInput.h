@@ -8,7 +8,8 @@
 // PointerMoved answer from it).
 //
 // A new key is a word in ReaderKey, a row in each machine's table, and a row in KeyDown's rules.
-// Touch comes in as a tap at a point (a left click there) and a vertical drag (the wheel).
+// Touch comes in as a tap at a point (Tap: not a click, for what a tap does is the interpreter's
+// rule, script/Waits) and a vertical drag (the wheel).
 
 // The keys the program asks for (Platform::KeyHit). Space, Up and Down count while held too; the others (the
 // reader's own: the backlog, mute) only when pressed.
@@ -61,6 +62,10 @@ public:
     bool KeyHit(Key key, bool focused, bool heldNow);
     // Where the pointer went since the last look, with the same rule for the focus.
     bool PointerMoved(int& x, int& y, bool focused);
+    // A tap of a touch screen at (x, y): neither a pointer move nor a Space. TapHit: the last tap
+    // since the previous look, by the same rule for the focus.
+    void NoteTap(int x, int y);
+    bool TapHit(int& x, int& y, bool focused);
 
     // What was pressed so far is not the story's (the focus went elsewhere, a box was dismissed).
     void ForgetKeys();
@@ -70,6 +75,8 @@ private:
     bool pressedSince[kKeyCount] = {};
     bool pointerMoved = false;
     int pointerX = 0, pointerY = 0;
+    bool tapped = false;
+    int tapX = 0, tapY = 0;
 };
 
 class ReaderInput {
@@ -83,6 +90,7 @@ public:
     void Click(PointerButton button, const ImagePoint* at);
     // Notches turned: more than 0 away from the reader (up), less than 0 towards.
     void Wheel(int turned);
+    void Tap(ImagePoint at);
     void Focus(bool gained);
 
     // What a key does while a message box is open (nothing of it reaches the story).
@@ -92,6 +100,7 @@ public:
     bool KeyHit(Key key);
     bool SkipHeld() const { return focused && held[int(ReaderKey::Ctrl)]; }
     bool PointerMoved(int& x, int& y) { return memory.PointerMoved(x, y, focused); }
+    bool TapHit(int& x, int& y) { return memory.TapHit(x, y, focused); }
     bool Focused() const { return focused; }
 
     // What was pressed or held before a message box was dismissed is not the story's; keys still

@@ -68,6 +68,13 @@ bool PointerMoved(int& x, int& y) {
     return true;
 }
 
+bool TapHit(int& x, int& y) {
+    if (!System().TapHit(x, y)) return false;
+    x -= kCrtBorder;
+    y -= kCrtBorder;
+    return true;
+}
+
 bool KeyHit(Key key) { return System().KeyHit(key); }
 
 int64_t ClockMs() { return System().Clock(); }

@@ -38,6 +38,10 @@ bool SkipHeld();
 // are then where, in the area's own coordinates (outside the drawable area they run past it).
 bool PointerMoved(int& x, int& y);
 
+// True when the reader has tapped the picture area since the previous query; x and y as
+// PointerMoved gives them.
+bool TapHit(int& x, int& y);
+
 // True when the key is down now or has been pressed since the previous query of it.
 bool KeyHit(Key key);
 

@@ -26,9 +26,11 @@ if [ -f "$built/web/tessaro.wasm" ]; then
 else
   mkdir -p "$runtime/web/licenses"
   for f in tessaro-page.js tessaro.js tessaro.wasm js-synthesizer.min.js js-synthesizer.worklet.min.js \
-           libfluidsynth.js tessaro.css licenses/fluidsynth.txt licenses/js-synthesizer.txt; do
+           libfluidsynth.js tessaro.css sw.js app.webmanifest icon.svg icon-192.png icon-512.png \
+           licenses/LGPL-2.1.txt licenses/js-synthesizer.txt licenses/Emscripten.txt licenses/musl.txt; do
     echo "stand-in $f" >"$runtime/web/$f"
   done
+  printf '// stand-in\nconst VERSION = "stand-in";\n' >"$runtime/web/sw.js"
   printf '<!DOCTYPE html>\n<html><head><title>Tessaro</title></head>\n<body><div id="prompt" hidden>Click, tap or press a key to start</div></body></html>\n' \
     >"$runtime/web/index.html"
 fi
@@ -69,12 +71,12 @@ webfiles=$(cd "$SCRATCH/web" && find . -type f | sed 's|^\./||' | sort)
 for f in index.html tessaro.js tessaro.wasm libfluidsynth.js js-synthesizer.min.js manifest.json story-gothic.ttf \
          TimGM6mb.sf2 story/Data/Data00.Dat story/Picture/Pic01.bmp story/Bgm/Bgm01.mid story/Wave/Wave01.wav \
          licenses/NOTICES.txt licenses/Tessaro.txt licenses/IPA-Font-License.txt licenses/TimGM6mb.txt \
-         licenses/GPL-2.txt licenses/LGPL-2.1.txt licenses/FreeType.txt licenses/fluidsynth.txt \
-         licenses/js-synthesizer.txt; do
+         licenses/GPL-2.txt licenses/LGPL-2.1.txt licenses/FreeType.txt licenses/Emscripten.txt \
+         licenses/musl.txt licenses/js-synthesizer.txt sw.js app.webmanifest icon-192.png; do
   has "$webfiles" "$f"
 done
 check "no whole font, no other story, no expected-pixels in the web zip" "" \
-  "$(grep -E '\.ttf$|^story/expected|manifest' <<<"$webfiles" | grep -v -x -e story-gothic.ttf -e manifest.json)"
+  "$(grep -E '\.ttf$|^story/expected|manifest' <<<"$webfiles" | grep -v -x -e story-gothic.ttf -e manifest.json -e app.webmanifest)"
 check "the story's files in the web zip are the story's" \
   "$(cd "$story" && find Data Picture Bgm Wave -type f | sort)" "$(sed -n 's|^story/||p' <<<"$webfiles" | sort)"
 check "the page's title" 1 "$(grep -c '<title>灯台の鍵 — The lighthouse key</title>' "$SCRATCH/web/index.html")"

@@ -19,7 +19,11 @@ runtime=$SCRATCH/runtime
 mkdir -p "$runtime/web/licenses" "$runtime/windows/licenses"
 cp -r "$(dirname "$tessaro")/runtime/notices" "$runtime/" || fail "the build made no runtime/notices"
 for f in tessaro-page.js tessaro.js tessaro.wasm js-synthesizer.min.js js-synthesizer.worklet.min.js libfluidsynth.js \
-         licenses/fluidsynth.txt licenses/js-synthesizer.txt; do echo "stand-in $f" >"$runtime/web/$f"; done
+         app.webmanifest icon.svg icon-192.png icon-512.png licenses/LGPL-2.1.txt licenses/js-synthesizer.txt \
+         licenses/Emscripten.txt licenses/musl.txt; do echo "stand-in $f" >"$runtime/web/$f"; done
+printf '// stand-in
+const VERSION = "stand-in";
+' >"$runtime/web/sw.js"
 printf '<html><head><title>T</title></head><body><div id="prompt" hidden>Start</div></body></html>\n' >"$runtime/web/index.html"
 for f in tessaro.exe licenses/MinGW-w64.txt licenses/GCC-runtime.txt; do echo "stand-in $f" >"$runtime/windows/$f"; done
 export TESSARO_RUNTIME=$runtime

@@ -31,6 +31,12 @@ void TestPlatform::CloseWindowAt(int64_t at) { closeAt = at; }
 
 void TestPlatform::HoldSkip(int64_t from, int64_t until) { skipHeld.emplace_back(from, until); }
 
+void TestPlatform::Tap(int64_t at, int x, int y) {
+    pointerEvents.push_back({at, x, y, true});
+    std::stable_sort(pointerEvents.begin(), pointerEvents.end(),
+                     [](const PointerEvent& a, const PointerEvent& b) { return a.at < b.at; });
+}
+
 void TestPlatform::MovePointer(int64_t at, int x, int y) {
     pointerEvents.push_back({at, x, y});
     std::stable_sort(pointerEvents.begin(), pointerEvents.end(),
@@ -64,7 +70,9 @@ void TestPlatform::ApplyEventsUpTo(int64_t time) {
         down[k] = e.down;
     }
     while (!pointerEvents.empty() && pointerEvents.front().at <= time) {
-        input.NotePointer(pointerEvents.front().x, pointerEvents.front().y);
+        const PointerEvent& e = pointerEvents.front();
+        if (e.tap) input.NoteTap(e.x, e.y);
+        else input.NotePointer(e.x, e.y);
         pointerEvents.erase(pointerEvents.begin());
     }
 }
@@ -120,6 +128,8 @@ bool TestPlatform::SkipHeld() {
 bool TestPlatform::PointerMoved(int& x, int& y) {
     return input.PointerMoved(x, y, true);
 }
+
+bool TestPlatform::TapHit(int& x, int& y) { return input.TapHit(x, y, true); }
 
 void TestPlatform::ShowImage(const Image& clientImage, const ImageRect* changed) {
     ++imagesShown;

@@ -20,6 +20,7 @@ public:
     void CloseWindowAt(int64_t at);
     void HoldSkip(int64_t from, int64_t until);  // the skip key is down from `from` until `until`
     void MovePointer(int64_t at, int x, int y);   // to (x, y) of the client image
+    void Tap(int64_t at, int x, int y);           // a touch screen's tap at (x, y) of the client image
     void AnswerMci(const std::string& command, const std::string& answer);  // canned answers
     // From now on music and sound effects go to the real audio devices (and are still recorded),
     // and the clock moves with the sound: a sleep lasts until the device has mixed that much more
@@ -56,6 +57,7 @@ public:
     bool KeyHit(Key key) override;
     bool SkipHeld() override;
     bool PointerMoved(int& x, int& y) override;
+    bool TapHit(int& x, int& y) override;
     void ShowImage(const Image& clientImage, const ImageRect* changed = nullptr) override;
     bool MessageBox(const std::string& caption, const std::string& text,
                     WhileOpen whileOpen = nullptr) override;
@@ -94,6 +96,7 @@ private:
     struct PointerEvent {
         int64_t at;
         int x, y;
+        bool tap = false;
     };
 
     std::vector<KeyEvent> events;  // kept sorted by time

@@ -29,6 +29,7 @@ struct Played {
 struct Pointer {
     int64_t at;
     int x, y;  // in the client image, border included
+    bool tap = false;  // a touch screen's tap there, not a move of the mouse
 };
 
 Played Play(const std::string& data00, std::optional<std::pair<int64_t, int64_t>> skip,
@@ -39,7 +40,10 @@ Played Play(const std::string& data00, std::optional<std::pair<int64_t, int64_t>
     if (skip) story.platform.HoldSkip(skip->first, skip->second);
     if (spaceAt >= 0) story.platform.PressKey(spaceAt, Key::Space);
     if (upAt >= 0) story.platform.PressKey(upAt, Key::Up);
-    for (const Pointer& p : pointer) story.platform.MovePointer(p.at, p.x, p.y);
+    for (const Pointer& p : pointer) {
+        if (p.tap) story.platform.Tap(p.at, p.x, p.y);
+        else story.platform.MovePointer(p.at, p.x, p.y);
+    }
     story.platform.CloseWindowAt(kGiveUp);
     Played run;
     try {
@@ -105,6 +109,48 @@ TEST(Mouse, PointerOverAnAnswerMovesTheArrow) {
         EXPECT_EQ(run.firstAnswer, c.firstAnswer) << c.what;
         EXPECT_EQ(run.rows, "一二三四五") << c.what;
     }
+}
+
+// A tap on an answer moves the arrow to it, and a tap on the answer the arrow marks chooses it: a
+// finger that lands a little off never chooses at once. At a page wait, a tap on the picture turns
+// the page. Taps made while text types, or before the question shows, count for nothing.
+TEST(Touch, ATapChoosesOnlyTheMarkedAnswer) {
+    const int firstRow = 2 + 231, secondRow = 2 + 246, inside = 2 + 100;
+    constexpr const char* kWaiting = "still running";
+    struct Case {
+        const char* what;
+        std::vector<Pointer> taps;
+        int64_t spaceAt;
+        const char* rows;
+        bool firstAnswer;
+    } cases[] = {
+        {"the second answer: the arrow moves, nothing is chosen", {{700, inside, secondRow, true}}, -1, kWaiting, false},
+        {"the second answer twice: chosen", {{700, inside, secondRow, true}, {900, inside, secondRow, true}}, -1,
+         "一二三四五", false},
+        {"the first answer, which the arrow marks: chosen", {{700, inside, firstRow, true}}, -1, "一二三四五", true},
+        {"the second, then Space: the second", {{700, inside, secondRow, true}}, 1000, "一二三四五", false},
+        {"2 px below the second answer", {{700, inside, 2 + 255 + 2, true}}, -1, kWaiting, false},
+        {"1 px above the first answer (the question's row)", {{700, inside, 2 + 224, true}}, -1, kWaiting, false},
+        {"beside the second answer, past the box", {{700, 2 + 297, secondRow, true}}, -1, kWaiting, false},
+        {"beside the first answer, left of the box", {{700, 2 + 3, firstRow, true}}, -1, kWaiting, false},
+        {"on the picture", {{700, inside, inside, true}}, -1, kWaiting, false},
+        {"the second, then a near miss below it, then Space: still the second",
+         {{700, inside, secondRow, true}, {800, inside, 2 + 258, true}}, 1000, "一二三四五", false},
+        {"on the first answer before the question shows", {{100, inside, firstRow, true}}, -1, kWaiting, false},
+    };
+    for (const Case& c : cases) {
+        const Played run = Play(kQuestionThenText, std::nullopt, c.spaceAt, c.taps);
+        EXPECT_EQ(run.rows, c.rows) << c.what;
+        if (run.rows != kWaiting) {
+            EXPECT_EQ(run.firstAnswer, c.firstAnswer) << c.what;
+        }
+    }
+
+    const Played turned = Play(kPageAndPause, std::nullopt, -1, {{1000, inside, inside, true}});
+    EXPECT_EQ(turned.rows, "一二三|四五六七") << "a tap on the picture turns the page";
+    EXPECT_GT(turned.endedAt, 1000 + 900);
+    EXPECT_EQ(Play(kPageAndPause, std::nullopt, -1, {{10, inside, inside, true}}).rows, kWaiting)
+        << "a tap while the text types is forgotten, as Space is";
 }
 
 TEST(CommandLine, ReadsTheScaleAndFullscreen) {

@@ -21,6 +21,7 @@ function makeSites(site, stories, scratch) {
     }
     fs.cpSync(path.join(stories, story), path.join(folder, "story"), { recursive: true });
     execFileSync("python3", [path.join(ROOT, "scripts/lib/web-manifest.py"), folder]);
+    if (story === "late") fs.rmSync(path.join(folder, "story/Picture/Pic02.bmp"));  // listed, never served
   }
   return sites;
 }

@@ -85,6 +85,13 @@ TEXT
 scenario "$stories/error" 00 <<'TEXT'
 絵がありません。L77
 TEXT
+# A picture the list names that never comes (page_test.js takes it off the server).
+scenario "$stories/late" 00 <<'TEXT'
+L01C一枚目です。P
+L02C二枚目です。P
+TEXT
+mkdir -p "$stories/late/Picture"
+python3 "$HERE/../windows/lib/bitmaps.py" "$stories/late/Picture" >/dev/null
 # The reader's actions every machine is tested with.
 scenario "$stories/actions" 00 <"$HERE/../actions/page-wait-story.txt"
 

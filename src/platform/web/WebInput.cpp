@@ -39,6 +39,9 @@ EMSCRIPTEN_KEEPALIVE void WebClick(int button, int onImage, int x, int y) {
     input.Click(button == 0 ? PointerButton::Left : PointerButton::Right, onImage != 0 ? &at : nullptr);
 }
 
+// A touch screen's tap at (x, y) of the image: not a click (ReaderInput::Tap).
+EMSCRIPTEN_KEEPALIVE void WebTap(int x, int y) { input.Tap(ImagePoint{x, y}); }
+
 EMSCRIPTEN_KEEPALIVE void WebWheel(int turned) { input.Wheel(turned); }
 
 EMSCRIPTEN_KEEPALIVE void WebFocus(int gained) { input.Focus(gained != 0); }
@@ -50,5 +53,7 @@ bool WebKeyHit(Key key) { return input.KeyHit(key); }
 bool WebSkipHeld() { return input.SkipHeld(); }
 
 bool WebPointerMoved(int& x, int& y) { return input.PointerMoved(x, y); }
+
+bool WebTapHit(int& x, int& y) { return input.TapHit(x, y); }
 
 void WebForgetInput() { input.Forget(); }

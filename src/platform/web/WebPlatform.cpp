@@ -13,6 +13,8 @@
 #include "system/Errors.h"
 #include "system/Files.h"
 #include "system/StoryFiles.h"
+#include "system/MciCommand.h"
+#include "system/Picture.h"
 
 // The page's side of each call is in web/tessaro-page.js, as Module.page.
 EM_JS(void, web_open_window, (int width, int height), { Module.page.openWindow(width, height); });
@@ -21,6 +23,10 @@ EM_JS(void, web_show, (const uint8_t* rgba, int width, int height, int x, int y,
 EM_JS(void, web_story_ended, (int status), { Module.page.storyEnded(status); });
 EM_JS(void, web_play_effect, (const char* bytes, int length), { Module.page.playEffect(bytes, length); });
 EM_JS(void, web_set_volume, (int percent), { Module.page.setVolume(percent); });
+// 1 while the page still fetches the story's file (it fetches what the first page needs before the
+// program starts, and the rest in the background).
+EM_JS(int, web_file_coming, (const char* path), { return Module.page.fileComing(UTF8ToString(path)); });
+EM_JS(void, web_announce, (const char* text), { Module.page.announce(UTF8ToString(text)); });
 // Sleeps in the browser's event loop until the time is up or the page has news (a key, a click,
 // a resize); the program's stack waits in Asyncify's keeping meanwhile.
 EM_JS(void, web_sleep, (double ms), {
@@ -28,6 +34,11 @@ EM_JS(void, web_sleep, (double ms), {
 });
 
 namespace {
+
+// How long the story waits for a file still on its way: a picture, before the error that names it;
+// music or an effect, before it is left silent.
+constexpr int64_t kPictureWaitMs = 30000;
+constexpr int64_t kMediaWaitMs = 5000;
 
 // The client image in the canvas's byte order (red, green, blue, opaque), kept between frames so
 // a change copies only its rectangle.
@@ -78,6 +89,8 @@ bool WebPlatform::SkipHeld() { return WebSkipHeld(); }
 
 bool WebPlatform::PointerMoved(int& x, int& y) { return WebPointerMoved(x, y); }
 
+bool WebPlatform::TapHit(int& x, int& y) { return WebTapHit(x, y); }
+
 void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
     const int w = image.Width(), h = image.Height();
     const size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
@@ -102,15 +115,29 @@ void WebPlatform::ShowImage(const Image& image, const ImageRect* changed) {
 }
 
 bool WebPlatform::MessageBox(const std::string&, const std::string& text, WhileOpen whileOpen) {
+    web_announce(text.c_str());
     RunWebMessageBox(text, whileOpen, [this](int64_t deadline) { SleepUntil(deadline); },
                      [this] { return Clock(); });
     WebForgetInput();
     return true;
 }
 
-std::string WebPlatform::MciSendString(const std::string& command) { return WebMusicCommand(command); }
+std::string WebPlatform::MciSendString(const std::string& command) {
+    const MciCommand asked = ParseMciCommand(command);
+    if (asked.verb == MciCommand::Verb::Open) AwaitStoryFile(asked.path, kMediaWaitMs);
+    return WebMusicCommand(command);
+}
+
+void WebPlatform::AwaitStoryFile(const std::string& windowsPath, int64_t boundMs) {
+    const int64_t deadline = Clock() + boundMs;
+    // Each file that arrives wakes the sleep; keys pressed meanwhile stay noted for the story.
+    while (web_file_coming(windowsPath.c_str()) != 0 && Clock() < deadline) SleepUntil(deadline);
+}
+
+void WebPlatform::Announce(const std::string& text) { web_announce(text.c_str()); }
 
 void WebPlatform::SndPlaySound(const std::string& path) {
+    AwaitStoryFile(path, kMediaWaitMs);
     try {
         // Effects are wave files, as on every machine; the browser would decode other kinds too.
         const std::string bytes = ReadAssetFile(path, StoryFolderOf(StoryFolder::Wave).cap);
@@ -118,6 +145,11 @@ void WebPlatform::SndPlaySound(const std::string& path) {
     } catch (const RunTimeError&) {
         // A missing or unreadable effect is silent.
     }
+}
+
+std::unique_ptr<Image> WebPlatform::LoadPicture(const std::string& windowsPath) {
+    AwaitStoryFile(windowsPath, kPictureWaitMs);
+    return Platform::LoadPicture(windowsPath);
 }
 
 // The gain of the page's sound, music and effects together.

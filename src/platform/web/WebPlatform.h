@@ -14,8 +14,16 @@ public:
     WebPlatform();
 
     TESSARO_PLATFORM_METHODS
+    bool TapHit(int& x, int& y) override;
+    // A picture the page has not fetched yet is waited for.
+    std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
+    // Into the page's live region, which screen readers read as it changes.
+    void Announce(const std::string& text) override;
 
 private:
+    // Sleeps while the page still fetches the story's file, at most boundMs.
+    void AwaitStoryFile(const std::string& windowsPath, int64_t boundMs);
+
     std::string error;
     double start = 0;
 };
