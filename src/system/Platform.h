@@ -123,20 +123,23 @@ public:
 
     // The kept file `name` (letters, digits, "-" and "." only) of that place: true with its bytes;
     // false when there is none, or, with why set, when it could not be read (more than
-    // kKeptFileCap bytes, say).
-    virtual bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) = 0;
+    // kKeptFileCap bytes, say). By default, a file of the folder KeptPlace names.
+    virtual bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why);
 
     // Writes it whole, readable by the user alone: a new file that then takes the name, so that
     // a failed write leaves the old one as it was. Returns "" or why it could not (a read-only or
     // full disk): the caller goes on without it.
-    virtual std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) = 0;
+    virtual std::string WriteKept(Kept place, const std::string& name, const std::string& bytes);
 
     // Removes it; an empty name removes every file of that place. Returns "" or why it could not.
-    virtual std::string ForgetKept(Kept place, const std::string& name) = 0;
+    virtual std::string ForgetKept(Kept place, const std::string& name);
 
     // Where that place is, as the reader would look for it ("/home/ann/.local/state/tessaro");
     // empty when this machine keeps nothing there.
     virtual std::string KeptPlace(Kept place) = 0;
+
+    // What joins that folder and a file's name in the machine's paths.
+    virtual char KeptSeparator() const { return '/'; }
 
     // Gives memory that was freed back to the system, where the system allows it (by default it
     // does not).
@@ -179,10 +182,6 @@ public:
     void SndPlaySound(const std::string& path) override;                                          \
     std::string ProgramFolder(const char* argv0) override;                                        \
     void SetVolume(int percent) override;                                                         \
-    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why)      \
-        override;                                                                                 \
-    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override; \
-    std::string ForgetKept(Kept place, const std::string& name) override;                         \
     std::string KeptPlace(Kept place) override;
 
 // The platform in use: set once at start-up (or by a test) before anything else runs.

@@ -7,7 +7,6 @@
 #include "support/AudioMeter.h"
 #include "platform/sdl/AudioOutput.h"
 #include "system/Files.h"
-#include "system/KeptFolder.h"
 #include "platform/sdl/MidiDevice.h"
 #include "platform/sdl/SdlOutputVolume.h"
 #include "system/Picture.h"
@@ -180,18 +179,6 @@ std::unique_ptr<Image> TestPlatform::LoadPicture(const std::string& windowsPath)
 }
 
 std::string TestPlatform::ProgramFolder(const char*) { return "."; }
-
-bool TestPlatform::ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) {
-    return ReadKeptIn(keptFolders[int(place)], '/', name, bytes, why);
-}
-
-std::string TestPlatform::WriteKept(Kept place, const std::string& name, const std::string& bytes) {
-    return WriteKeptIn(keptFolders[int(place)], '/', name, bytes);
-}
-
-std::string TestPlatform::ForgetKept(Kept place, const std::string& name) {
-    return ForgetKeptIn(keptFolders[int(place)], '/', name);
-}
 
 std::string TestPlatform::KeptPlace(Kept place) { return keptFolders[int(place)]; }
 

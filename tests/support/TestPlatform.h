@@ -69,9 +69,6 @@ public:
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;
     std::string ProgramFolder(const char* argv0) override;
     void SetVolume(int percent) override;  // recorded, and applied to the real devices
-    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
-    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
-    std::string ForgetKept(Kept place, const std::string& name) override;
     std::string KeptPlace(Kept place) override;
     void TrimMemory() override;
 

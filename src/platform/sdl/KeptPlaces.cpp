@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "platform/sdl/SdlPlatform.h"
-#include "system/KeptFolder.h"
 
 namespace {
 
@@ -26,17 +25,5 @@ std::string Folder(Kept place) {
 }
 
 }  // namespace
-
-bool SdlPlatform::ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) {
-    return ReadKeptIn(Folder(place), '/', name, bytes, why);
-}
-
-std::string SdlPlatform::WriteKept(Kept place, const std::string& name, const std::string& bytes) {
-    return WriteKeptIn(Folder(place), '/', name, bytes);
-}
-
-std::string SdlPlatform::ForgetKept(Kept place, const std::string& name) {
-    return ForgetKeptIn(Folder(place), '/', name);
-}
 
 std::string SdlPlatform::KeptPlace(Kept place) { return Folder(place); }

@@ -14,6 +14,10 @@ public:
     WebPlatform();
 
     TESSARO_PLATFORM_METHODS
+    // Kept in the page's storage, not in folders.
+    bool ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) override;
+    std::string WriteKept(Kept place, const std::string& name, const std::string& bytes) override;
+    std::string ForgetKept(Kept place, const std::string& name) override;
     bool TapHit(int& x, int& y) override;
     // A picture the page has not fetched yet is waited for.
     std::unique_ptr<Image> LoadPicture(const std::string& windowsPath) override;

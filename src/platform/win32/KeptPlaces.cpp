@@ -6,7 +6,6 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideText.h"
-#include "system/KeptFolder.h"
 
 namespace {
 
@@ -18,17 +17,5 @@ std::string Folder(Kept place) {
 }
 
 }  // namespace
-
-bool Win32Platform::ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) {
-    return ReadKeptIn(Folder(place), '\\', name, bytes, why);
-}
-
-std::string Win32Platform::WriteKept(Kept place, const std::string& name, const std::string& bytes) {
-    return WriteKeptIn(Folder(place), '\\', name, bytes);
-}
-
-std::string Win32Platform::ForgetKept(Kept place, const std::string& name) {
-    return ForgetKeptIn(Folder(place), '\\', name);
-}
 
 std::string Win32Platform::KeptPlace(Kept place) { return Folder(place); }

@@ -18,6 +18,7 @@ public:
     Win32Platform();
     ~Win32Platform() override;
     TESSARO_PLATFORM_METHODS
+    char KeptSeparator() const override { return '\\'; }
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
