@@ -173,6 +173,11 @@ let ACTIONS = [
   ["F11",                 1, BOTH, (r) => r.key("F11"), false],
   ["Alt+Enter",           1, BOTH, (r) => r.chord("Alt", "Enter"), false],
   ["Ctrl-held",           2, BOTH, (r) => r.ctrlHeld(), false],
+  ["volume-down",         0.5, BOTH, (r) => r.key("Minus"), false],
+  ["volume-up",           0.5, BOTH, (r) => r.key("Equal"), false],
+  ["text-slower",         0.5, BOTH, (r) => r.key("BracketLeft"), false],
+  ["text-faster",         0.5, BOTH, (r) => r.key("BracketRight"), false],
+  ["auto-mode",           0.5, BOTH, (r) => r.key("KeyA"), false],
   ["left-click-picture",  3, DESKTOP, (r) => r.click("left", PICTURE, "picture"), true],
   ["right-click-picture", 2, DESKTOP, (r) => r.click("right", PICTURE, "picture"), false],
   ["left-click-box",      2, DESKTOP, (r) => r.click("left", BOX, "box"), true],
@@ -199,6 +204,9 @@ let ACTIONS = [
   ["menu-backlog",        0.5, BOTH, (r) => r.menu("backlog"), false, "menu-button"],
   ["menu-skip",           0.5, BOTH, (r) => r.menu("skip"), false, "menu-button"],
   ["menu-speed",          0.5, BOTH, (r) => r.menu("speed"), false, "menu-button"],
+  ["menu-auto",           0.5, BOTH, (r) => r.menu("auto"), false, "menu-button"],
+  ["menu-quieter",        0.3, BOTH, (r) => r.menu("quieter"), false, "menu-button"],
+  ["menu-louder",         0.3, BOTH, (r) => r.menu("louder"), false, "menu-button"],
 ];
 // How a page is opened: on which viewport, and whether over a throttled network.
 const START_KINDS = ["desktop", "phone", "throttled"];

@@ -351,6 +351,11 @@ ACTIONS = [
     ("F11",                1, 1, lambda r: r.key("F11"), False),
     ("Alt+Enter",          1, 1, lambda r: r.key("alt+Return"), False),
     ("Ctrl-held",          3, 2, lambda r: r.ctrl_held(), False),
+    ("volume-down",        0.5, 0.5, lambda r: r.key("minus"), False),
+    ("volume-up",          0.5, 0.5, lambda r: r.key("plus"), False),
+    ("text-slower",        0.5, 0.5, lambda r: r.key("bracketleft"), False),
+    ("text-faster",        0.5, 0.5, lambda r: r.key("bracketright"), False),
+    ("auto-mode",          0.5, 0.5, lambda r: r.key("a"), False),
     ("left-click-picture", 3, 1, lambda r: r.click(1, PICTURE, "picture"), False),
     ("right-click-picture", 2, 1, lambda r: r.click(3, PICTURE, "picture"), False),
     ("left-click-box",     3, 1, lambda r: r.click(1, BOX, "box"), False),
@@ -374,7 +379,7 @@ CLOSERS = {"Space", "Escape", "PageDown", "wheel-down", "right-click-picture", "
 
 # How a run of the program starts: each option is taken now and then; "restart" is a start on
 # the story just closed, with the folders of what it keeps as they were left.
-START_KINDS = ["--text-speed", "--volume", "--scale", "--fullscreen", "--start", "restart"]
+START_KINDS = ["--text-speed", "--volume", "--scale", "--fullscreen", "--start", "--from-start", "restart"]
 
 
 def scenario_lines(story):
@@ -401,6 +406,8 @@ def start_options(rng, story, sample, want):
         options += ["--scale", rng.choice(["1", "2", "3", "auto"])]
     if story == sample and ("--start" in want or rng.random() < 0.25):
         options += ["--start", rng.choice(scenario_lines(sample))]
+    elif "--from-start" in want or rng.random() < 0.1:
+        options.append("--from-start")
     return options
 
 

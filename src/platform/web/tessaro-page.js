@@ -37,6 +37,10 @@
     mute: ["消音", "Mute"],
     backlog: ["読み返す", "Backlog"],
     skip: ["スキップ", "Skip"],
+    auto: ["オート（自動でページを送る）", "Auto (pages turn by themselves)"],
+    volume: ["音量", "Volume"],
+    quieter: ["−", "−"],
+    louder: ["+", "+"],
     speed: ["文字の速さ", "Text speed"],
     slow: ["ゆっくり", "Slow"],
     normal: ["ふつう", "Normal"],
@@ -302,8 +306,8 @@
     if (!page.started && event.target !== screen) start(event);
   });
 
-  // --- the reader's menu: what a keyboard gives (fullscreen, mute, the backlog, skip) and the
-  // text speed, for a reader with only a tap. Each item is the same key or option as on the
+  // --- the reader's menu: what a keyboard gives (fullscreen, mute, the backlog, skip, auto mode,
+  // the volume) and the text speed, for a reader with only a tap. Each item is the same key or option as on the
   // desktop, handed to the program as that ---
   const menuButton = $("menu-button"), menu = $("menu");
   function showMenu(open) {
@@ -338,6 +342,9 @@
       case "mute": tell("KeyDown", READER_KEYS.KeyM, 0, 0); tell("KeyUp", READER_KEYS.KeyM); break;
       case "backlog": tell("KeyDown", READER_KEYS.PageUp, 0, 0); tell("KeyUp", READER_KEYS.PageUp); break;
       case "skip": page.skipping = true; tell("KeyDown", READER_KEYS.ControlLeft, 0, 0); break;
+      case "auto": tell("KeyDown", READER_KEYS.KeyA, 0, 0); tell("KeyUp", READER_KEYS.KeyA); break;
+      case "quieter": tell("KeyDown", READER_KEYS.Minus, 0, 0); tell("KeyUp", READER_KEYS.Minus); break;
+      case "louder": tell("KeyDown", READER_KEYS.Equal, 0, 0); tell("KeyUp", READER_KEYS.Equal); break;
     }
     page.wake();
   });
