@@ -81,6 +81,12 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     // The trace says when it opens and what closed it (the monkey tells a backlog that shows from
     // one that closed by itself).
     System().Trace("backlog-open");
+    // Uncovered however it closes (a closed window ends the program from inside the loop); what
+    // changed under it meanwhile is shown once it has gone.
+    struct Covering {
+        Covering() { Crt.Cover(true); }
+        ~Covering() { Crt.Cover(false); }
+    } covering;
     const char* closedBy = "backlog-closed:page-down";
     for (;;) {
         if (!drawn) {
@@ -130,5 +136,7 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     PointerMoved(x, y);
     TapHit(x, y);
     System().ShowImage(Crt.Client());
+    Crt.Cover(false);
+    Crt.Refresh();
     System().Trace(closedBy);
 }

@@ -220,6 +220,7 @@ void PictureArea::Paint() {
 }
 
 void PictureArea::Refresh() {
+    if (covered) return;
     Paint();
     // Of what was painted, only what differs from what the window was last given goes to it: a
     // typed character is a few pixels, and the window may be eight times larger. The first time,
@@ -238,6 +239,8 @@ void PictureArea::Refresh() {
 }
 
 void PictureArea::ShowIfChanged() { Refresh(); }
+
+void PictureArea::Cover(bool on) { covered = on; }
 
 void PictureArea::Picture(const Image& bitmap) {
     Paint();
@@ -293,12 +296,13 @@ void PictureArea::ShowNote(std::u32string_view text, int64_t until) {
 }
 
 int64_t PictureArea::NoteDue() const {
-    if (note.empty() && !noteChanged) return std::numeric_limits<int64_t>::max();
+    // Behind the backlog the note waits: it dims and goes once the picture is in front again.
+    if (covered || (note.empty() && !noteChanged)) return std::numeric_limits<int64_t>::max();
     return noteDimmed ? noteUntil : noteUntil - kDimMs;
 }
 
 void PictureArea::ExpireNote(int64_t now) {
-    if (note.empty() || now < NoteDue()) return;
+    if (covered || note.empty() || now < NoteDue()) return;
     if (!noteDimmed && now < noteUntil) {
         noteDimmed = true;
     } else {

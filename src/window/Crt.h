@@ -59,6 +59,10 @@ struct PictureArea {
     int64_t NoteDue() const;
     void ExpireNote(int64_t now);
 
+    // While the backlog is in front of the picture, what changes under it (a note that fades) is
+    // not shown over it; uncovered, the next Refresh shows the picture as it has become.
+    void Cover(bool on);
+
     // The whole client image as the window last showed it (the border and the drawable image
     // inside): the backlog draws over a copy of it.
     const Image& Client() const { return *client; }
@@ -99,6 +103,7 @@ private:
     std::u32string note;         // the reader's note, empty when none shows
     int64_t noteUntil = 0;
     bool noteDimmed = false;
+    bool covered = false;
     bool noteChanged = false;
     ImageRect noteShown{};       // where the note lies (or lay)
     bool drawing = true;

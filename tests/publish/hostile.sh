@@ -115,14 +115,18 @@ rm -rf out && story "holder/$long"
 cut=$(printf '灯%.0s' $(seq 81))
 check "a folder name of 84 kanji: published under a name that fits" "0 $cut-web.zip $cut-windows.zip" "$? $(ls out | tr '\n' ' ' | sed 's/ $//')"
 
-# --- sparse 60 MiB pictures, under a memory limit far below what they hold together
+# --- sparse 60 MiB pictures, under a memory limit far below what they hold together. The
+# address sanitizer's build reserves terabytes of address space for its shadow memory and cannot
+# start under any such limit: there the runs go without it (the plain build's run holds the bound).
+limit=600000
+grep -q __asan_init "$tessaro" && limit=unlimited
 rm -rf S out && story S
 for i in 02 03 04 05 06; do bitmap "S/Picture/Pic$i.bmp" 5120 4096; done
-(ulimit -v 600000 && exec "$tessaro" publish --out out S) >said.txt 2>&1
-check "five sparse 60 MiB pictures under ulimit -v 600000: published" 0 $?
+(ulimit -v $limit && exec "$tessaro" publish --out out S) >said.txt 2>&1
+check "five sparse 60 MiB pictures under ulimit -v $limit: published" 0 $?
 zip_names out >/dev/null || fail "the large zips do not open in Python"
 for i in 07 08 09 10 11 12 13 14 15; do bitmap "S/Picture/Pic$i.bmp" 5120 4096; done
-(ulimit -v 600000 && exec "$tessaro" publish --out over S) >said.txt 2>&1
+(ulimit -v $limit && exec "$tessaro" publish --out over S) >said.txt 2>&1
 check "fourteen: past the story's cap, refused" "1 1" "$? $(grep -c 'a published story may hold 512 MiB at most' said.txt)"
 
 # --- killed in the middle of its write: nothing left behind, and the next run is whole

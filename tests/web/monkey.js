@@ -145,9 +145,15 @@ class Reader {
     const shown = await this.page.evaluate(() => { const b = document.getElementById("menu-button"); return !!b && !b.hidden; });
     if (!shown) return null;
     const press = (selector) => (this.profile === "phone" ? this.page.tap(selector) : this.page.click(selector));
-    await press("#menu-button");
+    // The button opens a closed menu and closes an open one, as a reader sees it.
+    const menuOpen = () => this.page.evaluate(() => !document.getElementById("menu").hidden);
+    if (!(await menuOpen())) await press("#menu-button");
     await sleep(between(50, 400));
-    await press(item === "speed" ? `#menu [data-speed="${Math.floor(rnd() * 4)}"]` : `#menu [data-do="${item}"]`);
+    if (!(await menuOpen())) return null;  // the story ended, or a box took the page meanwhile
+    const selector = item === "speed" ? `#menu [data-speed="${Math.floor(rnd() * 4)}"]` : `#menu [data-do="${item}"]`;
+    // A menu taller than a phone held sideways scrolls: the reader scrolls to the item first.
+    await this.page.$eval(selector, (element) => element.scrollIntoView({ block: "nearest" }));
+    await press(selector);
     return `menu: ${item}`;
   }
   async pause() {
@@ -239,7 +245,9 @@ const state = (page) => page.evaluate(async () => {
   }
   return { ready: !!p, started: !!(p && p.started), running: !!(p && p.running), box: !!(p && p.boxOpen),
            ended: !!(ended && !ended.hidden), status: p ? p.endStatus : undefined, look, backlog,
-           visible: document.visibilityState === "visible", focused: document.hasFocus() };
+           visible: document.visibilityState === "visible", focused: document.hasFocus(),
+           // The question whether to go on from the bookmark, before the story: no backlog over it.
+           prompt: (document.getElementById("story-text").textContent || "").includes("続きから読む") };
 });
 const backlogShown = async (page) => (await state(page)).backlog;
 
@@ -251,7 +259,7 @@ async function checkBacklog(page, name) {
   for (;;) {
     if (await backlogShown(page)) return null;
     const s = await state(page);
-    if (s.box || s.ended || !s.running) return null;
+    if (s.box || s.ended || !s.running || s.prompt) return null;
     if (Date.now() > end) return `${name} at a running story did not show the backlog, or it closed at once by itself`;
     await sleep(100);
   }
@@ -313,7 +321,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
       const [name, , , action, moves] = choose(profile, late());
       // PageUp and Home open the backlog wherever the story is (the wheel only outside a question).
       const opens = (name === "PageUp" || name === "Home") && s.started && s.running && !s.box && s.focused &&
-                    s.visible && !s.backlog;
+                    s.visible && !s.backlog && !s.prompt;
       const done = await action(reader, other);
       if (done === null) continue;
       counts[name]++;
