@@ -58,10 +58,19 @@ int Fail(Platform* platform, const std::string& text) {
 }
 
 // The story folder as the bookmarks' folder record names it: its whole path.
+// The path goes through the library as UTF-8 both ways: on Windows a plain string would be read
+// in the system's code page, where a Japanese folder's name may not convert at all.
 std::string StoryKey(const std::string& folder) {
-    std::error_code error;
-    const std::filesystem::path whole = std::filesystem::weakly_canonical(std::filesystem::absolute(folder, error), error);
-    return error ? folder : whole.string();
+    try {
+        std::error_code error;
+        const std::filesystem::path given(std::u8string(folder.begin(), folder.end()));
+        const std::filesystem::path whole = std::filesystem::weakly_canonical(std::filesystem::absolute(given, error), error);
+        if (error) return folder;
+        const std::u8string text = whole.u8string();
+        return std::string(text.begin(), text.end());
+    } catch (const std::exception&) {
+        return folder;  // only a record of where the story was: its identity is its content
+    }
 }
 
 // --forget and --forget-all: what is kept goes, and the program ends without a window.

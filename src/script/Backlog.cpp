@@ -77,6 +77,8 @@ void ShowBacklog(const RunState& state, BacklogStart start) {
     // (where they do nothing), or a Space in a pause (which it does not pass), is still
     // remembered, and would close it at once. A Space still held closes it all the same.
     for (const Key key : {Key::Escape, Key::Space, Key::RightClick, Key::PageDown, Key::WheelDown}) KeyHit(key);
+    int tapX = 0, tapY = 0;
+    TapHit(tapX, tapY);  // a tap while a row typed, which nothing looked at, as a Space would be
     bool drawn = false;
     // The trace says when it opens and what closed it (the monkey tells a backlog that shows from
     // one that closed by itself).
