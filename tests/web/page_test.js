@@ -5,10 +5,12 @@
 "use strict";
 const fs = require("fs");
 const path = require("path");
+const { execFileSync } = require("child_process");
 const puppeteer = require("puppeteer-core");
 const { serve } = require("../../scripts/lib/serve-web.js");
 const { makeSites } = require("./sites.js");
 
+const ROOT = path.resolve(__dirname, "../..");
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
 const W = 304, H = 304;
@@ -448,6 +450,8 @@ async function openReal(story, { width = 390, height = 844, ratio = 3, touch = t
     return answer.result.value;
   };
   page.cdp = cdp;
+  // Each opening is a first visit: no bookmark from another test offers to continue.
+  await page.evaluateOnNewDocument(() => { try { localStorage.clear(); } catch (e) {} });
   await page.goto(`${base}/${story}/${query}`);
   return page;
 }
