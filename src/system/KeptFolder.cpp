@@ -49,3 +49,16 @@ std::string ForgetKeptIn(const std::string& folder, char separator, const std::s
             if (std::string failed = RemoveFile(folder + separator + file); !failed.empty()) why = failed;
     return why;
 }
+
+// The machines with folders keep the reader's files in the folder KeptPlace names.
+bool Platform::ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) {
+    return ReadKeptIn(KeptPlace(place), KeptSeparator(), name, bytes, why);
+}
+
+std::string Platform::WriteKept(Kept place, const std::string& name, const std::string& bytes) {
+    return WriteKeptIn(KeptPlace(place), KeptSeparator(), name, bytes);
+}
+
+std::string Platform::ForgetKept(Kept place, const std::string& name) {
+    return ForgetKeptIn(KeptPlace(place), KeptSeparator(), name);
+}

@@ -3,7 +3,6 @@
 #include <cassert>
 
 #include "system/Files.h"
-#include "system/KeptFolder.h"
 #include "system/Picture.h"
 #include "system/TraceFile.h"
 
@@ -30,14 +29,3 @@ void Platform::Announce(const std::string&) {}
 
 bool Platform::TapHit(int&, int&) { return false; }
 
-bool Platform::ReadKept(Kept place, const std::string& name, std::string& bytes, std::string& why) {
-    return ReadKeptIn(KeptPlace(place), KeptSeparator(), name, bytes, why);
-}
-
-std::string Platform::WriteKept(Kept place, const std::string& name, const std::string& bytes) {
-    return WriteKeptIn(KeptPlace(place), KeptSeparator(), name, bytes);
-}
-
-std::string Platform::ForgetKept(Kept place, const std::string& name) {
-    return ForgetKeptIn(KeptPlace(place), KeptSeparator(), name);
-}
