@@ -1,7 +1,7 @@
 // Where the reader's place and settings are kept on Linux, as the XDG base directories say:
 // bookmarks under $XDG_STATE_HOME/tessaro (~/.local/state/tessaro), settings under
 // $XDG_CONFIG_HOME/tessaro (~/.config/tessaro). A variable that is not an absolute path is
-// ignored, as the specification of those variables asks.
+// ignored, as the XDG base directory rules ask.
 #include <cstdlib>
 
 #include "platform/sdl/SdlPlatform.h"
