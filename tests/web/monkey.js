@@ -265,7 +265,9 @@ async function checkBacklog(page, name) {
   }
 }
 
-async function playSession(browser, base, story, profile, throttled, other, late) {
+// forced: for the sweep at the end of a run, the names of the actions to take, in turn, instead
+// of the dice's; the session ends when they are all taken (or its time is up).
+async function playSession(browser, base, story, profile, throttled, other, late, forced = null) {
   const page = await browser.newPage();
   const log = [`${story} on the ${profile}${throttled ? ", throttled" : ""}`];
   const lines = [];
@@ -290,7 +292,7 @@ async function playSession(browser, base, story, profile, throttled, other, late
   figures.pages++;
   await page.goto(`${base}/${story}/`, { waitUntil: "domcontentloaded" });
   const reader = new Reader(page, cdp, profile);
-  const end = Date.now() + between(8000, 30000);
+  const end = Date.now() + (forced ? 30000 : between(8000, 30000));
   let lastLook = null, stillSince = Date.now(), presses = 0, wasStarted = false, checkedEnd = false;
   try {
     while (!failure && Date.now() < end) {
@@ -318,12 +320,20 @@ async function playSession(browser, base, story, profile, throttled, other, late
                   `through ${presses} presses of a running story`;
         break;
       }
-      const [name, , , action, moves] = choose(profile, late());
+      if (forced && !forced.length) break;
+      const row = forced ? ACTIONS.find((a) => a[0] === forced[0]) : choose(profile, late());
+      const [name, , , action, moves] = row;
       // PageUp and Home open the backlog wherever the story is (the wheel only outside a question).
       const opens = (name === "PageUp" || name === "Home") && s.started && s.running && !s.box && s.focused &&
                     s.visible && !s.backlog && !s.prompt;
       const done = await action(reader, other);
-      if (done === null) continue;
+      if (done === null) {
+        // Not takeable yet (the menu before the story starts): the sweep makes the first gesture.
+        if (forced) await (profile === "phone" ? reader.tap(PICTURE, "picture") : reader.key("Space"));
+        if (forced) await sleep(300);
+        continue;
+      }
+      if (forced) forced.shift();
       counts[name]++;
       if (moves) presses++;
       log.push(done);
@@ -388,9 +398,24 @@ async function playSession(browser, base, story, profile, throttled, other, late
     failure = String(error.stack || error);
     console.log(`FAILED: ${failure}`);
   }
+  const kinds = Object.keys(counts);
+  // The dice may leave a rare kind untaken in a minute (an answer tapped needs a phone at a
+  // question): a full run ends with a sweep that takes each such kind once, on its viewport.
+  if (!failure && seconds >= FULL_RUN) {
+    for (const profile of ["desktop", "phone"]) {
+      const forced = ACTIONS.filter((a) => counts[a[0]] === 0 && a[2].includes(profile)).map((a) => a[0]);
+      const throttled = counts.throttled === 0;
+      if (!forced.length && counts[profile] && !throttled) continue;
+      console.log(`monkey: the sweep on the ${profile} takes ${forced.join(" ") || "(nothing; opens the page)"}`);
+      counts[profile]++;
+      if (throttled) counts.throttled++;
+      sessions++;
+      failure = await playSession(browser, base, "sample", profile, throttled, other, () => true, forced);
+      if (failure) break;
+    }
+  }
   await browser.close();
   server.close();
-  const kinds = Object.keys(counts);
   console.log("monkey: actions " + kinds.map((k) => `${k}=${counts[k]}`).join(" "));
   console.log(`monkey: also pages=${figures.pages} started=${figures.started} endings=${figures.endings} error-boxes=${figures.errorBoxes} seen-hidden=${figures.hidden} backlog-shown=${figures.backlogs}`);
   const missing = kinds.filter((k) => counts[k] === 0);
