@@ -29,8 +29,9 @@ LAYERS = {
     # The authors' aids the desktop players take (--start, --watch): on the authors' commands.
     "aids": lambda inc: folder(inc) in ("aids", "app", "author", "script", "window", "sound", "system"),
     # "tessaro publish", on the authors' commands: left out of the programs that cannot carry it.
+    # Only the Linux program has it, so it may take what only POSIX files can do.
     "publish": lambda inc: folder(inc) in ("publish", "author", "script", "sound", "system")
-               or inc == "window/Crt.h",
+               or inc in ("window/Crt.h", "platform/posix/PublishFiles.h"),
     # The program's entry and options: the only layer that knows which machine it runs on.
     "app": lambda inc: folder(inc) in ("app", "author", "script", "window", "sound", "system", "platform"),
     # The authors' commands read the story's files themselves, with no window and no platform.

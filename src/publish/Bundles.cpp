@@ -15,6 +15,7 @@
 #include "publish/WebApp.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "platform/posix/PublishFiles.h"
 
 namespace {
 

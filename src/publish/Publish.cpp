@@ -15,6 +15,7 @@
 #include "publish/StoryTitle.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "platform/posix/PublishFiles.h"
 #include "system/TextCodec.h"
 
 namespace {

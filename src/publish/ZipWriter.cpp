@@ -7,6 +7,7 @@
 
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "platform/posix/PublishFiles.h"
 #include "system/TextCodec.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "support/Story.h"
 #include "system/Errors.h"
 #include "system/Files.h"
+#include "platform/posix/PublishFiles.h"
 #include "system/TextCodec.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The story's files on a POSIX system (Linux, and the browser's in-memory file system): the
 // bodies of system/Files.h.
 #include "system/Files.h"
+#include "platform/posix/PublishFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
