@@ -93,6 +93,8 @@ InputRequest ReaderInput::KeyDown(ReaderKey key, unsigned modifiers, bool repeat
     return InputRequest::None;
 }
 
+bool ReaderInput::AltKeyIsTheSystems(bool known, ReaderKey key) { return !(known && IsEnter(key)); }
+
 void ReaderInput::KeyUp(ReaderKey key) { held[int(key)] = false; }
 
 void ReaderInput::PointerAt(ImagePoint at) { memory.NotePointer(at.x, at.y); }

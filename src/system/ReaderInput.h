@@ -95,6 +95,10 @@ public:
 
     // What a key does while a message box is open (nothing of it reaches the story).
     static InputRequest KeyInMessageBox(ReaderKey key, unsigned modifiers, bool repeat);
+    // Whether a key pressed with Alt is also the system's to act on (Alt+F4, Alt+Space, a menu's
+    // letter): all are but Alt+Enter, which is ours. A machine whose system takes keys with Alt
+    // asks this; known is false for a key that is no ReaderKey.
+    static bool AltKeyIsTheSystems(bool known, ReaderKey key);
 
     // The program's looks.
     bool KeyHit(Key key);

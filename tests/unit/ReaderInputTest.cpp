@@ -206,4 +206,13 @@ TEST(ReaderInput, AMessageBoxTakesItsOwnKeys) {
             << "key " << int(k.key) << " modifiers " << k.modifiers;
 }
 
+// With Alt held only Enter is ours: Alt+F4, Alt+Space and Alt+Home stay the system's.
+TEST(ReaderInput, WithAltOnlyEnterIsKeptFromTheSystem) {
+    EXPECT_FALSE(ReaderInput::AltKeyIsTheSystems(true, ReaderKey::Enter));
+    EXPECT_FALSE(ReaderInput::AltKeyIsTheSystems(true, ReaderKey::KeypadEnter));
+    EXPECT_TRUE(ReaderInput::AltKeyIsTheSystems(true, ReaderKey::Space));
+    EXPECT_TRUE(ReaderInput::AltKeyIsTheSystems(true, ReaderKey::Home));
+    EXPECT_TRUE(ReaderInput::AltKeyIsTheSystems(false, ReaderKey::Enter));  // F4: no key of ours
+}
+
 }  // namespace

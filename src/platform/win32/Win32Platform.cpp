@@ -192,13 +192,12 @@ LRESULT Win32Platform::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-        ReaderKey key;
+        ReaderKey key{};
         const bool known = ReaderKeyOf(wParam, lParam, key);
         if (known && input.KeyDown(key, Modifiers(), IsRepeat(lParam)) == InputRequest::ToggleFullscreen)
             ToggleFullscreen();
-        // With Alt the system's keys (Alt+F4, Alt+Space) are left to it; Alt+Enter is ours, and
-        // would ring the bell.
-        if (message == WM_SYSKEYDOWN && !(known && (key == ReaderKey::Enter || key == ReaderKey::KeypadEnter)))
+        // Given to the system as well, Alt+Enter would ring the bell.
+        if (message == WM_SYSKEYDOWN && ReaderInput::AltKeyIsTheSystems(known, key))
             return DefWindowProcW(hwnd, message, wParam, lParam);
         return 0;
     }
