@@ -305,6 +305,16 @@ async function readersPlace() {
   const kept = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.endsWith(".bookmark")));
   check("a bookmark is kept in the page's storage, for the story's page", 1,
         kept.filter((k) => k.startsWith("tessaro:bookmarks:/resume/:")).length);
+  // The text speed is the program's setting, kept, whether a key or the menu chose it.
+  const menuSpeed = async () => {
+    await page.click("#menu-button");
+    const checked = await page.evaluate(() => [...document.querySelectorAll("#menu [data-speed]")]
+      .filter((b) => b.getAttribute("aria-checked") === "true").map((b) => b.dataset.words).join());
+    await page.click("#menu-button");
+    return checked;
+  };
+  await page.keyboard.press("BracketRight");
+  check("the text speed the ] key chose is the menu's", "fast", await menuSpeed());
   // Only the rows' start: the ▲ after the text blinks.
   const region = (shot, top, height, width = W) => {
     const out = [];
@@ -320,6 +330,7 @@ async function readersPlace() {
   const light = (shot, x, y) => { let n = 0; for (let j = 0; j < 12; j++) for (let i = 0; i < 12; i++) if (rgbAt(shot, x + i, y + j)[0] > 128) n++; return n; };
   check("reloaded: the question, ⇒ at 「続きから読む」", true, light(asked, 17, 227) > 10);
   check("reloaded: no ⇒ at 「はじめから読む」", 0, light(asked, 17, 242));
+  check("reloaded: the text speed kept", "fast", await menuSpeed());
   check("reloaded: the question is not the title", true, rows(asked) !== rows(title));
   await page.keyboard.press("Space");
   await sleep(1500);
@@ -340,6 +351,9 @@ async function readersPlace() {
   await until(() => page.evaluate(() => TessaroPage.started), 10000);
   await sleep(1500);
   check("the next visit shows the title, no question", true, rows(await pixels(page)) === rows(title));
+  await page.click("#menu-button");
+  await page.click('#menu [data-speed="3"]');
+  await page.click("#menu-button");
   // A damaged bookmark: a line on the console, and the story from its start.
   await page.evaluate((key) => localStorage.setItem(key, "Tessaro bookmark 1\nstory 0\n"), kept[0]);
   page.consoleLines = [];
@@ -349,6 +363,7 @@ async function readersPlace() {
   check("a damaged bookmark: the title", true, rows(await pixels(page)) === rows(title));
   check("a damaged bookmark: one line on the console", 1,
         page.consoleLines.filter((l) => l.includes("tessaro: the reader's place is ignored")).length);
+  check("the text speed the menu chose, kept", "instant", await menuSpeed());
   await page.close();
 }
 

@@ -311,6 +311,7 @@
   // desktop, handed to the program as that ---
   const menuButton = $("menu-button"), menu = $("menu");
   function showMenu(open) {
+    if (open) showTextSpeed();
     menu.hidden = !open;
     menuButton.setAttribute("aria-expanded", open ? "true" : "false");
   }
@@ -321,14 +322,16 @@
     tell("KeyUp", READER_KEYS.ControlLeft);
     return true;
   }
-  const speedNames = ["slow", "normal", "fast", "instant"];
-  function setTextSpeed(index) {
-    page.textSpeed = index;
-    try { localStorage.setItem("tessaro.textSpeed", speedNames[index]); } catch (e) {}
+  // The text speed is the program's, kept with its other settings (the [ and ] keys change it
+  // too): the menu sets it there and shows what it is whenever it opens.
+  function showTextSpeed() {
+    const index = page.started ? Module._WebTextSpeed() : -1;
     for (const b of menu.querySelectorAll("[data-speed]")) b.setAttribute("aria-checked", String(Number(b.dataset.speed) === index));
-    if (page.started) Module._WebSetTextSpeed(index);
   }
-  try { page.textSpeed = Math.max(0, speedNames.indexOf(localStorage.getItem("tessaro.textSpeed") || "normal")); } catch (e) { page.textSpeed = 1; }
+  function setTextSpeed(index) {
+    if (page.started) Module._WebSetTextSpeed(index);
+    showTextSpeed();
+  }
   menu.addEventListener("click", (event) => {
     const item = event.target.closest("button");
     if (!item) return;
@@ -741,7 +744,7 @@
     page.running = true;
     page.startedAt = performance.now();
     menuButton.hidden = false;
-    setTimeout(() => { Module.callMain([]); setTextSpeed(page.textSpeed); }, 0);
+    setTimeout(() => Module.callMain([]), 0);
   }
   function readyToStart() {
     if (!programReady || !filesReady) return;
