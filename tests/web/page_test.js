@@ -460,7 +460,7 @@ async function readerKeys() {
 // --- with the browser's own rules: no autoplay switch, and the page read through the DevTools
 // protocol's plain evaluation (puppeteer's page.evaluate counts as the reader's gesture) ---
 let realBrowser;
-async function openReal(story, { width = 390, height = 844, ratio = 3, touch = true, query = "" } = {}) {
+async function openReal(story, { width = 390, height = 844, ratio = 3, touch = true, query = "", locale = "" } = {}) {
   const page = await realBrowser.newPage();
   await page.setViewport({ width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch });
   page.consoleLines = [];
@@ -473,6 +473,8 @@ async function openReal(story, { width = 390, height = 844, ratio = 3, touch = t
     return answer.result.value;
   };
   page.cdp = cdp;
+  // The reader's languages, as the browser's settings give them (navigator.languages).
+  if (locale) await cdp.send("Emulation.setUserAgentOverride", { userAgent: await realBrowser.userAgent(), acceptLanguage: locale });
   // Each opening is a first visit: no bookmark from another test offers to continue.
   await page.evaluateOnNewDocument(() => { try { localStorage.clear(); } catch (e) {} });
   await page.goto(`${base}/${story}/${query}`);
@@ -757,6 +759,17 @@ async function accessibility() {
   check("the canvas is a named picture", true, names.some(([role, name]) => /^(img|image)$/.test(role) && /screen|画面/.test(name || "")));
   check("the region is polite", "polite", await page.look(`document.getElementById("story-text").getAttribute("aria-live")`));
   await page.close();
+  // The page's own words follow the reader's language: Japanese for a Japanese reader, English
+  // for everyone else.
+  const seen = `[document.documentElement.lang, document.getElementById("screen").getAttribute("aria-label"),
+                 document.getElementById("prompt").textContent, document.querySelector('[data-words="backlog"]').textContent]`;
+  for (const [locale, expected] of [["ja-JP", ["ja", "物語の画面", "タップするか、キーを押すと始まります", "読み返す"]],
+                                    ["en-US", ["en", "The story's screen", "Tap, click or press a key to start", "Backlog"]]]) {
+    const other = await openReal("question", { locale });
+    await until(() => other.look(`!document.getElementById("prompt").hidden`), 8000);
+    check(`the page's words for a reader in ${locale}`, expected, await other.look(seen));
+    await other.close();
+  }
 }
 
 // Every box whole on a 320-px-wide phone; the picture fills a phone's width (its height held
