@@ -106,5 +106,6 @@ private:
     std::map<std::string, std::string> mciAnswers;
     bool realAudio = false;
     int64_t audioFramesAtZero = 0;  // frames the device had mixed when the clock stood at 0
+    static constexpr int64_t kAheadFrames = 1024;  // one of the device's blocks
     std::vector<uint32_t> screen;  // made at the first image shown
 };
