@@ -62,18 +62,7 @@ CZ止めました。P
 CW01効果音です。P
 CX続きを鳴らします。P
 TEXT
-# The reader's place: flag 05 set on the second page, a new picture on the third, the fourth
-# page's branch on the flag ends with the end mark (set) or the game-over box (clear).
-scenario "$stories/resume" 00 <<'TEXT'
-L01B01X一頁目です。P
-CS05二頁目です。P
-CL02三頁目です。P
-CF05a旗の道です。Pe
-旗のない道です。G
-TEXT
-mkdir -p "$stories/resume/Picture" "$stories/resume/Bgm"
-python3 "$HERE/../windows/lib/bitmaps.py" "$stories/resume/Picture" >/dev/null
-cp "$stories/music/Bgm/Bgm01.mid" "$stories/resume/Bgm/"
+resume_story "$stories/resume"
 scenario "$stories/gameover" 00 <<'TEXT'
 箱の後ろの文です。T100
 G

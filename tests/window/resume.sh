@@ -7,35 +7,11 @@
 source "$(dirname "$0")/lib/xvfb.bash"
 start_x
 
-sample="$(dirname "$0")/../../story"
 story="$SCRATCH/story"
-mkdir -p "$story/Picture" "$story/Bgm"
-cp "$sample/Picture/Pic01.bmp" "$sample/Picture/Pic02.bmp" "$story/Picture/"
-cp "$sample/Bgm/Bgm01.mid" "$story/Bgm/"
-# Flag 05 is set on the second page; the fourth takes its branch: the end mark with it, the
-# game-over box without.
-scenario "$story" 00 <<'TEXT'
-L01B01X一頁目です。P
-CS05二頁目です。P
-CL02三頁目です。P
-CF05a旗の道です。Pe
-旗のない道です。G
-TEXT
+resume_story "$story"
 
 KEPT="$SCRATCH/reader"
 shot() { import -window "$1" "$2"; }
-# Pixels of two shots in a rectangle of the client: "same" or how many differ.
-same_in() {  # same_in A B WxH+X+Y
-  local differ
-  convert "$1" -crop "$3" +repage "$SCRATCH/a.png"
-  convert "$2" -crop "$3" +repage "$SCRATCH/b.png"
-  differ=$(timeout 5 compare -metric AE "$SCRATCH/a.png" "$SCRATCH/b.png" null: 2>&1 || true)
-  [ "$differ" == 0 ] && echo same || echo "$differ differ"
-}
-light() {  # light WINDOW X Y: how many light pixels in the 12 x 12 cell there
-  import -window "$1" -crop "12x12+$2+$3" -depth 8 gray:- 2>/dev/null |
-    python3 -c 'import sys; print(sum(b > 128 for b in sys.stdin.buffer.read()))'
-}
 heard() {  # heard FILE: whether the audio file holds anything but silence (none: nothing played)
   python3 -c 'import os, sys; print("yes" if os.path.exists(sys.argv[1]) and any(open(sys.argv[1], "rb").read()) else "no")' "$1"
 }

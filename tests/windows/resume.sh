@@ -7,33 +7,12 @@
 source "$(dirname "$0")/lib/wine.bash"
 start_x
 
-sample="$(dirname "$0")/../../story"
 story="$SCRATCH/story"
-mkdir -p "$story/Picture" "$story/Bgm"
-cp "$sample/Picture/Pic01.bmp" "$sample/Picture/Pic02.bmp" "$story/Picture/"
-cp "$sample/Bgm/Bgm01.mid" "$story/Bgm/"
-scenario "$story" 00 <<'TEXT'
-L01B01X一頁目です。P
-CS05二頁目です。P
-CL02三頁目です。P
-CF05a旗の道です。Pe
-旗のない道です。G
-TEXT
+resume_story "$story"
 
 rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Tessaro
 KEPT=yes
 bookmarks() { find "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Tessaro -name '*.bookmark' 2>/dev/null | wc -l; }
-same_in() {  # same_in A B WxH+X+Y: "same" or how many pixels differ
-  local differ
-  convert "$1" -crop "$3" +repage "$SCRATCH/a.png"
-  convert "$2" -crop "$3" +repage "$SCRATCH/b.png"
-  differ=$(timeout 5 compare -metric AE "$SCRATCH/a.png" "$SCRATCH/b.png" null: 2>&1 || true)
-  [ "$differ" == 0 ] && echo same || echo "$differ differ"
-}
-light() {  # light WINDOW X Y: how many light pixels in the 12 x 12 cell there
-  timeout 5 import -window "$1" -crop "12x12+$2+$3" -depth 8 gray:- 2>/dev/null |
-    python3 -c 'import sys; print(sum(b > 128 for b in sys.stdin.buffer.read()))'
-}
 shot() { timeout 5 import -window "$1" "$2"; }
 PICTURE=304x198+0+0
 ROW=80x70+2+200

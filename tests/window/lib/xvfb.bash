@@ -70,6 +70,38 @@ G
 TEXT
 }
 
+# The reader's place's story: flag 05 set on the second page, a new picture on the third, and the
+# fourth page's branch on the flag ends with the end mark (set) or the game-over box (clear).
+resume_story() {  # resume_story FOLDER
+  local sample
+  sample="$(dirname "${BASH_SOURCE[0]}")/../../../story"
+  mkdir -p "$1/Picture" "$1/Bgm"
+  cp "$sample/Picture/Pic01.bmp" "$sample/Picture/Pic02.bmp" "$1/Picture/"
+  cp "$sample/Bgm/Bgm01.mid" "$1/Bgm/"
+  scenario "$1" 00 <<'TEXT'
+L01B01X一頁目です。P
+CS05二頁目です。P
+CL02三頁目です。P
+CF05a旗の道です。Pe
+旗のない道です。G
+TEXT
+}
+
+# Pixels of two shots in a rectangle of the client: "same" or how many differ.
+same_in() {  # same_in A B WxH+X+Y
+  local differ
+  convert "$1" -crop "$3" +repage "$SCRATCH/a.png"
+  convert "$2" -crop "$3" +repage "$SCRATCH/b.png"
+  differ=$(timeout 5 compare -metric AE "$SCRATCH/a.png" "$SCRATCH/b.png" null: 2>&1 || true)
+  [ "$differ" == 0 ] && echo same || echo "$differ differ"
+}
+
+# How many light pixels a window shows in the 12 x 12 cell at X Y (an answer's ⇒).
+light() {  # light WINDOW X Y
+  timeout 5 import -window "$1" -crop "12x12+$2+$3" -depth 8 gray:- 2>/dev/null |
+    python3 -c 'import sys; print(sum(b > 128 for b in sys.stdin.buffer.read()))'
+}
+
 # Starts the program on a story folder in the background; its output goes to $SCRATCH/out.
 start_program() {
   RUNS=$((RUNS + 1))
