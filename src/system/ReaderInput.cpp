@@ -13,14 +13,23 @@ bool InputMemory::KeyHit(Key key, bool focused, bool heldNow) {
     return hit;
 }
 
-bool InputMemory::PointerMoved(int& x, int& y, bool focused) {
-    const bool moved = pointerMoved && focused;
-    pointerMoved = false;
-    if (moved) {
-        x = pointerX;
-        y = pointerY;
+namespace {
+
+// Takes a point noted since the last look: told only while focused, forgotten either way.
+bool TakePoint(bool& noted, bool focused, int notedX, int notedY, int& x, int& y) {
+    const bool taken = noted && focused;
+    noted = false;
+    if (taken) {
+        x = notedX;
+        y = notedY;
     }
-    return moved;
+    return taken;
+}
+
+}  // namespace
+
+bool InputMemory::PointerMoved(int& x, int& y, bool focused) {
+    return TakePoint(pointerMoved, focused, pointerX, pointerY, x, y);
 }
 
 void InputMemory::ForgetKeys() {
@@ -34,15 +43,7 @@ void InputMemory::NoteTap(int x, int y) {
     tapped = true;
 }
 
-bool InputMemory::TapHit(int& x, int& y, bool focused) {
-    const bool hit = tapped && focused;
-    tapped = false;
-    if (hit) {
-        x = tapX;
-        y = tapY;
-    }
-    return hit;
-}
+bool InputMemory::TapHit(int& x, int& y, bool focused) { return TakePoint(tapped, focused, tapX, tapY, x, y); }
 
 namespace {
 

@@ -329,8 +329,10 @@ async function playSession(browser, base, story, profile, throttled, other, late
       const done = await action(reader, other);
       if (done === null) {
         // Not takeable yet (the menu before the story starts): the sweep makes the first gesture.
-        if (forced) await (profile === "phone" ? reader.tap(PICTURE, "picture") : reader.key("Space"));
-        if (forced) await sleep(300);
+        if (forced) {
+          await (profile === "phone" ? reader.tap(PICTURE, "picture") : reader.key("Space"));
+          await sleep(300);
+        }
         continue;
       }
       if (forced) forced.shift();

@@ -14,22 +14,16 @@ int main() {
     return status;
 }
 
-// The reader's menu: the text speed it shows (0 slow, 1 normal, 2 fast, 3 instant), and the one
-// chosen there, as the [ and ] keys choose one: from the next character on, and kept for the next
-// visit. Kept and exported to the page as Emscripten keeps a function it is told to
-// (EMSCRIPTEN_KEEPALIVE is this attribute).
-namespace {
-constexpr TextSpeed kMenuSpeeds[] = {TextSpeed::Slow, TextSpeed::Normal, TextSpeed::Fast, TextSpeed::Instant};
-}
+// The reader's menu: the text speed it shows (TextSpeed's order: 0 slow, 1 normal, 2 fast,
+// 3 instant), and the one chosen there, as the [ and ] keys choose one: from the next character
+// on, and kept for the next visit. Kept and exported to the page as Emscripten keeps a function it
+// is told to (EMSCRIPTEN_KEEPALIVE is this attribute).
+static_assert(int(TextSpeed::Slow) == 0 && int(TextSpeed::Instant) == 3, "the menu numbers the speeds so");
 
-extern "C" __attribute__((used)) int WebTextSpeed() {
-    for (int i = 0; i < 4; ++i)
-        if (kMenuSpeeds[i] == CurrentTextSpeed()) return i;
-    return -1;
-}
+extern "C" __attribute__((used)) int WebTextSpeed() { return int(CurrentTextSpeed()); }
 
 extern "C" __attribute__((used)) void WebSetTextSpeed(int speed) {
-    if (speed < 0 || speed >= 4) return;
-    SetTextSpeed(kMenuSpeeds[speed]);
-    RememberTextSpeed(kMenuSpeeds[speed]);
+    if (speed < int(TextSpeed::Slow) || speed > int(TextSpeed::Instant)) return;
+    SetTextSpeed(TextSpeed(speed));
+    RememberTextSpeed(TextSpeed(speed));
 }
